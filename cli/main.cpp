@@ -1,0 +1,126 @@
+// korvane10-tool: checks, converts and dumps project files from the command line.
+
+#include "model/project_file.h"
+#include "text/codepage.h"
+#include "text/errors.h"
+
+#include <nlohmann/json.hpp>
+
+#include <functional>
+#include <iostream>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+using nlohmann::ordered_json;
+
+const char* const kUsage = R"(Usage: korvane10-tool COMMAND ARGUMENTS
+
+Commands:
+  check FILE.k10            read a project and print its counts
+  convert IN.k10 OUT.k10    read a project and write it again with the project writer
+  dump FILE.k10             print a project as JSON (UTF-8)
+  --help                    show this text
+
+Exit codes: 0 done, 1 the file could not be read or written, 2 wrong usage.
+)";
+
+struct UsageError {};
+
+std::string utf8(std::string_view cp1251) { return k10::cp1251ToUtf8(cp1251); }
+
+ordered_json modeToJson(const TModeWork& m) {
+    return {{"L_Begin", utf8(m.L_Begin.view())}, {"L_End", utf8(m.L_End.view())},
+            {"Uzel_Begin", utf8(m.Uzel_Begin)},   {"Uzel_End", utf8(m.Uzel_End)},
+            {"Dlina", m.Dlina},                    {"Provod", utf8(m.Provod)},
+            {"Uzel_Off", utf8(m.Uzel_Off)},       {"Izm_Nagr", m.Izm_Nagr}};
+}
+
+ordered_json sectionToJson(const TLine& s) {
+    return {{"L_Begin", utf8(s.L_Begin.view())}, {"L_End", utf8(s.L_End.view())}, {"Dlina", s.Dlina},
+            {"Provod", utf8(s.Provod)},           {"Max_Nagr", utf8(s.Max_Nagr)},   {"Gr_Nagr", utf8(s.Gr_Nagr)},
+            {"Trans", utf8(s.Trans)}};
+}
+
+ordered_json projectToJson(const TProect& project) {
+    ordered_json sources = ordered_json::array();
+    for (const TSource& source : project.Sources) {
+        ordered_json modes = ordered_json::array();
+        for (const TModeWork& mode : source.ModeWorks)
+            modes.push_back(modeToJson(mode));
+        ordered_json lines = ordered_json::array();
+        for (const TLines& line : source.Lines) {
+            ordered_json sections = ordered_json::array();
+            for (const TLine& section : line.Sections)
+                sections.push_back(sectionToJson(section));
+            lines.push_back({{"Name", utf8(line.Name.view())}, {"Sections", std::move(sections)}});
+        }
+        sources.push_back({{"Name", utf8(source.Name.view())},
+                           {"Code", source.Code},
+                           {"Napr", source.Napr},
+                           {"R_Max", source.R_Max},
+                           {"X_Max", source.X_Max},
+                           {"R_Min", source.R_Min},
+                           {"X_Min", source.X_Min},
+                           {"ModeWorks", std::move(modes)},
+                           {"Lines", std::move(lines)}});
+    }
+    return {{"Sources", std::move(sources)}};
+}
+
+int check(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        throw UsageError{};
+    TProect project = k10::readProject(args[0]);
+    long lines = 0, sections = 0, modes = 0;
+    for (const TSource& source : project.Sources) {
+        lines += source.LineCount();
+        modes += source.ModeWorkCount();
+        for (const TLines& line : source.Lines)
+            sections += line.SectionCount();
+    }
+    std::cout << "sources: " << project.SourceCount() << ", lines: " << lines << ", sections: " << sections
+              << ", modes: " << modes << '\n';
+    return 0;
+}
+
+int convert(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        throw UsageError{};
+    k10::writeProject(args[1], k10::readProject(args[0]));
+    return 0;
+}
+
+int dump(const std::vector<std::string>& args) {
+    if (args.size() != 1)
+        throw UsageError{};
+    std::cout << projectToJson(k10::readProject(args[0])).dump(2) << '\n';
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
+        {"check", check}, {"convert", convert}, {"dump", dump}};
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
+    auto command = args.empty() ? commands.end() : commands.find(args[0]);
+    try {
+        if (command == commands.end())
+            throw UsageError{};
+        return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
+    } catch (const UsageError&) {
+        std::cerr << "korvane10-tool: wrong usage\n" << kUsage;
+        return 2;
+    } catch (const k10::Error& error) {
+        std::cerr << error.what() << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace k10 {
+
+// The one failure of the core. Its message is UTF-8 text meant for the user, in the system's own wording
+// ("File not found", "Invalid numeric input", ...).
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+namespace messages {
+inline constexpr const char* FileNotFound = "File not found";
+inline constexpr const char* FileAccessDenied = "File access denied";
+inline constexpr const char* DiskFull = "Disk full";
+inline constexpr const char* InvalidNumericInput = "Invalid numeric input";
+} // namespace messages
+
+// "I/O error %d" and its named cases, from an errno value.
+Error ioError(int errnoValue);
+
+// "'%s' is not a valid floating point value", the text given in Windows-1251.
+Error invalidFloat(const std::string& cp1251Text);
+
+} // namespace k10
