@@ -1,12 +1,12 @@
 // korvane10-tool: checks, converts and dumps project files from the command line.
 
+#include "cli/commands.h"
 #include "model/project_file.h"
 #include "text/codepage.h"
 #include "text/errors.h"
 
 #include <nlohmann/json.hpp>
 
-#include <functional>
 #include <iostream>
 #include <map>
 #include <string>
@@ -27,7 +27,8 @@ Commands:
 Exit codes: 0 done, 1 the file could not be read or written, 2 wrong usage.
 )";
 
-struct UsageError {};
+using k10cli::UsageError;
+
 
 std::string utf8(std::string_view cp1251) { return k10::cp1251ToUtf8(cp1251); }
 
@@ -103,7 +104,7 @@ int dump(const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::map<std::string, std::function<int(const std::vector<std::string>&)>> commands = {
+    const std::map<std::string, k10cli::Command> commands = {
         {"check", check}, {"convert", convert}, {"dump", dump}};
 
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace k10cli {
+
+// Thrown by a command whose arguments are wrong: the tool prints its usage and exits with 2.
+struct UsageError {};
+
+// A command takes the arguments after its name and returns the exit code; a k10::Error it throws is
+// printed to standard error and ends the tool with exit code 1.
+using Command = std::function<int(const std::vector<std::string>&)>;
+
+} // namespace k10cli
