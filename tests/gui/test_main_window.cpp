@@ -1,0 +1,393 @@
+// The main window on its own: start-up, the four linked tables, Open and Save, Help and About.
+
+#include "model/project_file.h"
+#include "support/grid_text.h"
+#include "support/scripted_interaction.h"
+#include "text/codepage.h"
+#include "ui/form_main.h"
+#include "ui/tformabout.h"
+#include "ui/workbench.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QHeaderView>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+std::string cp(const char* utf8) { return *k10::utf8ToCp1251(utf8); }
+
+// Three sources: the first with lines "101" (two sections), "102" (none) and "103" (one), and two modes;
+// the second with one mode and no line; the third with one line of one section.
+TProect linkedProject() {
+    TProect p;
+    TSource& a = p.Sources.append();
+    a.Name = cp("ПС Северная");
+    a.Code = 1;
+    a.Napr = 10;
+    a.R_Max = 0.35;
+    for (const char* name : {"101", "102", "103"})
+        a.Lines.append().Name = name;
+    for (const char* end : {"A1", "A2"}) {
+        TLine& s = a.Lines[1].Sections.append();
+        s.L_Begin = "101";
+        s.L_End = end;
+        s.Dlina = 1.5;
+        s.Provod = cp("АС-50");
+        s.Gr_Nagr = "3";
+        s.Max_Nagr = "160";
+        s.Trans = cp("ТМ-160");
+    }
+    a.Lines[3].Sections.append().L_End = "C1";
+    for (const char* to : {"201", "301"}) {
+        TModeWork& m = a.ModeWorks.append();
+        m.L_Begin = "101";
+        m.L_End = to;
+        m.Dlina = 2;
+        m.Izm_Nagr = -15;
+    }
+    TSource& b = p.Sources.append();
+    b.Name = cp("ПС Заречная");
+    b.Code = 2;
+    b.ModeWorks.append().L_Begin = "x";
+    TSource& c = p.Sources.append();
+    c.Name = cp("ПС Промзона");
+    c.Code = 3;
+    c.Lines.append().Name = "301";
+    c.Lines[1].Sections.append().L_End = "Z1";
+    return p;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<ScriptedInteraction> user;
+    std::unique_ptr<Workbench> forms;
+    TFormMain* main = nullptr;
+
+    void openFile(const QString& path) {
+        user->files.push_back(path);
+        main->N6->trigger();
+    }
+    QString saveLinked() {
+        QString path = workspace->path("linked.k10");
+        k10::writeProject(path.toStdString(), linkedProject());
+        return path;
+    }
+
+private slots:
+    void init() {
+        workspace = std::make_unique<Workspace>();
+        user = std::make_unique<ScriptedInteraction>();
+        forms = std::make_unique<Workbench>();
+        main = forms->FormMain;
+        forms->show();
+    }
+    void cleanup() {
+        QVERIFY2(user->unexpected.isEmpty(), qPrintable(user->unexpected.join("; ")));
+        forms.reset();
+        user.reset();
+        workspace.reset();
+    }
+
+    void startUpShowsOneEmptyRowEverywhere() {
+        QCOMPARE(main->windowTitle(), QString("Korvane10 DEMO"));
+        QCOMPARE(main->size(), QSize(645, 661));
+        for (StringGrid* grid : {main->SourceGrid, main->LinesGrid, main->LineGrid, main->ModeWorkGrid}) {
+            QCOMPARE(grid->rowCount(), 1);
+            QVERIFY(rowTexts(grid, 0).join("").isEmpty());
+        }
+        QCOMPARE(main->CurSource, 0);
+        QCOMPARE(main->CurLine, 0);
+        QCOMPARE(main->CurSection, 0);
+        QCOMPARE(main->CurModeWork, 0);
+        QVERIFY(user->errors.isEmpty());
+    }
+
+    void layoutOfTheBoxesAndTables() {
+        struct Box {
+            QGroupBox* box;
+            const char* caption;
+            QRect geometry;
+        };
+        for (const Box& b : {Box{main->RzGroupBox1, "Источники питания", {8, 0, 625, 151}},
+                             Box{main->RzGroupBox4, "Линии", {8, 152, 81, 258}},
+                             Box{main->RzGroupBox2, "Описание линий", {96, 152, 537, 257}},
+                             Box{main->RzGroupBox3, "Режимы работы", {8, 411, 625, 174}}}) {
+            QCOMPARE(b.box->title(), QString(b.caption));
+            QCOMPARE(b.box->geometry(), b.geometry);
+        }
+        auto widths = [](StringGrid* grid) {
+            QList<int> w;
+            for (int c = 0; c < grid->columnCount(); ++c)
+                w << grid->columnWidth(c);
+            return w;
+        };
+        QCOMPARE(widths(main->SourceGrid), QList<int>({230, 55, 55, 63, 63, 63, 63}));
+        QCOMPARE(main->SourceGrid->width(), 601);
+        QCOMPARE(widths(main->LineGrid), QList<int>({75, 76, 71, 79, 71, 55, 82}));
+        QCOMPARE(main->LineGrid->width(), 518);
+        QCOMPARE(widths(main->ModeWorkGrid), QList<int>({70, 63, 79, 79, 79, 79, 71, 71}));
+        QCOMPARE(main->ModeWorkGrid->width(), 601);
+        QCOMPARE(main->LineGrid->verticalHeader()->defaultSectionSize(), 15);
+        QCOMPARE(main->SourceGrid->verticalHeader()->defaultSectionSize(), 24);
+        QCOMPARE(main->LinesGrid->verticalHeader()->defaultSectionSize(), 24);
+    }
+
+    void headerCaptions() {
+        auto captions = [](QGroupBox* box) {
+            QStringList list;
+            for (QLabel* label : box->findChildren<QLabel*>())
+                list << label->property("caption").toString();
+            return list;
+        };
+        QCOMPARE(captions(main->RzGroupBox1),
+                 QStringList({"Наименование источника питания", "Код ист. пит.", "Ном. напр. (кВ)",
+                              "Сопротивление системы (Ом)", "Макс. режим", "Мин. режим", "R", "X", "R", "X"}));
+        QCOMPARE(captions(main->RzGroupBox2),
+                 QStringList({"Участок", "Начало", "Конец", "Длина участка (км)", "Провод, кабель",
+                              "Шифр графика нагрузок", "Макс. нагр. (кВА)", "Марка трасф."}));
+        QCOMPARE(captions(main->RzGroupBox3),
+                 QStringList({"Источники,\rлинии", "От", "До", "Перемычка", "Узел нач.", "Узел кон.",
+                              "Длина \r(км)", "Провод,\rкабель", "Узел\rоткл.", "Измен.\rнагрузки\r%"}));
+    }
+
+    void menusCarryEveryItem() {
+        auto items = [](QMenu* menu) {
+            QStringList list;
+            for (QAction* a : menu->actions())
+                list << a->objectName() + "=" + (a->isSeparator() ? QString("-") : a->text());
+            return list;
+        };
+        QStringList bar;
+        for (QAction* a : main->menuBar()->actions())
+            bar << a->text();
+        QCOMPARE(bar, QStringList({"Файл", "Справочники", "Помощь"}));
+        QCOMPARE(items(main->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
+                                               "N8=-", "N9=Выйти"}));
+        QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы"}));
+        QCOMPARE(items(main->N2), QStringList({"N3=О программе", "N12=Помощь"}));
+        QCOMPARE(items(main->Source_PopupMenu),
+                 QStringList({"Source_Add=Добавить", "Source_Edit=Изменить", "Source_Del=Удалить"}));
+        QCOMPARE(items(main->LinesPopupMenu), QStringList({"N5=Новая линия", "N10=Удалить линию"}));
+        QCOMPARE(items(main->PopupMenu2), QStringList({"Line_Add=Добавить", "N15=Вставить", "Line_Edit=Изменить",
+                                                       "Line_Del=Удалить"}));
+        QCOMPARE(items(main->PopupMenu3),
+                 QStringList({"ModeWork_Add=Добавить", "ModeWork_Edit=Изменить", "ModeWork_Del=Удалить", "N4=-",
+                              "Calculate=Рас\u0063читать"}));
+        QCOMPARE(main->Calculate->text().at(3), QChar('c'));  // Latin
+        QVERIFY(!main->Calculate->icon().isNull());
+    }
+
+    void rightClickOnATableOpensTheMenuOfItsBox() {
+        struct Case {
+            QWidget* widget;
+            QMenu* menu;
+        };
+        for (const Case& c : {Case{main->LineGrid, main->PopupMenu2}, Case{main->ModeWorkGrid, main->PopupMenu3},
+                              Case{main->SourceGrid, main->Source_PopupMenu},
+                              Case{main->LinesGrid, main->LinesPopupMenu},
+                              Case{main->RzGroupBox2, main->PopupMenu2}}) {
+            QCOMPARE(c.widget->contextMenuPolicy(), Qt::CustomContextMenu);
+            emit c.widget->customContextMenuRequested(QPoint(5, 5));
+            QTRY_VERIFY(c.menu->isVisible());
+            c.menu->hide();
+        }
+    }
+
+    void openShowsTheFirstSourceAndItsFirstLine() {
+        openFile(saveLinked());
+        QCOMPARE(gridRows(main->SourceGrid), QStringList({"ПС Северная|1|10|0.35|0|0|0", "ПС Заречная|2|0|0|0|0|0",
+                                                          "ПС Промзона|3|0|0|0|0|0"}));
+        QCOMPARE(gridRows(main->LinesGrid), QStringList({"101", "102", "103"}));
+        QCOMPARE(gridRows(main->LineGrid), QStringList({"101|A1|1.5|АС-50|3|160|ТМ-160", "101|A2|1.5|АС-50|3|160|ТМ-160"}));
+        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"101|201|||2|||-15", "101|301|||2|||-15"}));
+        QCOMPARE(main->SourceGrid->currentRow(), 0);
+        QCOMPARE(main->CurSource, 0);
+    }
+
+    void sourceWithoutLinesEmptiesTheLowerTablesEvenWithModes() {
+        openFile(saveLinked());
+        main->SourceGrid->setCurrentCell(1, 0);  // as the user's click
+        QCOMPARE(main->CurSource, 1);
+        for (StringGrid* grid : {main->LinesGrid, main->LineGrid, main->ModeWorkGrid})
+            QCOMPARE(gridRows(grid), QStringList({rowTexts(grid, 0).join('|')}));
+        QVERIFY(rowTexts(main->ModeWorkGrid, 0).join("").isEmpty());
+        QVERIFY(rowTexts(main->LinesGrid, 0).join("").isEmpty());
+        QVERIFY(rowTexts(main->LineGrid, 0).join("").isEmpty());
+    }
+
+    void lineWithoutSectionsShowsOneEmptyRow() {
+        openFile(saveLinked());
+        main->LinesGrid->setCurrentCell(1, 0);
+        QCOMPARE(main->CurLine, 1);
+        QCOMPARE(main->LineGrid->rowCount(), 1);
+        QVERIFY(rowTexts(main->LineGrid, 0).join("").isEmpty());
+        QCOMPARE(gridRows(main->ModeWorkGrid).size(), 2);  // the modes stay
+    }
+
+    void lineThreeThenAnotherSourceResetsTheLine() {
+        openFile(saveLinked());
+        main->LinesGrid->setCurrentCell(2, 0);
+        main->LineGrid->setCurrentCell(0, 0);
+        QCOMPARE(main->CurLine, 2);
+        QCOMPARE(gridRows(main->LineGrid), QStringList({"|C1|0||||"}));
+        main->SourceGrid->setCurrentCell(2, 0);
+        QCOMPARE(main->CurSource, 2);
+        QCOMPARE(main->CurLine, 0);
+        QCOMPARE(main->LinesGrid->currentRow(), 0);
+        QCOMPARE(gridRows(main->LinesGrid), QStringList({"301"}));
+        QCOMPARE(gridRows(main->LineGrid), QStringList({"|Z1|0||||"}));
+    }
+
+    void refreshWithAnotherLineKeepsThatLineCurrent() {
+        openFile(saveLinked());
+        main->ModeWorkGrid->setCurrentCell(1, 0);
+        QCOMPARE(main->CurModeWork, 1);
+        main->SelectSourceGrid(0, 2);
+        QCOMPARE(main->CurLine, 2);
+        QCOMPARE(main->LinesGrid->currentRow(), 2);
+        QCOMPARE(gridRows(main->LineGrid), QStringList({"|C1|0||||"}));
+        QCOMPARE(main->CurModeWork, 0);
+        QCOMPARE(main->CurSection, 0);
+    }
+
+    void openOfFewerSourcesShrinksTheTable() {
+        openFile(saveLinked());
+        main->SourceGrid->setCurrentCell(2, 0);
+        TProect one;
+        one.Sources.append().Name = "Single";
+        QString path = workspace->path("one.k10");
+        k10::writeProject(path.toStdString(), one);
+        openFile(path);
+        QCOMPARE(gridRows(main->SourceGrid), QStringList({"Single|0|0|0|0|0|0"}));
+        QCOMPARE(main->CurSource, 0);
+        QCOMPARE(gridRows(main->LinesGrid), QStringList({""}));
+
+        k10::writeProject(path.toStdString(), TProect{});
+        openFile(path);
+        QCOMPARE(main->Proect.SourceCount(), 0);
+        QCOMPARE(gridRows(main->SourceGrid), QStringList({"||||||"}));
+    }
+
+    void saveThenOpenGivesTheSameTables() {
+        openFile(saveLinked());
+        QStringList before = gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
+                             gridRows(main->ModeWorkGrid);
+        QString copy = workspace->path("copy.k10");
+        user->files.push_back(copy);
+        main->N7->trigger();
+        QVERIFY(user->errors.isEmpty());
+        main->Proect = TProect{};
+        openFile(copy);
+        QStringList after = gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
+                            gridRows(main->ModeWorkGrid);
+        QCOMPARE(after, before);
+        QVERIFY(main->Proect == linkedProject());
+    }
+
+    void cancelledDialogsChangeNothing() {
+        openFile(saveLinked());
+        user->files.push_back(QString());
+        main->N6->trigger();
+        user->files.push_back(QString());
+        main->N7->trigger();
+        QVERIFY(main->Proect == linkedProject());
+        QCOMPARE(user->dialogs, QStringList({"OpenProjectDialog1", "OpenProjectDialog1", "SaveProjectDialog1"}));
+        QVERIFY(user->errors.isEmpty());
+    }
+
+    void failedOpenLeavesTheProjectAndTables() {
+        openFile(saveLinked());
+        main->LinesGrid->setCurrentCell(2, 0);
+        QStringList before = gridRows(main->SourceGrid) + gridRows(main->LineGrid);
+        QFile bad(workspace->path("bad.k10"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("1\r\nS\r\n1\r\n10 kV\r\n");
+        bad.close();
+        openFile(bad.fileName());
+        QCOMPARE(user->errors, QStringList({"'10 kV' is not a valid floating point value"}));
+        openFile(workspace->path("missing.k10"));
+        QCOMPARE(user->errors.last(), QString("File not found"));
+        QVERIFY(main->Proect == linkedProject());
+        QCOMPARE(gridRows(main->SourceGrid) + gridRows(main->LineGrid), before);
+        QCOMPARE(main->CurLine, 2);
+    }
+
+    void failedSaveShowsTheMessage() {
+        user->files.push_back(workspace->path("no/such/folder/p.k10"));
+        main->N7->trigger();
+        QCOMPARE(user->errors, QStringList({"File not found"}));
+    }
+
+    void fileDialogsFilters() {
+        QCOMPARE(main->OpenProjectDialog1->nameFilters(), QStringList({"Korvane(*.k10)"}));
+        QCOMPARE(main->SaveProjectDialog1->defaultSuffix(), QString("k10"));
+        QCOMPARE(main->OpenProjectDialog1->defaultSuffix(), QString("k10"));
+        QVERIFY(main->OpenProjectDialog1->filter() & QDir::Hidden);
+        QVERIFY(main->I_forDos->defaultSuffix().isEmpty());
+    }
+
+    void hundredSourcesFillTheTable() {
+        TProect many;
+        for (int i = 1; i <= 100; ++i)
+            many.Sources.append().Code = i;
+        QString path = workspace->path("many.k10");
+        k10::writeProject(path.toStdString(), many);
+        openFile(path);
+        QCOMPARE(main->SourceGrid->rowCount(), 100);
+        QCOMPARE(main->SourceGrid->cell(99, 1), QString("100"));
+    }
+
+    void helpOpensTheFileBesideTheProgram() {
+        main->N12->trigger();
+        QCOMPARE(user->documents, QStringList({QCoreApplication::applicationDirPath() + "/KORVANE10.chm"}));
+        QVERIFY(user->errors.isEmpty());
+    }
+
+    // The real modal about box, driven as a user would: it opens, and a click on its background closes it.
+    void aboutBoxClosesOnABackgroundClick() {
+        user.reset();  // the desktop's own boxes and dialogs
+        QString caption, title, version, description;
+        bool closedByClick = false;
+        QTimer::singleShot(0, [&] {
+            auto* about = qobject_cast<TFormAbout*>(QApplication::activeModalWidget());
+            if (!about)
+                return;
+            caption = about->windowTitle();
+            title = about->ProductName->text();
+            version = about->Version->text();
+            description = about->Comments->property("storedText").toString();
+            QTest::mouseClick(about, Qt::LeftButton, {}, QPoint(5, 5));
+            closedByClick = !about->isVisible();
+            if (!closedByClick)
+                about->reject();
+        });
+        main->N3->trigger();
+        QVERIFY(closedByClick);
+        QCOMPARE(caption, QString("FormAbout"));
+        QCOMPARE(title, QString("Korvane10 DEMO"));
+        QCOMPARE(version, QString("version 1.3.0"));
+        QCOMPARE(description, QString("Расчет сетей 6, 10, 20 кВ на потери напряжения \rи токи короткого замыкания"));
+        user = std::make_unique<ScriptedInteraction>();
+    }
+
+    void statusBarShowsDateAndTime() {
+        QVERIFY(!main->DatePane->text().isEmpty());
+        QVERIFY(QTime::fromString(main->TimePane->text(), "H:mm:ss").isValid());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"

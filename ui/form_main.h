@@ -1,0 +1,149 @@
+#pragma once
+
+#include "model/project.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class StringGrid;
+class Workbench;
+
+// The main window: owns the project and the catalogs, shows them in four linked tables and starts every
+// command. Its methods are spread over files by area: the window and its refresh (form_main.cpp), Open
+// and Save, sources, lines and sections, operating modes, catalogs, import.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFormMain(QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Gives the window the other windows of the application, once they all exist.
+    void attach(Workbench* forms);
+
+    // State.
+    TProect Proect;
+    int CurSource = 0;
+    int CurLine = 0;
+    int CurSection = 0;
+    int CurModeWork = 0;
+
+    // Controls.
+    QGroupBox* RzGroupBox1;  // sources
+    QGroupBox* RzGroupBox2;  // sections of the current line
+    QGroupBox* RzGroupBox3;  // operating modes
+    QGroupBox* RzGroupBox4;  // lines
+    StringGrid* SourceGrid;
+    StringGrid* LinesGrid;
+    StringGrid* LineGrid;
+    StringGrid* ModeWorkGrid;
+    QLabel* DatePane;
+    QLabel* TimePane;
+
+    QMenu* N1;  // "Файл"
+    QAction* N6;
+    QAction* N7;
+    QAction* N11;
+    QAction* DOS1;
+    QAction* N8;
+    QAction* N9;
+    QMenu* N13;  // "Справочники"
+    QAction* N14;
+    QAction* N16;
+    QMenu* N2;  // "Помощь"
+    QAction* N3;
+    QAction* N12;
+
+    QMenu* Source_PopupMenu;
+    QAction* Source_Add;
+    QAction* Source_Edit;
+    QAction* Source_Del;
+    QMenu* LinesPopupMenu;
+    QAction* N5;
+    QAction* N10;
+    QMenu* PopupMenu2;
+    QAction* Line_Add;
+    QAction* N15;
+    QAction* Line_Edit;
+    QAction* Line_Del;
+    QMenu* PopupMenu3;
+    QAction* ModeWork_Add;
+    QAction* ModeWork_Edit;
+    QAction* ModeWork_Del;
+    QAction* N4;
+    QAction* Calculate;
+
+    QFileDialog* OpenProjectDialog1;
+    QFileDialog* SaveProjectDialog1;
+    QFileDialog* I_forDos;
+
+    // The window and its refresh.
+    void FormCreate();
+    void FormShow();
+    void SelectSourceGrid(int ASource, int ALine);
+    void SourceGridSelectCell(int ACol, int ARow);
+    void LinesGridSelectCell(int ACol, int ARow);
+    void LineGridSelectCell(int ACol, int ARow);
+    void ModeWorkGridSelectCell(int ACol, int ARow);
+    void N9Click();   // Exit
+    void N12Click();  // Help
+    void N3Click();   // About
+
+    // Open and Save.
+    void N6Click();
+    void N7Click();
+
+    // Sources.
+    void Source_AddClick();
+    void Source_EditClick();
+    void Source_DelClick();
+
+    // Lines and sections.
+    void N5Click();
+    void N10Click();
+    void Line_AddClick();
+    void N15Click();
+    void Line_EditClick();
+    void Line_DelClick();
+
+    // Operating modes.
+    void ModeWork_AddClick();
+    void ModeWork_EditClick();
+    void ModeWork_DelClick();
+    void CalculateClick();
+
+    // Catalogs.
+    void N14Click();
+    void N16Click();
+
+    // Import.
+    void DOS1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    using Handler = void (TFormMain::*)();
+    // Runs a command; a failure that escapes it ends it with the application's standard error box.
+    void run(Handler handler);
+    QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Handler handler);
+    void buildMenus();
+    void buildSourcesBox(QWidget* client);
+    void buildLinesBox(QWidget* client);
+    void buildSectionsBox(QWidget* client);
+    void buildModesBox(QWidget* client);
+    void buildStatusBar();
+    void buildFileDialogs();
+    void sizeTables();
+    // Empties the lines list, the sections table and the modes table (a project without sources).
+    void clearLowerTables();
+    // Rewrites the sources table from the project and makes row 0 current.
+    void showSources();
+
+    Workbench* forms_ = nullptr;
+    bool shown_ = false;
+};

@@ -1,0 +1,4 @@
+#include "ui/form_main.h"
+
+void TFormMain::DOS1Click() {}
+

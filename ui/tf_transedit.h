@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+class TF_TransEdit : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TF_TransEdit(QWidget* parent = nullptr);
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+class TFormMain;
+class TF_SpravProvod;
+class TF_SpravTrans;
+class TF_Source;
+class TF_Line;
+class TF_ModeWork;
+class TF_NewLine;
+class TF_Import;
+class TFormAbout;
+class TF_GrNagr;
+class TF_ProvodEdit;
+class TF_TransEdit;
+
+// Every window of the application, created once at start-up in a fixed order, the main window first,
+// and kept to the end of the run. The dialogs are owned by the main window and shown modally as often as
+// needed.
+class Workbench {
+public:
+    Workbench();
+    ~Workbench();
+    Workbench(const Workbench&) = delete;
+    Workbench& operator=(const Workbench&) = delete;
+
+    // Shows the main window; its first showing reads the catalogs.
+    void show();
+
+    TFormMain* FormMain;
+    TF_SpravProvod* F_SpravProvod;
+    TF_SpravTrans* F_SpravTrans;
+    TF_Source* F_Source;
+    TF_Line* F_Line;
+    TF_ModeWork* F_ModeWork;
+    TF_NewLine* F_NewLine;
+    TF_Import* F_Import;
+    TFormAbout* FormAbout;
+    TF_GrNagr* F_GrNagr;
+    TF_ProvodEdit* F_ProvodEdit;
+    TF_TransEdit* F_TransEdit;
+};
