@@ -13,4 +13,10 @@ struct UsageError {};
 // printed to standard error and ends the tool with exit code 1.
 using Command = std::function<int(const std::vector<std::string>&)>;
 
+// catalog wires|transformers [DIR]: prints the wire or transformer catalog file of DIR as JSON.
+int catalog(const std::vector<std::string>& args);
+
+// import-dos FILE OUT.k10: imports a DOS file set into an empty project and writes it.
+int importDos(const std::vector<std::string>& args);
+
 } // namespace k10cli

@@ -22,6 +22,8 @@ Commands:
   check FILE.k10            read a project and print its counts
   convert IN.k10 OUT.k10    read a project and write it again with the project writer
   dump FILE.k10             print a project as JSON (UTF-8)
+  catalog wires|transformers [DIR]  print a catalog file of DIR (default: here) as JSON (UTF-8)
+  import-dos FILE OUT.k10   import a DOS file set (.ip, .lin) into a new project file
   --help                    show this text
 
 Exit codes: 0 done, 1 the file could not be read or written, 2 wrong usage.
@@ -105,7 +107,8 @@ int dump(const std::vector<std::string>& args) {
 
 int main(int argc, char** argv) {
     const std::map<std::string, k10cli::Command> commands = {
-        {"check", check}, {"convert", convert}, {"dump", dump}};
+        {"check", check}, {"convert", convert}, {"dump", dump}, {"import-dos", k10cli::importDos},
+        {"catalog", k10cli::catalog}};
 
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {

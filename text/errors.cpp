@@ -29,4 +29,8 @@ Error invalidFloat(const std::string& cp1251Text) {
     return Error("'" + cp1251ToUtf8(cp1251Text) + "' is not a valid floating point value");
 }
 
+Error invalidInteger(const std::string& cp1251Text) {
+    return Error("'" + cp1251ToUtf8(cp1251Text) + "' is not a valid integer value");
+}
+
 } // namespace k10

@@ -25,4 +25,7 @@ Error ioError(int errnoValue);
 // "'%s' is not a valid floating point value", the text given in Windows-1251.
 Error invalidFloat(const std::string& cp1251Text);
 
+// "'%s' is not a valid integer value", the text given in Windows-1251.
+Error invalidInteger(const std::string& cp1251Text);
+
 } // namespace k10

@@ -2,6 +2,8 @@
 
 #include "text/codepage.h"
 
+#include <QFile>
+
 QString fromCp1251(std::string_view text) {
     QString out;
     out.reserve(static_cast<qsizetype>(text.size()));
@@ -30,3 +32,5 @@ bool fitsCp1251(const QString& text) {
 QValidator::State Cp1251Validator::validate(QString& input, int&) const {
     return fitsCp1251(input) ? Acceptable : Invalid;
 }
+
+std::string toLocalPath(const QString& path) { return QFile::encodeName(path).toStdString(); }

@@ -13,6 +13,9 @@ QString fromCp1251(std::string_view text);
 std::string toCp1251(const QString& text);
 bool fitsCp1251(const QString& text);
 
+// A file name as the file system takes it.
+std::string toLocalPath(const QString& path);
+
 // Accepts only text that Windows-1251 can hold, so nothing the user types turns into '?' when stored.
 class Cp1251Validator : public QValidator {
 public:

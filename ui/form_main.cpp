@@ -339,8 +339,11 @@ void TFormMain::buildFileDialogs() {
     OpenProjectDialog1 = make("OpenProjectDialog1", QFileDialog::AcceptOpen, "Korvane(*.k10)", "k10");
     SaveProjectDialog1 = make("SaveProjectDialog1", QFileDialog::AcceptSave, "Korvane(*.k10)", "k10");
     SaveProjectDialog1->setOption(QFileDialog::DontConfirmOverwrite);
-    I_forDos = make("I_forDos", QFileDialog::AcceptOpen, "Dos Korvane(*.ip *.lin *.reg)", QString());
-    I_forDos->setOption(QFileDialog::ReadOnly, false);
+    // The dialog shows the filter as "Dos Korvane(*.ip;*.lin;*.reg)" and matches the patterns in the last
+    // parentheses, which also find a set stored with upper-case names.
+    I_forDos = make("I_forDos", QFileDialog::AcceptOpen,
+                    "Dos Korvane(*.ip;*.lin;*.reg) (*.ip *.lin *.reg *.IP *.LIN *.REG)", QString());
+    I_forDos->setOption(QFileDialog::HideNameFilterDetails);
 }
 
 void TFormMain::clearLowerTables() {

@@ -1,24 +1,18 @@
 // Open and Save of the main window.
 
 #include "model/project_file.h"
+#include "ui/cp1251_text.h"
 #include "ui/form_main.h"
 #include "ui/interaction.h"
 
-#include <QFile>
 #include <QFileDialog>
-
-namespace {
-
-std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-} // namespace
 
 void TFormMain::N6Click() {
     QString path = interaction().chooseFile(*OpenProjectDialog1);
     if (path.isEmpty())
         return;
     // The file is read whole into a new project; only a complete read replaces the open one.
-    Proect = k10::readProject(localPath(path));
+    Proect = k10::readProject(toLocalPath(path));
     showSources();
 }
 
@@ -26,5 +20,5 @@ void TFormMain::N7Click() {
     QString path = interaction().chooseFile(*SaveProjectDialog1);
     if (path.isEmpty())
         return;
-    k10::writeProject(localPath(path), Proect);
+    k10::writeProject(toLocalPath(path), Proect);
 }

@@ -1,4 +1,24 @@
+// Import of sources, lines and sections from the DOS version's file set.
+
+#include "import/dos_import.h"
+#include "ui/cp1251_text.h"
 #include "ui/form_main.h"
+#include "ui/interaction.h"
 
-void TFormMain::DOS1Click() {}
+#include <QFileDialog>
 
+void TFormMain::DOS1Click() {
+    QString path = interaction().chooseFile(*I_forDos);
+    if (path.isEmpty())
+        return;
+    // The set is read whole before anything reaches the project: after a failure the project and the
+    // tables are as they were.
+    k10::DosImportResult result = k10::importDosFileSet(toLocalPath(path), Proect.SourceCount());
+    for (const std::string& message : result.messages)
+        interaction().showMessage(this, QString::fromUtf8(message));
+    if (result.outcome != k10::DosImportResult::Outcome::Imported)
+        return;
+    for (TSource& source : result.sources)
+        Proect.Sources.append(std::move(source));
+    showSources();
+}

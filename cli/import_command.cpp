@@ -1,0 +1,34 @@
+// korvane10-tool import-dos: a DOS file set converted into a project file.
+
+#include "cli/commands.h"
+#include "import/dos_import.h"
+#include "model/project_file.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace k10cli {
+
+int importDos(const std::vector<std::string>& args) {
+    if (args.size() != 2)
+        throw UsageError{};
+    k10::DosImportResult result = k10::importDosFileSet(args[0], 0);
+    // The warnings and the refusal or failure go to standard error; success is told by the exit code.
+    for (std::string message : result.messages) {
+        if (message == "Импорт закончен")
+            continue;
+        // A message of the window holds its two lines joined by a carriage return.
+        std::replace(message.begin(), message.end(), '\r', '\n');
+        std::cerr << message << '\n';
+    }
+    if (result.outcome != k10::DosImportResult::Outcome::Imported)
+        return 1;
+
+    TProect project;
+    for (TSource& source : result.sources)
+        project.Sources.append(std::move(source));
+    k10::writeProject(args[1], project);
+    return 0;
+}
+
+} // namespace k10cli

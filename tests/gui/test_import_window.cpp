@@ -1,0 +1,129 @@
+// The DOS import as the workbench runs it: the file dialog, the messages, the tables.
+
+#include "support/grid_text.h"
+#include "support/scripted_interaction.h"
+#include "text/codepage.h"
+#include "ui/form_main.h"
+#include "ui/workbench.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileDialog>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// Writes a DOS file: the text in code page 866 with CR LF row ends.
+void writeDos(const QString& path, const QStringList& rows) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    for (const QString& row : rows)
+        file.write(QByteArray::fromStdString(k10::cp1251ToCp866(*k10::utf8ToCp1251(row.toStdString())) + "\r\n"));
+}
+
+const QString kSource1 = "ПС Северная          5,0.1,0.2,0.3,0.4,10";
+const QString kSource2 = "ПС Заречная          7,1,2,3,4";
+
+} // namespace
+
+class TestImportWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<ScriptedInteraction> user;
+    std::unique_ptr<Workbench> forms;
+    TFormMain* main = nullptr;
+
+    void import(const QString& file) {
+        user->files.push_back(file);
+        main->DOS1->trigger();
+    }
+
+private slots:
+    void init() {
+        workspace = std::make_unique<Workspace>();
+        user = std::make_unique<ScriptedInteraction>();
+        forms = std::make_unique<Workbench>();
+        main = forms->FormMain;
+        forms->show();
+    }
+    void cleanup() {
+        QVERIFY2(user->unexpected.isEmpty(), qPrintable(user->unexpected.join("; ")));
+        forms.reset();
+        user.reset();
+        workspace.reset();
+    }
+
+    void fullSetFillsTheTables() {
+        writeDos(workspace->path("net.ip"), {kSource1, kSource2});
+        writeDos(workspace->path("net.lin"), {" 201,A1,1.5,АС-50,3,160,ТМ-160", "A1,A2,0.5", "", " 101,B1,2"});
+        import(workspace->path("net.reg"));
+        QCOMPARE(user->messages, QStringList({"Импорт закончен"}));
+        QCOMPARE(user->dialogs, QStringList({"I_forDos"}));
+        QCOMPARE(gridRows(main->SourceGrid),
+                 QStringList({"ПС Северная          |5|10|0.1|0.2|0.3|0.4", "ПС Заречная          |7|0|1|2|3|4"}));
+        QCOMPARE(gridRows(main->LinesGrid), QStringList({"101"}));
+        QCOMPARE(gridRows(main->LineGrid), QStringList({"101|B1|2||||"}));
+        main->SourceGrid->setCurrentCell(1, 0);
+        QCOMPARE(gridRows(main->LineGrid), QStringList({"201|A1|1.5|АС-50|3|160|ТМ-160", "A1|A2|0.5||||"}));
+        QVERIFY(user->errors.isEmpty());
+    }
+
+    void missingLineFileImportsTheSourcesWithAWarning() {
+        // The extension decides the checks, with its letter case: a set stored in capitals.
+        writeDos(workspace->path("NET.IP"), {kSource1});
+        import(workspace->path("NET.IP"));
+        QCOMPARE(user->messages, QStringList({"фаил NET.lin не найден.\rБудут импортированы только источники питания.",
+                                              "Импорт закончен"}));
+        QCOMPARE(main->Proect.SourceCount(), 1);
+        QCOMPARE(main->Proect.Sources[1].LineCount(), 0);
+    }
+
+    void refusalAndFailureChangeNothing() {
+        writeDos(workspace->path("old.ip"), {kSource1});
+        import(workspace->path("old.ip"));
+        QStringList before = gridRows(main->SourceGrid);
+
+        import(workspace->path("NONE.LIN"));
+        writeDos(workspace->path("bad.ip"), {kSource1, kSource2});
+        writeDos(workspace->path("bad.lin"), {" 101,A1,1", "", "", " 201,B1,1"});
+        import(workspace->path("bad.lin"));
+        QCOMPARE(user->messages.mid(1), QStringList({"фаил NONE.ip не найден.\rЭкспорт невозможен.",
+                                                     "Ошибка в файлах. Импорт невозможен"}));
+        QCOMPARE(main->Proect.SourceCount(), 1);
+        QCOMPARE(gridRows(main->SourceGrid), before);
+    }
+
+    void importAddsAfterTheOpenSourcesAndSelectsTheFirst() {
+        writeDos(workspace->path("a.ip"), {kSource1});
+        import(workspace->path("a.ip"));
+        writeDos(workspace->path("b.ip"), {kSource2});
+        writeDos(workspace->path("b.lin"), {" 101,X1,1"});
+        main->SourceGrid->setCurrentCell(0, 0);
+        import(workspace->path("b.ip"));
+        QCOMPARE(main->Proect.SourceCount(), 2);
+        QCOMPARE(main->SourceGrid->rowCount(), 2);
+        // The line file's source 1 is the first source of the set, now the project's second.
+        QCOMPARE(main->Proect.Sources[2].LineCount(), 1);
+        QCOMPARE(main->Proect.Sources[1].LineCount(), 0);
+        QCOMPARE(main->CurSource, 0);
+        QCOMPARE(main->SourceGrid->currentRow(), 0);
+    }
+
+    void cancelledChoiceDoesNothing() {
+        user->files.push_back(QString());
+        main->DOS1->trigger();
+        QVERIFY(user->messages.isEmpty());
+        QCOMPARE(main->Proect.SourceCount(), 0);
+    }
+
+    void dialogShowsTheDosFilter() {
+        QCOMPARE(main->I_forDos->nameFilters().constFirst().left(30), QString("Dos Korvane(*.ip;*.lin;*.reg) "));
+        QVERIFY(main->I_forDos->testOption(QFileDialog::HideNameFilterDetails));
+    }
+};
+
+QTEST_MAIN(TestImportWindow)
+#include "test_import_window.moc"
