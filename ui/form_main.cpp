@@ -150,8 +150,13 @@ void TFormMain::showEvent(QShowEvent* event) {
 
 void TFormMain::FormShow() {
     // Every conversion between reals and text in the system uses '.' whatever the locale: the number
-    // helpers of the core never consult it.
-    // The catalogs are read here, and their names fill the lists that show them.
+    // helpers of the core never consult it, so there is no separator to set.
+    // A catalog that cannot be read ends the start-up here with the error box; the window is shown all
+    // the same.
+    Read_Provoda(WireCatalog);
+    fillWireLists();
+    Read_Trans(TransCatalog);
+    fillTransLists();
     sizeTables();
 }
 
@@ -229,7 +234,7 @@ void TFormMain::buildMenus() {
     N4 = separator(PopupMenu3, "N4");
     // The caption's fourth letter is a Latin c.
     Calculate = addCommand(PopupMenu3, "Calculate", "Рас\u0063читать", &TFormMain::CalculateClick);
-    Calculate->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
+    Calculate->setIcon(calculateIcon());
 }
 
 void TFormMain::buildSourcesBox(QWidget* client) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "catalogs/catalog_files.h"
 #include "model/project.h"
 
 #include <QMainWindow>
@@ -26,6 +27,14 @@ public:
     void attach(Workbench* forms);
 
     // State.
+    k10::WireCatalog WireCatalog;
+    k10::TransCatalog TransCatalog;
+    int WireCount() const { return WireCatalog.count(); }
+    int TransCount() const { return TransCatalog.count(); }
+    // True once the catalog's file has been read: a catalog whose file could not be read is never written
+    // back, so its file is not replaced by an empty one.
+    bool WireCatalogRead = false;
+    bool TransCatalogRead = false;
     TProect Proect;
     int CurSource = 0;
     int CurLine = 0;
@@ -116,7 +125,17 @@ public:
     void ModeWork_DelClick();
     void CalculateClick();
 
-    // Catalogs.
+    // Catalogs. The readers fill the catalog only when the whole file was read; the writers refuse while
+    // the catalog's file has not been read.
+    void Read_Provoda(k10::WireCatalog& catalog);
+    void Write_Provoda();
+    void Read_Trans(k10::TransCatalog& catalog);
+    void Write_Trans();
+    // Writes the catalog's names into its dialog's grid and, after emptying them, into the drop-down
+    // lists that offer them (the wire lists of the section and mode dialogs, the transformer list of the
+    // section dialog).
+    void fillWireLists();
+    void fillTransLists();
     void N14Click();
     void N16Click();
 
@@ -136,6 +155,7 @@ private:
     void buildLinesBox(QWidget* client);
     void buildSectionsBox(QWidget* client);
     void buildModesBox(QWidget* client);
+    static QIcon calculateIcon();  // the small picture of the Calculate item
     void buildStatusBar();
     void buildFileDialogs();
     void sizeTables();

@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/catalog_dialog.h"
 
-class TF_SpravProvod : public QDialog {
+// The wire and cable catalog dialog: the wire names, added, changed and deleted through TF_ProvodEdit.
+// Its grid is filled at start-up with the catalog.
+class TF_SpravProvod : public CatalogDialog {
     Q_OBJECT
 
 public:

@@ -1,6 +1,22 @@
 #include "ui/tf_spravtrans.h"
 
-TF_SpravTrans::TF_SpravTrans(QWidget* parent) : QDialog(parent) {
-    setObjectName("TF_SpravTrans");
-    setWindowTitle("Справочник трансформаторов");
-}
+namespace {
+
+// The texts are the ones users know, letter for letter: the limit message's second line names a wire,
+// and the caption of a change is spelled "Измеенение".
+const CatalogTexts kTransformerTexts = {
+    "TF_SpravTrans",
+    "Справочник трансформаторов",
+    20,
+    "Расчетная программа поддерживает не более 20 марок ",
+    "Удалите не используемый провод и попробуйте снова",
+    "Вы уверены, что хотите удалить трансформатор ?",
+    "Добавление",
+    "Измеенение",
+    "Справочник трансформаторов не был прочитан из файла spravt.dat при запуске программы, поэтому изменять "
+    "его нельзя. Исправьте файл и запустите программу снова.",
+};
+
+} // namespace
+
+TF_SpravTrans::TF_SpravTrans(QWidget* parent) : CatalogDialog(parent, kTransformerTexts) {}

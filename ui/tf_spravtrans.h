@@ -1,8 +1,10 @@
 #pragma once
 
-#include <QDialog>
+#include "ui/catalog_dialog.h"
 
-class TF_SpravTrans : public QDialog {
+// The transformer catalog dialog: the transformer names, added, changed and deleted through
+// TF_TransEdit. Its grid is filled at start-up with the catalog.
+class TF_SpravTrans : public CatalogDialog {
     Q_OBJECT
 
 public:

@@ -1,5 +1,6 @@
 #include "ui/workbench.h"
 
+#include "ui/catalog_dialog.h"
 #include "ui/form_main.h"
 #include "ui/tf_grnagr.h"
 #include "ui/tf_import.h"
@@ -18,6 +19,7 @@ Workbench::Workbench() {
     F_SpravProvod = new TF_SpravProvod(FormMain);
     F_SpravTrans = new TF_SpravTrans(FormMain);
     F_Source = new TF_Source(FormMain);
+    F_Source->setProject(&FormMain->Proect);
     F_Line = new TF_Line(FormMain);
     F_ModeWork = new TF_ModeWork(FormMain);
     F_NewLine = new TF_NewLine(FormMain);
@@ -26,6 +28,8 @@ Workbench::Workbench() {
     F_GrNagr = new TF_GrNagr(FormMain);
     F_ProvodEdit = new TF_ProvodEdit(FormMain);
     F_TransEdit = new TF_TransEdit(FormMain);
+    F_Line->setCodeTable(F_GrNagr);
+    attachCatalogDialogs(*this);
     FormMain->attach(this);
 }
 
