@@ -5,9 +5,14 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
+#include <chrono>
+#include <iostream>
+
 int main(int argc, char** argv) {
+    const auto started = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Korvane10");
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
@@ -19,5 +24,15 @@ int main(int argc, char** argv) {
 
     Workbench workbench;
     workbench.show();
+
+    // For the benchmark only: prints the milliseconds from the start of main to the shown window, on the
+    // event loop's first turn, and quits.
+    if (qEnvironmentVariableIsSet("KORVANE10_STARTUP_PROBE"))
+        QTimer::singleShot(0, &app, [started] {
+            std::cout << std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started)
+                             .count()
+                      << std::endl;
+            QApplication::quit();
+        });
     return QApplication::exec();
 }

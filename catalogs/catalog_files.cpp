@@ -33,7 +33,7 @@ public:
         std::string_view field = next();
         auto value = parseRealTrimmed(field);
         if (!value)
-            throw invalidFloat(std::string(field));
+            throw invalidFloat(field);
         return *value;
     }
 
@@ -43,9 +43,10 @@ public:
         auto value = parseIntegerIgnoringBlanks(field);
         if (!value || *value < std::numeric_limits<std::int32_t>::min() ||
             *value > std::numeric_limits<std::int32_t>::max()) {
+            // The message shows the start of the field only; a huge field is not copied whole.
             std::string compact;
             for (char c : field)
-                if (c != ' ')
+                if (c != ' ' && compact.size() < 64)
                     compact += c;
             throw invalidInteger(compact);
         }
@@ -133,7 +134,7 @@ private:
         std::string_view shown = name_.substr(0, name_.find_first_of("\r\n"));
         while (!shown.empty() && shown.back() == ' ')
             shown.remove_suffix(1);
-        throw Error("Марка «" + cp1251ToUtf8(shown) + "» (запись " + std::to_string(slot_) + " " + what_ +
+        throw Error("Марка «" + textForMessage(shown) + "» (запись " + std::to_string(slot_) + " " + what_ +
                     ") " + problem + ". Справочник не записан.");
     }
 

@@ -2,9 +2,9 @@
 
 #include "model/record_array.h"
 #include "text/short_string.h"
+#include "text/text_field.h"
 
 #include <cstdint>
-#include <string>
 
 // The project: sources, their operating modes and lines, the lines' sections. Plain records; every rule
 // about their contents lives in the dialogs, the commands and the project file reader. Texts are
@@ -15,11 +15,11 @@ class TLine {
 public:
     k10::ShortString<8> L_Begin;
     k10::ShortString<8> L_End;
-    double Dlina = 0;      // km
-    std::string Provod;    // a wire catalog name
-    std::string Max_Nagr;  // kVA, as typed
-    std::string Gr_Nagr;   // load-graph code
-    std::string Trans;     // a transformer catalog name
+    double Dlina = 0;   // km
+    k10::Text Provod;   // a wire catalog name
+    k10::Text Max_Nagr; // kVA, as typed
+    k10::Text Gr_Nagr;  // load-graph code
+    k10::Text Trans;    // a transformer catalog name
 
     friend bool operator==(const TLine&, const TLine&) = default;
 };
@@ -40,12 +40,12 @@ class TModeWork {
 public:
     k10::ShortString<8> L_Begin;
     k10::ShortString<8> L_End;
-    std::string Uzel_Begin;
-    std::string Uzel_End;
-    double Dlina = 0;     // km
-    std::string Provod;
-    std::string Uzel_Off;
-    double Izm_Nagr = 0;  // percent
+    k10::Text Uzel_Begin;
+    k10::Text Uzel_End;
+    double Dlina = 0; // km
+    k10::Text Provod;
+    k10::Text Uzel_Off;
+    double Izm_Nagr = 0; // percent
 
     friend bool operator==(const TModeWork&, const TModeWork&) = default;
 };

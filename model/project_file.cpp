@@ -23,7 +23,7 @@ const char* const kIncompleteFile =
 // Takes each kind of value from its line, as the file's layout says.
 class ProjectReader {
 public:
-    explicit ProjectReader(std::string_view bytes) : cursor_(bytes) {}
+    explicit ProjectReader(LineCursor& cursor) : cursor_(cursor) {}
 
     TProect read() {
         TProect project;
@@ -31,10 +31,6 @@ public:
         project.Sources.reserve(sourceCount);
         for (int i = 1; i <= sourceCount; ++i)
             readSource(project.Sources.append());
-        // The last value may be an empty text whose line break is missing; any earlier value read past the
-        // end means the file lost records.
-        if (textsPastEnd_ > 1)
-            throw Error(kIncompleteFile);
         return project;
     }
 
@@ -87,23 +83,25 @@ private:
     }
 
     // A short string takes the first characters of the line and a text the whole line; both skip the rest.
+    // Every value needs its line, an empty text too: a file cut just before its last line must not read
+    // as a last text that happens to be empty.
     std::string_view readLine() {
-        if (cursor_.atEnd()) {
-            ++textsPastEnd_;
-            return {};
-        }
-        requireNothingPastEnd();
+        if (cursor_.atEnd())
+            throw Error(kIncompleteFile);
         return cursor_.nextLine();
     }
 
+    // The run of characters above the blank at the start of the next line that holds any, at most
+    // maxLength long; the rest of that line is skipped.
     std::string_view readToken(std::size_t maxLength) {
-        requireNothingPastEnd();
         cursor_.skipBlanksAndLineEnds();
         if (cursor_.atEnd())
             throw Error(kIncompleteFile);
-        std::string_view token = cursor_.nextToken(maxLength);
-        cursor_.skipLine();
-        return token;
+        std::string_view line = cursor_.nextLine().substr(0, maxLength);
+        std::size_t end = 0;
+        while (end < line.size() && static_cast<unsigned char>(line[end]) > ' ')
+            ++end;
+        return line.substr(0, end);
     }
 
     std::int32_t readInteger() {
@@ -130,108 +128,156 @@ private:
     }
 
     double readWholeLineReal() {
-        requireNothingPastEnd();
         if (cursor_.atEnd())
             throw Error(kIncompleteFile);
         std::string_view line = cursor_.nextLine();
         auto value = parseRealTrimmed(line);
         if (!value)
-            throw invalidFloat(std::string(line));
+            throw invalidFloat(line);
         return *value;
     }
 
-    void requireNothingPastEnd() const {
-        if (textsPastEnd_ > 0)
-            throw Error(kIncompleteFile);
-    }
-
-    LineCursor cursor_;
-    int textsPastEnd_ = 0;
+    LineCursor& cursor_;
 };
 
 // The start of a text, for a message that must name it.
 std::string cp1251Preview(std::string_view text) {
-    return cp1251ToUtf8(text.substr(0, std::min(text.find_first_of("\r\n"), std::size_t{40})));
+    return textForMessage(text.substr(0, text.find_first_of("\r\n")));
 }
 
-class ProjectWriter {
-public:
-    std::string write(const TProect& project) {
-        putInteger(project.SourceCount());
-        for (const TSource& source : project.Sources)
-            putSource(source);
-        return std::move(out_);
-    }
-
-private:
-    void putSource(const TSource& source) {
-        putText(source.Name.view());
-        putInteger(source.Code);
-        putReal(source.Napr);
-        putReal(source.R_Max);
-        putReal(source.X_Max);
-        putReal(source.R_Min);
-        putReal(source.X_Min);
-        putInteger(source.ModeWorkCount());
+// Gives every value of the project to the visitor in the file's order: texts (short strings too),
+// integers and reals. A record ends after its last value.
+template <class Visitor> void visitFileValues(const TProect& project, Visitor& visitor) {
+    visitor.integer(project.SourceCount());
+    for (const TSource& source : project.Sources) {
+        visitor.text(source.Name.view());
+        visitor.integer(source.Code);
+        visitor.real(source.Napr);
+        visitor.real(source.R_Max);
+        visitor.real(source.X_Max);
+        visitor.real(source.R_Min);
+        visitor.real(source.X_Min);
+        visitor.integer(source.ModeWorkCount());
         for (const TModeWork& mode : source.ModeWorks) {
-            putText(mode.L_Begin.view());
-            putText(mode.L_End.view());
-            putText(mode.Uzel_Begin);
-            putText(mode.Uzel_End);
-            putReal(mode.Dlina);
-            putText(mode.Provod);
-            putText(mode.Uzel_Off);
-            putReal(mode.Izm_Nagr);
+            visitor.text(mode.L_Begin.view());
+            visitor.text(mode.L_End.view());
+            visitor.text(mode.Uzel_Begin);
+            visitor.text(mode.Uzel_End);
+            visitor.real(mode.Dlina);
+            visitor.text(mode.Provod);
+            visitor.text(mode.Uzel_Off);
+            visitor.real(mode.Izm_Nagr);
+            visitor.endRecord();
         }
-        putInteger(source.LineCount());
+        visitor.integer(source.LineCount());
         for (const TLines& line : source.Lines) {
-            putText(line.Name.view());
-            putInteger(line.SectionCount());
+            visitor.text(line.Name.view());
+            visitor.integer(line.SectionCount());
             for (const TLine& section : line.Sections) {
-                putText(section.L_Begin.view());
-                putText(section.L_End.view());
-                putReal(section.Dlina);
-                putText(section.Provod);
-                putText(section.Max_Nagr);
-                putText(section.Gr_Nagr);
-                putText(section.Trans);
+                visitor.text(section.L_Begin.view());
+                visitor.text(section.L_End.view());
+                visitor.real(section.Dlina);
+                visitor.text(section.Provod);
+                visitor.text(section.Max_Nagr);
+                visitor.text(section.Gr_Nagr);
+                visitor.text(section.Trans);
+                visitor.endRecord();
             }
         }
+        visitor.endRecord();
     }
+}
 
-    void putText(std::string_view text) {
-        if (text.find_first_of("\r\n") != std::string_view::npos)
+// Refuses a text with a line break, which the file could not carry. The whole project is checked before
+// anything is written.
+struct LineBreakCheck {
+    void text(std::string_view text) {
+        if (std::any_of(text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }))
             throw Error("Текст «" + cp1251Preview(text) +
                         "» содержит перевод строки, и файл проекта не может его сохранить. Файл не записан.");
+    }
+    void integer(std::int32_t) {}
+    void real(double) {}
+    void endRecord() {}
+};
+
+// Writes each value on a line of its own and hands the file to the sink block by block, so that the
+// largest project never has a copy of its file in memory.
+class ProjectWriter {
+public:
+    explicit ProjectWriter(ByteSink& sink) : sink_(sink) { out_.reserve(2 * kBlockSize); }
+
+    void text(std::string_view text) {
         out_ += text;
         out_ += "\r\n";
     }
 
-    void putInteger(std::int32_t value) {
+    void integer(std::int32_t value) {
         char buffer[16];
         auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
         out_.append(buffer, result.ptr);
         out_ += "\r\n";
     }
 
-    void putReal(double value) {
+    void real(double value) {
         out_ += formatReal(value);
         out_ += "\r\n";
     }
 
+    void endRecord() {
+        if (out_.size() >= kBlockSize)
+            flush();
+    }
+
+    void flush() {
+        sink_.write(out_);
+        out_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlockSize = 1 << 18;
+
+    ByteSink& sink_;
     std::string out_;
+};
+
+void writeProjectTo(ByteSink& sink, const TProect& project) {
+    ProjectWriter writer(sink);
+    visitFileValues(project, writer);
+    writer.flush();
+}
+
+class StringSink : public ByteSink {
+public:
+    void write(std::string_view bytes) override { bytes_ += bytes; }
+    std::string bytes_;
 };
 
 } // namespace
 
-TProect parseProject(std::string_view bytes) { return ProjectReader(bytes).read(); }
+TProect parseProject(std::string_view bytes) {
+    LineCursor cursor(bytes);
+    return ProjectReader(cursor).read();
+}
 
-TProect readProject(const std::string& path) { return parseProject(readWholeFile(path)); }
+TProect readProject(const std::string& path, std::size_t blockSize) {
+    InputFile file(path);
+    LineCursor cursor(file, blockSize);
+    return ProjectReader(cursor).read();
+}
 
-std::string serializeProject(const TProect& project) { return ProjectWriter().write(project); }
+std::string serializeProject(const TProect& project) {
+    LineBreakCheck check;
+    visitFileValues(project, check);
+    StringSink sink;
+    writeProjectTo(sink, project);
+    return std::move(sink.bytes_);
+}
 
 void writeProject(const std::string& path, const TProect& project) {
-    writeFileAtomically(path, serializeProject(project));
+    LineBreakCheck check;
+    visitFileValues(project, check);
+    writeFileAtomically(path, [&](ByteSink& sink) { writeProjectTo(sink, project); });
 }
 
 } // namespace k10

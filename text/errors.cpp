@@ -25,12 +25,34 @@ Error ioError(int errnoValue) {
     }
 }
 
-Error invalidFloat(const std::string& cp1251Text) {
-    return Error("'" + cp1251ToUtf8(cp1251Text) + "' is not a valid floating point value");
+namespace {
+
+// "'text' what", built by appending (GCC 12 at -O3 warns falsely on the operator+ chain).
+Error quotedError(std::string_view cp1251Text, const char* what) {
+    std::string message = "'";
+    message += textForMessage(cp1251Text);
+    message += "' ";
+    message += what;
+    return Error(message);
 }
 
-Error invalidInteger(const std::string& cp1251Text) {
-    return Error("'" + cp1251ToUtf8(cp1251Text) + "' is not a valid integer value");
+} // namespace
+
+Error invalidFloat(std::string_view cp1251Text) {
+    return quotedError(cp1251Text, "is not a valid floating point value");
+}
+
+Error invalidInteger(std::string_view cp1251Text) {
+    return quotedError(cp1251Text, "is not a valid integer value");
+}
+
+std::string textForMessage(std::string_view cp1251Text) {
+    constexpr std::size_t kShown = 60;
+    std::string shown(cp1251Text.substr(0, kShown));
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) < ' ' || c == '\x7f')
+            c = '?';
+    return cp1251ToUtf8(shown) + (cp1251Text.size() > kShown ? "..." : "");
 }
 
 } // namespace k10

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace k10 {
 
@@ -23,9 +24,14 @@ inline constexpr const char* InvalidNumericInput = "Invalid numeric input";
 Error ioError(int errnoValue);
 
 // "'%s' is not a valid floating point value", the text given in Windows-1251.
-Error invalidFloat(const std::string& cp1251Text);
+Error invalidFloat(std::string_view cp1251Text);
 
 // "'%s' is not a valid integer value", the text given in Windows-1251.
-Error invalidInteger(const std::string& cp1251Text);
+Error invalidInteger(std::string_view cp1251Text);
+
+// A text of a file as a message quotes it, in UTF-8: its first 60 characters (then "..."), control
+// characters shown as '?'. A damaged file's line of megabytes cannot swamp the message, and a NUL byte
+// cannot cut it short.
+std::string textForMessage(std::string_view cp1251Text);
 
 } // namespace k10

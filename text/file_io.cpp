@@ -40,37 +40,69 @@ std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
 }
 
+// Writes to a descriptor, all of every piece.
+class DescriptorSink : public ByteSink {
+public:
+    explicit DescriptorSink(int fd) : fd_(fd) {}
+    void write(std::string_view bytes) override {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+            if (put < 0) {
+                if (errno == EINTR)
+                    continue;
+                throw ioError(errno);
+            }
+            done += static_cast<std::size_t>(put);
+        }
+    }
+
+private:
+    int fd_;
+};
+
 } // namespace
 
-std::string readWholeFile(const std::string& path) {
-    Descriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0)
+InputFile::InputFile(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0)
         throw ioError(errno);
+    Descriptor closeOnFailure(fd_);
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0)
+    if (::fstat(fd_, &info) != 0)
         throw ioError(errno);
-    if (S_ISDIR(info.st_mode))
+    // A folder holds no text, and a device such as /dev/zero gives bytes without end: reading it would
+    // never finish. A pipe ends when its writer closes it, so it is read.
+    if (S_ISDIR(info.st_mode) || S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode))
         throw Error(messages::FileAccessDenied);
+    size_ = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
+    closeOnFailure.release();
+}
 
-    std::string bytes;
-    if (info.st_size > 0)
-        bytes.reserve(static_cast<std::size_t>(info.st_size));
-    char buffer[1 << 16];
+InputFile::~InputFile() {
+    ::close(fd_);
+}
+
+std::size_t InputFile::read(char* buffer, std::size_t room) {
     for (;;) {
-        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        ssize_t got = ::read(fd_, buffer, room);
+        if (got >= 0)
+            return static_cast<std::size_t>(got);
+        if (errno != EINTR)
             throw ioError(errno);
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
     }
+}
+
+std::string readWholeFile(const std::string& path) {
+    InputFile file(path);
+    std::string bytes;
+    bytes.reserve(file.size());
+    char buffer[1 << 16];
+    while (std::size_t got = file.read(buffer, sizeof buffer))
+        bytes.append(buffer, got);
     return bytes;
 }
 
-void writeFileAtomically(const std::string& path, std::string_view bytes) {
+void writeFileAtomically(const std::string& path, const std::function<void(ByteSink&)>& produce) {
     struct stat target {};
     bool exists = ::stat(path.c_str(), &target) == 0;
     if (exists && S_ISDIR(target.st_mode))
@@ -89,17 +121,14 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
 
     // A size limit must surface as an error of this write, not as a signal that ends the program.
     auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            int error = errno;
-            std::signal(SIGXFSZ, previous);
-            throw fail(error);
-        }
-        done += static_cast<std::size_t>(put);
+    try {
+        DescriptorSink sink(fd.get());
+        produce(sink);
+    } catch (...) {
+        std::signal(SIGXFSZ, previous);
+        ::close(fd.release());
+        ::unlink(temporary.c_str());
+        throw;
     }
     std::signal(SIGXFSZ, previous);
 
@@ -121,6 +150,10 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
         ::unlink(temporary.c_str());
         throw ioError(error);
     }
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    writeFileAtomically(path, [bytes](ByteSink& sink) { sink.write(bytes); });
 }
 
 bool fileExists(const std::string& path) {

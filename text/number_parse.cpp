@@ -65,12 +65,15 @@ std::optional<std::int32_t> parseIntegerLeadingBlanks(std::string_view field) {
 }
 
 std::optional<std::int64_t> parseIntegerIgnoringBlanks(std::string_view text) {
+    // More than 30 characters cannot be a number of 64 bits; stop there rather than copy a huge field.
     std::string compact;
-    for (char c : text)
-        if (c != ' ')
-            compact += c;
-    if (compact.size() > 30)
-        return std::nullopt;
+    for (char c : text) {
+        if (c == ' ')
+            continue;
+        if (compact.size() == 30)
+            return std::nullopt;
+        compact += c;
+    }
     return parseSignedDigits<std::int64_t>(compact);
 }
 

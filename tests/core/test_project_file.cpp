@@ -199,13 +199,29 @@ private slots:
     }
 
     void missingLastLineBreakIsAccepted() {
+        // The last value is the second source's line count, written without its line break.
         std::string bytes = serializeProject(fullProject());
         QVERIFY(parseProject(bytes.substr(0, bytes.size() - 2)) == fullProject());
-        // The last value is the second source's empty line count, written without its line break.
+        // The last value is a section's transformer.
+        TProect withText = fullProject();
+        withText.Sources[2].Lines.append().Sections.append().Trans = "T";
+        std::string last = serializeProject(withText);
+        QVERIFY(parseProject(last.substr(0, last.size() - 2)) == withText);
+    }
+
+    // An empty last text is nothing but its line break. Without it, the file cannot be told from a file
+    // that lost its last line, a non-empty transformer name, so both are refused.
+    void missingLastLineIsRefused() {
         TProect withEmptyText = fullProject();
         withEmptyText.Sources[2].Lines.append().Sections.append();
-        std::string last = serializeProject(withEmptyText);
-        QVERIFY(parseProject(last.substr(0, last.size() - 2)) == withEmptyText);
+        std::string emptyLast = serializeProject(withEmptyText);
+        TProect withText = fullProject();
+        withText.Sources[2].Lines.append().Sections.append().Trans = "T";
+        std::string textLast = serializeProject(withText);
+        QCOMPARE(emptyLast.substr(0, emptyLast.size() - 2), textLast.substr(0, textLast.size() - 3));
+        expectError(emptyLast.substr(0, emptyLast.size() - 2),
+                    "Файл проекта неполон: он кончается раньше, чем записи, которые объявлены в нём. Проект не "
+                    "открыт.");
     }
 
     void textWithLineBreakIsNotWritten() {

@@ -66,7 +66,8 @@ private slots:
         QTest::newRow("1E15") << 1e15 << "1E15";
         QTest::newRow("rounds up to 1E15") << 999999999999999.9 << "1E15";
         QTest::newRow("rounds up to 0.0001") << 0.0000999999999999999999 << "0.0001";
-        QTest::newRow("largest double") << std::numeric_limits<double>::max() << "1.79769313486232E308";
+        // Rounded up it would pass the largest double and never read back: its digits are cut instead.
+        QTest::newRow("largest double") << std::numeric_limits<double>::max() << "1.79769313486231E308";
         QTest::newRow("subnormal") << 4.9406564584124654e-324 << "4.94065645841247E-324";
         QTest::newRow("whole with zeros") << 1200.0 << "1200";
     }

@@ -1,0 +1,408 @@
+// k10bench: the largest project through the reader, the writer, the main window and the two programs,
+// each figure against a baseline measured in the same run. It prints figures; it never fails on speed.
+
+#include "bench/child_process.h"
+#include "bench/project_generator.h"
+#include "model/project_file.h"
+#include "ui/form_main.h"
+#include "ui/interaction.h"
+#include "ui/string_grid.h"
+#include "ui/workbench.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <charconv>
+#include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <iomanip>
+#include <iostream>
+#include <malloc.h>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+double median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    std::size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+void progress(const std::string& text) {
+    std::cerr << "k10bench: " << text << std::endl;
+}
+
+// The baselines: the least that any reader or writer of the file has to do.
+
+// Reads the file whole into one buffer of its size and counts its lines.
+long readWholeAndCountLines(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat info {};
+    ::fstat(fd, &info);
+    std::size_t size = static_cast<std::size_t>(info.st_size);
+    std::unique_ptr<char[]> bytes(new char[size]);
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t got = ::read(fd, bytes.get() + done, size - done);
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    return static_cast<long>(std::count(bytes.get(), bytes.get() + done, '\n'));
+}
+
+// Writes the bytes in one go as a save must: into a new file beside the target, flushed to the disk, and
+// renamed over the target.
+void writeInOneGo(const std::string& path, const std::string& bytes) {
+    std::string temporary = path + ".new";
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put <= 0)
+            break;
+        done += static_cast<std::size_t>(put);
+    }
+    ::fsync(fd);
+    ::close(fd);
+    ::rename(temporary.c_str(), path.c_str());
+}
+
+// Answers the Open dialog with the benchmark's file and keeps every message, which would mean a failure.
+class BenchInteraction : public Interaction {
+public:
+    QString file;
+    QStringList messages;
+
+    void showMessage(QWidget*, const QString& text) override { messages << text; }
+    void showError(QWidget*, const QString& text) override { messages << text; }
+    bool askYesNo(QWidget*, const QString& text) override {
+        messages << text;
+        return false;
+    }
+    QString chooseFile(QFileDialog&) override { return file; }
+    bool runDialog(QDialog&) override { return false; }
+    void openDocument(const QString&) override {}
+};
+
+struct Figures {
+    int runs = 7;
+    long fileBytes = 0;
+    double readMs = 0, readBaselineMs = 0;
+    double writeMs = 0, writeBaselineMs = 0;
+    double refreshMs = 0;
+    double openUiMs = 0, openUiReadMs = 0;
+    double startupMs = 0, startupProcessMs = 0;
+    long peakRssBytes = 0;
+
+    double readRatio() const { return readMs / readBaselineMs; }
+    double writeRatio() const { return writeMs / writeBaselineMs; }
+    double openUiRatio() const { return openUiMs / openUiReadMs; }
+    double rssRatio() const { return static_cast<double>(peakRssBytes) / static_cast<double>(fileBytes); }
+};
+
+// Gives the memory of the previous run back to the system, so that every run of a read starts as in a
+// fresh process; otherwise a run that happens to reuse freed memory skips the cost of fresh pages.
+void releaseFreedMemory() {
+    ::malloc_trim(0);
+}
+
+// Each measured step runs in turn with its baseline, so that a busy moment of the machine hits both.
+
+void measureRead(Figures& figures, const std::string& file) {
+    std::vector<double> reads, baselines;
+    for (int run = 0; run < figures.runs; ++run) {
+        auto start = Clock::now();
+        long lines = readWholeAndCountLines(file);
+        baselines.push_back(millisecondsSince(start));
+
+        releaseFreedMemory();
+        start = Clock::now();
+        TProect project = k10::readProject(file);
+        reads.push_back(millisecondsSince(start));
+        if (run == 0)
+            progress("read " + std::to_string(lines) + " lines, " + std::to_string(project.SourceCount()) +
+                     " sources");
+    } // each project is released here, outside the clock
+    figures.readMs = median(reads);
+    figures.readBaselineMs = median(baselines);
+}
+
+void measureWrite(Figures& figures, const TProect& project, const std::string& folder) {
+    std::string bytes = k10::serializeProject(project);
+    std::vector<double> writes, baselines;
+    for (int run = 0; run < figures.runs; ++run) {
+        auto start = Clock::now();
+        writeInOneGo(folder + "/baseline.k10", bytes);
+        baselines.push_back(millisecondsSince(start));
+
+        start = Clock::now();
+        k10::writeProject(folder + "/written.k10", project);
+        writes.push_back(millisecondsSince(start));
+    }
+    figures.writeMs = median(writes);
+    figures.writeBaselineMs = median(baselines);
+}
+
+// Open of the largest project in a freshly shown main window, through the file dialog's seam, up to the
+// tables being filled; then the refresh of the window's lower tables.
+void measureWindow(Figures& figures, const std::string& file) {
+    BenchInteraction user;
+    user.file = QString::fromStdString(file);
+    setInteraction(&user);
+
+    // The read runs in turns with the Open, in the same process, so that the two meet the same state of
+    // the memory and of the machine.
+    std::vector<double> opens, reads;
+    std::unique_ptr<Workbench> forms;
+    for (int run = 0; run < figures.runs; ++run) {
+        forms.reset();
+        forms = std::make_unique<Workbench>();
+        forms->show();
+        QApplication::processEvents();
+
+        releaseFreedMemory();
+        auto start = Clock::now();
+        {
+            TProect project = k10::readProject(file);
+            reads.push_back(millisecondsSince(start));
+        }
+
+        releaseFreedMemory();
+        start = Clock::now();
+        forms->FormMain->N6->trigger();
+        opens.push_back(millisecondsSince(start));
+        QApplication::processEvents();
+    }
+    figures.openUiMs = median(opens);
+    figures.openUiReadMs = median(reads);
+
+    // Every source has 100 lines, 100 sections in its first line and 100 modes. The refresh alternates
+    // between the first two sources, so that every cell it writes really changes.
+    TFormMain* main = forms->FormMain;
+    std::vector<double> refreshes;
+    for (int run = 0; run < 10 * figures.runs; ++run) {
+        int row = run % 2 ? 0 : 1;
+        main->CurSource = row;
+        auto start = Clock::now();
+        main->SelectSourceGrid(row, 0);
+        refreshes.push_back(millisecondsSince(start));
+        QApplication::processEvents();
+    }
+    figures.refreshMs = median(refreshes);
+    if (main->LinesGrid->rowCount() != 100 || main->LineGrid->rowCount() != 100 ||
+        main->ModeWorkGrid->rowCount() != 100 || main->LineGrid->item(99, 6) == nullptr)
+        progress("the refresh did not fill the tables");
+
+    if (!user.messages.isEmpty())
+        progress("the window reported: " + user.messages.join("; ").toStdString());
+    setInteraction(nullptr);
+}
+
+// The real program started offscreen; it prints the milliseconds from the start of its main to its window
+// being shown, and quits.
+void measureStartup(Figures& figures, const std::string& folder) {
+    std::vector<double> startups, processes;
+    for (int run = 0; run < figures.runs; ++run) {
+        k10bench::ChildRun child = k10bench::runChild(
+            {K10_APP}, {"QT_QPA_PLATFORM=offscreen", "KORVANE10_STARTUP_PROBE=1"}, folder, 60);
+        double ms = 0;
+        std::from_chars(child.output.data(), child.output.data() + child.output.size(), ms);
+        if (!child.exited || child.exitCode != 0 || ms <= 0) {
+            progress("the workbench did not report its start-up: " + child.output + child.errors);
+            continue;
+        }
+        startups.push_back(ms);
+        processes.push_back(child.wallMs);
+    }
+    figures.startupMs = median(startups);
+    figures.startupProcessMs = median(processes);
+}
+
+// The peak resident memory of "korvane10-tool check" on the file. A child keeps the highest resident size
+// of whatever it was forked from, so the tool is started by a small helper (this program, run anew), not
+// by this process with its projects in memory.
+void measurePeakRss(Figures& figures, const std::string& file, const std::string& folder) {
+    std::vector<double> peaks;
+    for (int run = 0; run < figures.runs; ++run) {
+        k10bench::ChildRun helper =
+            k10bench::runChild({"/proc/self/exe", "--peak-rss-of", K10_TOOL, "check", file}, {}, folder, 120);
+        long bytes = std::strtol(helper.output.c_str(), nullptr, 10);
+        if (!helper.exited || helper.exitCode != 0 || bytes <= 0) {
+            progress("korvane10-tool check failed: " + helper.output + helper.errors);
+            continue;
+        }
+        peaks.push_back(static_cast<double>(bytes));
+    }
+    figures.peakRssBytes = static_cast<long>(median(peaks));
+}
+
+// The helper's side: runs the program given and prints the child's peak resident size in bytes.
+int peakRssHelper(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    k10bench::ChildRun child = k10bench::runChild(args, {}, ".", 120);
+    if (!child.exited || child.exitCode != 0) {
+        std::cerr << child.output << child.errors;
+        return 1;
+    }
+    std::cout << child.peakRssBytes << '\n';
+    return 0;
+}
+
+std::string fixed(double value, int decimals) {
+    std::ostringstream out;
+    out << std::fixed << std::setprecision(decimals) << value;
+    return out.str();
+}
+
+std::string megabytes(double bytes) {
+    return fixed(bytes / (1024.0 * 1024.0), 1) + " MiB";
+}
+
+void printTable(const Figures& f) {
+    struct Row {
+        std::string figure, value, baseline, ratio, target;
+    };
+    std::vector<Row> rows = {
+        {"figure", "value", "baseline", "ratio", "target"},
+        {"read", fixed(f.readMs, 1) + " ms", fixed(f.readBaselineMs, 1) + " ms (read whole, count lines)",
+         fixed(f.readRatio(), 2), "ratio <= 6"},
+        {"write", fixed(f.writeMs, 1) + " ms", fixed(f.writeBaselineMs, 1) + " ms (same bytes in one go)",
+         fixed(f.writeRatio(), 2), "ratio <= 4"},
+        {"refresh", fixed(f.refreshMs, 2) + " ms", "", "", "< 5 ms"},
+        {"open_ui", fixed(f.openUiMs, 1) + " ms", fixed(f.openUiReadMs, 1) + " ms (read, in turns with it)",
+         fixed(f.openUiRatio(), 2), "ratio <= 1.3"},
+        {"startup", fixed(f.startupMs, 1) + " ms", "", "", "< 300 ms"},
+        {"  process", fixed(f.startupProcessMs, 1) + " ms", "", "", ""},
+        {"peak_rss", megabytes(static_cast<double>(f.peakRssBytes)),
+         megabytes(static_cast<double>(f.fileBytes)) + " (file)", fixed(f.rssRatio(), 2), "ratio <= 3"},
+    };
+    std::size_t widths[4] = {0, 0, 0, 0};
+    for (const Row& row : rows) {
+        widths[0] = std::max(widths[0], row.figure.size());
+        widths[1] = std::max(widths[1], row.value.size());
+        widths[2] = std::max(widths[2], row.baseline.size());
+        widths[3] = std::max(widths[3], row.ratio.size());
+    }
+    std::cout << "Largest project: 100 sources x 100 lines x 100 sections, 100 modes each; file "
+              << f.fileBytes << " bytes; medians of " << f.runs << " runs\n";
+    for (const Row& row : rows)
+        std::cout << std::left << std::setw(static_cast<int>(widths[0] + 2)) << row.figure
+                  << std::setw(static_cast<int>(widths[1] + 2)) << row.value
+                  << std::setw(static_cast<int>(widths[2] + 2)) << row.baseline
+                  << std::setw(static_cast<int>(widths[3] + 2)) << row.ratio << row.target << '\n';
+}
+
+void printJson(const Figures& f) {
+    std::vector<std::pair<std::string, std::string>> fields = {
+        {"file_bytes", std::to_string(f.fileBytes)},
+        {"runs", std::to_string(f.runs)},
+        {"read_ms", fixed(f.readMs, 3)},
+        {"read_baseline_ms", fixed(f.readBaselineMs, 3)},
+        {"read_ratio", fixed(f.readRatio(), 3)},
+        {"write_ms", fixed(f.writeMs, 3)},
+        {"write_baseline_ms", fixed(f.writeBaselineMs, 3)},
+        {"write_ratio", fixed(f.writeRatio(), 3)},
+        {"refresh_ms", fixed(f.refreshMs, 3)},
+        {"open_ui_ms", fixed(f.openUiMs, 3)},
+        {"open_ui_read_ms", fixed(f.openUiReadMs, 3)},
+        {"open_ui_ratio", fixed(f.openUiRatio(), 3)},
+        {"startup_ms", fixed(f.startupMs, 3)},
+        {"startup_process_ms", fixed(f.startupProcessMs, 3)},
+        {"peak_rss_bytes", std::to_string(f.peakRssBytes)},
+        {"rss_ratio", fixed(f.rssRatio(), 3)},
+    };
+    std::cout << "{";
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        std::cout << (i ? ", " : "") << '"' << fields[i].first << "\": " << fields[i].second;
+    std::cout << "}\n";
+}
+
+const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--keep]
+  --json    print one JSON object instead of the table
+  --runs N  runs of each measurement (default 7); the medians are printed
+  --keep    keep the folder with the generated and the written project, and print its path
+)";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && std::string(argv[1]) == "--peak-rss-of")
+        return peakRssHelper(argc - 2, argv + 2);
+
+    Figures figures;
+    bool json = false, keep = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--json")
+            json = true;
+        else if (arg == "--keep")
+            keep = true;
+        else if (arg == "--runs" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
+            figures.runs = std::atoi(argv[++i]);
+        else {
+            std::cerr << kUsage;
+            return 2;
+        }
+    }
+
+    // The real windows, without a screen.
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+
+    // A working folder with the default catalogs, which the main window reads when it is first shown.
+    QTemporaryDir dir;
+    dir.setAutoRemove(!keep);
+    std::string folder = dir.path().toStdString();
+    for (const char* catalog : {"spravp.dat", "spravt.dat"})
+        QFile::copy(QString(K10_SOURCE_DIR "/data/") + catalog, dir.filePath(catalog));
+    if (::chdir(folder.c_str()) != 0)
+        return 1;
+
+    std::string file = folder + "/largest.k10";
+    {
+        progress("generating the largest project in " + folder);
+        TProect project = k10bench::makeLargestProject();
+        k10::writeProject(file, project);
+        struct stat info {};
+        ::stat(file.c_str(), &info);
+        figures.fileBytes = static_cast<long>(info.st_size);
+
+        progress("write");
+        measureWrite(figures, project, folder);
+    }
+    progress("read");
+    measureRead(figures, file);
+    progress("open and refresh in the main window");
+    measureWindow(figures, file);
+    progress("start-up");
+    measureStartup(figures, folder);
+    progress("peak memory of korvane10-tool check");
+    measurePeakRss(figures, file, folder);
+
+    if (json)
+        printJson(figures);
+    else
+        printTable(figures);
+    if (keep)
+        progress("kept " + folder);
+    return 0;
+}
