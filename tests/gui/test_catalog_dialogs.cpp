@@ -182,12 +182,7 @@ private slots:
         user = std::make_unique<ScriptedInteraction>();
     }
     void cleanup() {
-        // Everything goes first, so that a failure here cannot leave the next test on the desktop's own
-        // message boxes.
-        const QStringList unexpected = user ? user->unexpected : QStringList();
-        forms.reset();
-        user.reset();
-        workspace.reset();
+        const QStringList unexpected = tearDown(forms, user, workspace);
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

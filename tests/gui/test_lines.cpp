@@ -139,12 +139,7 @@ private slots:
         forms->show();
     }
     void cleanup() {
-        // Everything goes first, so that a failed check cannot leave the next test on the desktop's own
-        // boxes and dialogs.
-        const QStringList unexpected = user ? user->unexpected : QStringList();
-        forms.reset();
-        user.reset();
-        workspace.reset();
+        const QStringList unexpected = tearDown(forms, user, workspace);
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

@@ -1,5 +1,7 @@
 #include "scripted_interaction.h"
 
+#include "ui/workbench.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -63,4 +65,13 @@ QString Workspace::copyData(const QString& name) const {
     QFile::copy(QString(K10_SOURCE_DIR "/data/") + name, target);
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     return target;
+}
+
+QStringList tearDown(std::unique_ptr<Workbench>& forms, std::unique_ptr<ScriptedInteraction>& user,
+                     std::unique_ptr<Workspace>& workspace) {
+    const QStringList unexpected = user ? user->unexpected : QStringList();
+    forms.reset();
+    user.reset();
+    workspace.reset();
+    return unexpected;
 }

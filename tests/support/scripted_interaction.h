@@ -8,6 +8,9 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
+
+class Workbench;
 
 // Stands in for the user while it lives: records every message, answers questions, chooses files and
 // runs dialogs from a script. A call that finds no script is recorded in `unexpected` and answered with
@@ -53,3 +56,9 @@ private:
     QTemporaryDir dir_;
     QString previous_;
 };
+
+// Ends one GUI test: the windows, the scripted user and the working folder go first, so that a failed
+// check afterwards cannot leave the next test on the desktop's own boxes and dialogs. Returns the calls
+// the user had no script for.
+QStringList tearDown(std::unique_ptr<Workbench>& forms, std::unique_ptr<ScriptedInteraction>& user,
+                     std::unique_ptr<Workspace>& workspace);
