@@ -1,0 +1,151 @@
+#pragma once
+
+#include "catalogs/catalog_files.h"
+#include "catalogs/load_coefficients.h"
+#include "model/project.h"
+
+#include <complex>
+#include <string>
+#include <vector>
+
+// The network calculation of one source in one scheme (the normal scheme or one of its operating modes):
+// the checks, the load flow in the daytime and the evening maximum, and the short circuits in the maximum
+// and the minimum system mode. Results are plain records; every text in them is UTF-8 (names of lines,
+// nodes and transformers converted from the project's Windows-1251).
+namespace k10::calc {
+
+enum class Method { Exact, Engineering };
+enum class ShortCircuitConvention { AverageVoltage, Iec60909 };
+
+struct Settings {
+    Method method = Method::Exact;
+    ShortCircuitConvention shortCircuit = ShortCircuitConvention::AverageVoltage;
+    double maxLossPercent = 5.0; // permissible voltage loss
+
+    friend bool operator==(const Settings&, const Settings&) = default;
+};
+
+// What the calculation reads besides the project.
+struct Inputs {
+    const WireCatalog& wires;
+    const TransCatalog& transformers;
+    const LoadCoefficientTable& coefficients;
+};
+
+enum class ProblemKind { Error, Warning };
+enum class Regime { Day = 0, Evening = 1 };
+
+struct Problem {
+    std::string code; // "P1", "S3", "R2", ...: stable
+    ProblemKind kind = ProblemKind::Error;
+    std::string line; // the line's name; empty where the problem concerns no line
+    int lineIndex = 0;   // 1-based position of that line in the scheme's source; 0 when none or another source's
+    int section = 0;     // 1-based position in the line; 0 where none
+    std::string node;    // empty where none
+    int regime = -1;     // 0 day, 1 evening for R1..R5; -1 otherwise
+    std::string text;    // the Russian message
+};
+
+struct NodeRef {
+    std::string line;
+    std::string node;
+};
+
+struct NodeResult {
+    std::string line;
+    std::string node;
+    int parent = -1;          // index of the feeding node in the same list; -1 for a head on the busbars
+    double distanceKm = 0;    // along the path from the busbars
+    double uKv = 0;
+    double lossPercent = 0;   // (U_nom - |U|) / U_nom * 100
+};
+
+struct SectionResult {
+    std::string line;
+    int section = 0;          // 1-based position in its line; 0 for the jumper
+    std::string begin;        // the fed end
+    std::string end;
+    bool jumper = false;
+    double pKw = 0, qKvar = 0; // at the begin
+    double iA = 0;
+    double permissibleA = 0;   // 0 for a 0 km jumper without a wire
+    double loadingPercent = 0;
+    double dpKw = 0, dqKvar = 0;
+};
+
+struct SubstationResult {
+    std::string line;
+    std::string node;
+    std::string transformer;
+    double sKva = 0;
+    double ratedKva = 0;
+    double loadingPercent = 0;
+    double dpKw = 0;
+};
+
+struct Totals {
+    double pKw = 0, qKvar = 0, dpKw = 0, dqKvar = 0;
+    double lossSharePercent = 0; // dP of supplied P
+    NodeRef worstNode;
+    double worstLossPercent = 0;
+    std::string mostLoadedLine;
+    int mostLoadedSection = 0; // 0 with the jumper
+    double mostLoadedPercent = 0;
+};
+
+struct RegimeResult {
+    int iterations = 0;
+    std::vector<NodeResult> nodes; // the same nodes in the same order in both regimes
+    std::vector<SectionResult> sections;
+    std::vector<SubstationResult> substations;
+    Totals totals;
+};
+
+struct Currents {
+    double ik3MaxKa = 0, ik2MaxKa = 0, ik3MinKa = 0, ik2MinKa = 0;
+};
+
+struct NodeShortCircuit {
+    std::string line;
+    std::string node;
+    std::complex<double> zMaxOhm, zMinOhm;
+    Currents currents;
+};
+
+struct LowVoltageShortCircuit {
+    std::string line;
+    std::string node;
+    std::string transformer;
+    Currents currents;
+};
+
+struct ShortCircuitResult {
+    Currents busbars;
+    std::vector<NodeShortCircuit> nodes;
+    std::vector<LowVoltageShortCircuit> lowVoltage;
+};
+
+struct SchemeResult {
+    int source = 0;           // 1-based
+    std::string sourceName;
+    int mode = 0;             // 0 the normal scheme, else the mode's 1-based number
+    bool calculated = false;  // false when an error (kind E) refused the scheme
+    std::vector<Problem> problems;
+    std::vector<NodeRef> deEnergised;
+    RegimeResult regimes[2];  // day, evening; empty when not calculated
+    ShortCircuitResult shortCircuit;
+    double nominalKv = 0;
+};
+
+// What no report can show, because the data do not allow it: one Russian sentence.
+const char* notCalculatedNote();
+
+// One scheme of one source: mode 0 is the normal scheme. source and mode are 1-based and must exist.
+SchemeResult calculateScheme(const TProect& project, int source, int mode, const Inputs& inputs,
+                             const Settings& settings);
+
+// The normal scheme and then every mode of the source.
+std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
+                                          const Settings& settings);
+
+} // namespace k10::calc
