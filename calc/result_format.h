@@ -1,0 +1,35 @@
+#pragma once
+
+#include "calc/calculation.h"
+
+#include <string>
+#include <vector>
+
+// How results are written for people and for spreadsheets. The command line, the results window and the
+// saved report all use these, so they show the same numbers at the same precisions.
+namespace k10::calc {
+
+enum class Quantity {
+    VoltageKv,     // U, 3 decimals
+    LossPercent,   // ΔU %, 2 decimals
+    Power,         // P, Q, S, 1 decimal
+    CurrentA,      // I in A, 1 decimal
+    Loading,       // loading %, 1 decimal
+    Losses,        // ΔP, ΔQ, 2 decimals
+    ShortCircuitKa // I_k3, I_k2, 3 decimals
+};
+
+int decimalsOf(Quantity quantity);
+
+// The value rounded to the quantity's decimals with the Russian decimal comma ("9,870"; "-0,00" never
+// appears). UTF-8.
+std::string formatNumber(double value, Quantity quantity);
+
+// The readable Russian report of one scheme (UTF-8): header (source, scheme, settings, which coefficient
+// table, what is not calculated), problems, de-energised nodes, totals, then the tables.
+std::string schemeReportText(const SchemeResult& scheme, const Settings& settings, bool builtInCoefficients);
+
+// Every result row of the schemes as one CSV (header row first; '.' as the decimal point; UTF-8).
+std::string resultsCsv(const std::vector<SchemeResult>& schemes);
+
+} // namespace k10::calc
