@@ -305,7 +305,8 @@ private:
         double share = s.sKva / s.ratedKva;
         s.loadingPercent = share * 100;
         s.dpKw = t.dP * share * share;
-        if (s.sKva > s.ratedKva)
+        // A load equal to the rating, through cos and sin, may come back a rounding error above it.
+        if (s.sKva > s.ratedKva * (1 + 1e-9))
             problems.push_back(makeProblem(
                 "R4", {treeOf(node).name, placeIndex(node), 0, treeOf(node).nodes[static_cast<std::size_t>(node.local)]},
                 "нагрузка подстанции " + formatNumber(s.sKva, Quantity::Power) + " кВА больше номинальной мощности трансформатора " +

@@ -1,6 +1,7 @@
 #include "calc/network_builder.h"
 
 #include "calc/problems.h"
+#include "calc/result_format.h"
 #include "text/codepage.h"
 #include "text/number_parse.h"
 #include "text/real_format.h"
@@ -123,7 +124,7 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
                        "подстанции не рассчитывается");
     if (data.transformer && data.loadKva > data.transformer->S)
         report.add("S7", number, data.end,
-                   "максимальная нагрузка " + formatReal(data.loadKva) +
+                   "максимальная нагрузка " + formatNumber(data.loadKva, Quantity::Power) +
                        " кВА больше номинальной мощности трансформатора " + quoted(trans) + " " +
                        std::to_string(data.transformer->S) + " кВА");
     return data;
