@@ -36,7 +36,7 @@ private slots:
     void checkPrintsTheCounts() {
         Run run = runTool({"check", kSample});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("sources: 3, lines: 4, sections: 7, modes: 2\n"));
+        QCOMPARE(run.out, QByteArray("sources: 3, lines: 5, sections: 11, modes: 2\n"));
     }
 
     void checkOfABadFileFailsWithTheMessage() {
