@@ -216,22 +216,34 @@ private:
         return fine;
     }
 
-    // Without T1, a section that the head cannot reach lies on a closed loop of sections.
+    // Without T1, a section that the head cannot reach lies on a closed loop of sections. A node is
+    // reached when the path up its feeders ends at the head; each node is walked once.
     bool checkReachable() {
-        std::unordered_set<std::string_view> reached{head_};
-        for (bool grew = true; grew;) {
-            grew = false;
-            for (std::size_t k = 0; k < tree_.sections.size(); ++k)
-                if (!excluded_[k] && reached.count(tree_.sections[k].begin) &&
-                    reached.insert(tree_.sections[k].end).second)
-                    grew = true;
-        }
+        std::unordered_map<std::string_view, bool> reached{{head_, true}};
+        std::vector<std::string_view> path;
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
+            if (excluded_[k])
+                continue;
+            std::string_view node = tree_.sections[k].end;
+            path.clear();
+            bool answer = false;
+            for (std::size_t steps = 0; steps <= tree_.sections.size(); ++steps) {
+                if (auto known = reached.find(node); known != reached.end()) {
+                    answer = known->second;
+                    break;
+                }
+                path.push_back(node);
+                auto feeder = feeder_.find(node);
+                if (feeder == feeder_.end())
+                    break;
+                node = tree_.sections[static_cast<std::size_t>(feeder->second - 1)].begin;
+            }
+            for (std::string_view n : path)
+                reached.emplace(n, answer);
             const SectionData& s = tree_.sections[k];
-            if (!excluded_[k] && !reached.count(s.end) && !hangsOnRootless(s.begin)) {
+            if (!answer && !hangsOnRootless(s.begin)) {
                 report_.add("T5", static_cast<int>(k + 1), s.begin,
-                            "участки образуют замкнутый контур, не связанный с началом линии " +
-                                quoted(head_));
+                            "участки образуют замкнутый контур, не связанный с началом линии " + quoted(head_));
                 return false;
             }
         }
