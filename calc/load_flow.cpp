@@ -50,8 +50,9 @@ double forward(const RadialNetwork& network, FlowResult& r) {
     return largest;
 }
 
+// Below half the nominal, or no number at all.
 bool collapsed(const FlowResult& r, double nominalKv) {
-    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return magnitude(u) < nominalKv / 2; });
+    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return !(magnitude(u) >= nominalKv / 2); });
 }
 
 bool impossible(const FlowResult& r, double nominalKv) {
@@ -118,6 +119,9 @@ FlowResult solveEngineering(const RadialNetwork& network) {
         r.u[i] = network.nominalKv * (1 - lossPercent[i] / 100);
         r.loss[i] = std::norm(s) / u2 * z / 1000.0;
     }
+    // The single pass cannot diverge, but a load it cannot carry drives its voltages down all the same.
+    if (collapsed(r, network.nominalKv))
+        r.failure = FlowFailure::VoltageCollapse;
     currents(network, r, true);
     return r;
 }
