@@ -1,5 +1,6 @@
 // k10bench: the largest project through the reader, the writer, the main window, the two programs and the
-// calculation, each figure against a baseline measured in the same run. It prints figures; it never fails on speed.
+// calculation, each figure against a baseline measured in the same run. It prints figures; it never fails on
+// speed.
 
 #include "bench/child_process.h"
 #include "bench/project_generator.h"
@@ -256,7 +257,8 @@ void measureCalculation(Figures& figures, const std::string& file, const std::st
 
         releaseFreedMemory();
         start = Clock::now();
-        std::vector<k10::calc::SchemeResult> schemes = k10::calc::calculateSource(project, 1, inputs, settings);
+        std::vector<k10::calc::SchemeResult> schemes =
+            k10::calc::calculateSource(project, 1, inputs, settings);
         modes.push_back(millisecondsSince(start));
         figures.modeSchemes = static_cast<int>(schemes.size()) - 1;
         figures.modesCalculated = static_cast<int>(
@@ -364,7 +366,8 @@ void printTable(const Figures& f) {
                   << std::setw(static_cast<int>(widths[3] + 2)) << row.ratio << row.target << '\n';
     std::cout << "calc: " << f.normalCalculated << " of " << f.normalSchemes
               << " normal schemes calculated, mean iterations " << fixed(f.meanIterations, 2)
-              << "; calc_modes: " << f.modesCalculated << " of " << f.modeSchemes << " modes of source 1 calculated\n";
+              << "; calc_modes: " << f.modesCalculated << " of " << f.modeSchemes
+              << " modes of source 1 calculated\n";
 }
 
 void printJson(const Figures& f) {
