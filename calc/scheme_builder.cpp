@@ -219,7 +219,7 @@ private:
 // The network as parent links over the nodes of all the scheme's trees, numbered tree after tree.
 class Links {
 public:
-    Links(const std::vector<const LineTree*>& trees, int ownTrees) : trees_(trees) {
+    Links(const std::vector<const LineTree*>& trees, int ownTrees) {
         for (std::size_t t = 0; t < trees.size(); ++t) {
             offset_.push_back(static_cast<int>(parent_.size()));
             const LineTree& tree = *trees[t];
@@ -306,7 +306,6 @@ public:
     std::pair<int, int> where(int node) const { return where_[static_cast<std::size_t>(node)]; }
 
 private:
-    const std::vector<const LineTree*>& trees_;
     std::vector<int> offset_;
     std::vector<int> parent_;
     std::vector<Feed> feed_;
