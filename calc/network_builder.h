@@ -3,6 +3,7 @@
 #include "calc/calculation.h"
 #include "calc/load_flow.h"
 
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
