@@ -45,7 +45,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         forms->show();
     }
