@@ -35,8 +35,6 @@ public:
     // Gives the window the other windows of the application, once they all exist.
     void attach(Workbench* forms);
 
-    ProjectDocument& document() const { return document_; }
-
     // What the window shows, owned by the document.
     const TProect& Proect;
     const k10::WireCatalog& WireCatalog;
