@@ -177,13 +177,11 @@ void TFormMain::sizeTables() {
     sizeFromHeader(ModeWorkGrid, modeHeader_);
 }
 
-bool TFormMain::run(const std::function<void()>& command) {
+void TFormMain::run(const std::function<void()>& command) {
     try {
         command();
-        return true;
     } catch (const std::exception& error) {
         user_.showError(this, QString::fromUtf8(error.what()));
-        return false;
     }
 }
 

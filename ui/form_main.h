@@ -159,9 +159,8 @@ protected:
 
 private:
     using Handler = void (TFormMain::*)();
-    // Runs a command; a failure that escapes it ends it with the application's standard error box. False
-    // after a failure.
-    bool run(const std::function<void()>& command);
+    // Runs a command; a failure that escapes it ends it with the application's standard error box.
+    void run(const std::function<void()>& command);
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Handler handler);
     void buildMenus();
     void buildEditMenu();
