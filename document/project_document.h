@@ -61,14 +61,12 @@ public:
     void save(const QString& path);
 
     // The reference data: k10::WireCatalog and k10::TransCatalog.
-    template <class Data> const ReferenceFile<Data>& reference() const {
-        return const_cast<ProjectDocument*>(this)->file<Data>();
-    }
-    template <class Data> void read() { file<Data>().read(); }
+    template <class Data> const ReferenceFile<Data>& reference() const { return fileOf<Data>(*this); }
+    template <class Data> void read() { fileOf<Data>(*this).read(); }
     // Changes the data in memory and tells the views; refused before anything changes while the data's
     // file has not been read. The editor writes the file right after it has shown the change.
     template <class Data> void change(const std::function<void(Data&)>& edit) {
-        ReferenceFile<Data>& stored = file<Data>();
+        ReferenceFile<Data>& stored = fileOf<Data>(*this);
         edit(stored.forChange());
         changed(stored.data());
     }
@@ -82,12 +80,13 @@ signals:
 private:
     friend class ProjectCommand;
 
-    template <class Data> ReferenceFile<Data>& file() {
+    // The file of a kind of reference data, const as the document is.
+    template <class Data, class Document> static auto& fileOf(Document& document) {
         if constexpr (std::is_same_v<Data, k10::WireCatalog>)
-            return wires_;
+            return document.wires_;
         else {
             static_assert(std::is_same_v<Data, k10::TransCatalog>, "not reference data of the document");
-            return transformers_;
+            return document.transformers_;
         }
     }
     void changed(const k10::WireCatalog&) { emit catalogChanged(Catalog::Wires); }
