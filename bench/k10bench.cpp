@@ -101,6 +101,10 @@ public:
         messages << text;
         return false;
     }
+    Answer askYesNoCancel(QWidget*, const QString& text) override {
+        messages << text;
+        return Answer::Cancel;
+    }
     QString chooseFile(QFileDialog&) override { return file; }
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
@@ -175,7 +179,6 @@ void measureWrite(Figures& figures, const TProect& project, const std::string& f
 void measureWindow(Figures& figures, const std::string& file) {
     BenchInteraction user;
     user.file = QString::fromStdString(file);
-    setInteraction(&user);
 
     // The read runs in turns with the Open, in the same process, so that the two meet the same state of
     // the memory and of the machine.
@@ -183,7 +186,7 @@ void measureWindow(Figures& figures, const std::string& file) {
     std::unique_ptr<Workbench> forms;
     for (int run = 0; run < figures.runs; ++run) {
         forms.reset();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(user);
         forms->show();
         QApplication::processEvents();
 
@@ -222,7 +225,6 @@ void measureWindow(Figures& figures, const std::string& file) {
 
     if (!user.messages.isEmpty())
         progress("the window reported: " + user.messages.join("; ").toStdString());
-    setInteraction(nullptr);
 }
 
 // The calculation of every source's normal scheme, in turns with the read of the same project; then one

@@ -25,6 +25,9 @@ public:
     // Rebuilds the list of L_End: one empty entry, then the name of every line of every source, in
     // order, duplicates included.
     void rebuildLineList(const TProect& project);
+    // Fills every field from a mode (a new one: empty texts, 0 for the numbers); the list of L_End is
+    // rebuilt first, which empties its text.
+    void prefill(const TModeWork& mode);
     // Copies the fields into a mode: the two line names cut to their 8 characters, the other texts whole,
     // the length and the load change as the whole numbers shown.
     void storeInto(TModeWork& mode) const;

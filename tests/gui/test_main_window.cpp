@@ -90,7 +90,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         forms->show();
     }
@@ -171,7 +171,7 @@ private slots:
         QStringList bar;
         for (QAction* a : main->menuBar()->actions())
             bar << a->text();
-        QCOMPARE(bar, QStringList({"Файл", "Справочники", "Помощь"}));
+        QCOMPARE(bar, QStringList({"Файл", "Правка", "Справочники", "Помощь"}));
         QCOMPARE(items(main->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
                                                "N8=-", "N9=Выйти"}));
         QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы"}));
@@ -287,7 +287,9 @@ private slots:
         user->files.push_back(copy);
         main->N7->trigger();
         QVERIFY(user->errors.isEmpty());
-        main->Proect = TProect{};
+        k10::writeProject(workspace->path("empty.k10").toStdString(), TProect{});
+        openFile(workspace->path("empty.k10"));
+        QCOMPARE(main->Proect.SourceCount(), 0);
         openFile(copy);
         QStringList after = gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
                             gridRows(main->ModeWorkGrid);
@@ -356,7 +358,7 @@ private slots:
 
     // The real modal about box, driven as a user would: it opens, and a click on its background closes it.
     void aboutBoxClosesOnABackgroundClick() {
-        user.reset();  // the desktop's own boxes and dialogs
+        user->desktop = true; // the desktop's own boxes and dialogs from here on
         QString caption, title, version, description;
         bool closedByClick = false;
         QTimer::singleShot(0, [&] {
@@ -378,7 +380,7 @@ private slots:
         QCOMPARE(title, QString("Korvane10 DEMO"));
         QCOMPARE(version, QString("version 1.3.0"));
         QCOMPARE(description, QString("Расчет сетей 6, 10, 20 кВ на потери напряжения \rи токи короткого замыкания"));
-        user = std::make_unique<ScriptedInteraction>();
+        user->desktop = false;
     }
 
     void statusBarShowsDateAndTime() {

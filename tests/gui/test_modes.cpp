@@ -170,7 +170,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         forms->show();
     }
@@ -220,7 +220,7 @@ private slots:
         QCOMPARE(f.Izm_Nagr->text(), QString("0"));
         QCOMPARE(f.OkButton->text(), QString("OK"));
         QVERIFY(f.OkButton->isDefault());
-        QCOMPARE(f.CancelButton->text(), QString("Cancel"));
+        QCOMPARE(f.CancelButton->text(), QString("Отмена"));
         QCOMPARE(f.layout()->sizeConstraint(), QLayout::SetFixedSize);
 
         // The focus order, as Tab walks it.
@@ -472,7 +472,7 @@ private slots:
         QFETCH(QString, ending);
         QFETCH(bool, stored);
         openAndSelect(River, 1);
-        user.reset(); // the desktop's own dialogs from here on
+        user->desktop = true; // the desktop's own boxes and dialogs from here on
 
         QString title, from;
         QStringList offered;
@@ -503,7 +503,7 @@ private slots:
                 f->reject();
         });
         main->ModeWork_Add->trigger();
-        user = std::make_unique<ScriptedInteraction>();
+        user->desktop = false;
 
         QVERIFY(reached);
         QCOMPARE(title, QString("Режимы работы"));
