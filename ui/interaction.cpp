@@ -1,5 +1,6 @@
 #include "ui/interaction.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
@@ -35,6 +36,7 @@ public:
     }
     bool runDialog(QDialog& dialog) override { return dialog.exec() == QDialog::Accepted; }
     void openDocument(const QString& path) override { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+    void beep() override { QApplication::beep(); }
 };
 
 DesktopInteraction desktop;

@@ -6,9 +6,9 @@ class QDialog;
 class QFileDialog;
 class QWidget;
 
-// Everything a command does that waits for the user outside the window itself: a message, a Yes/No
-// question, a file choice, a modal dialog, a document opened by the desktop. The application uses the
-// real boxes and dialogs; a test puts in a stand-in that answers from a script.
+// Everything that reaches the user outside the window itself, or waits for them: a message, a Yes/No
+// question, a file choice, a modal dialog, a document opened by the desktop, the beep of a refused key.
+// The application uses the real boxes and dialogs; a test puts in a stand-in that answers from a script.
 class Interaction {
 public:
     virtual ~Interaction() = default;
@@ -25,6 +25,8 @@ public:
     virtual bool runDialog(QDialog& dialog) = 0;
     // Asks the desktop to open a document with its default viewer; the result is not examined.
     virtual void openDocument(const QString& path) = 0;
+    // The system's beep, for a keystroke a field refuses.
+    virtual void beep() = 0;
 };
 
 // The interaction every window uses. Until a test sets another, it is the desktop's own.

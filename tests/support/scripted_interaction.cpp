@@ -49,6 +49,8 @@ bool ScriptedInteraction::runDialog(QDialog& dialog) {
 
 void ScriptedInteraction::openDocument(const QString& path) { documents << path; }
 
+void ScriptedInteraction::beep() { ++beeps; }
+
 Workspace::Workspace(bool withCatalogs) : previous_(QDir::currentPath()) {
     if (withCatalogs) {
         copyData("spravp.dat");
