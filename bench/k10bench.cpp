@@ -101,6 +101,7 @@ public:
     QString chooseFile(QFileDialog&) override { return file; }
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
+    QString defaultApplication(const QString&) override { return {}; }
     void beep() override {}
 };
 

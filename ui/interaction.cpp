@@ -5,9 +5,13 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QUrl>
 
 namespace {
+
+// How long a question to the desktop may take before it counts as unanswered.
+constexpr int kDesktopQueryMs = 3000;
 
 // The caption of every message box: the application's title.
 QString boxTitle() { return QStringLiteral("Korvane10 DEMO"); }
@@ -36,6 +40,18 @@ public:
     }
     bool runDialog(QDialog& dialog) override { return dialog.exec() == QDialog::Accepted; }
     void openDocument(const QString& path) override { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+    QString defaultApplication(const QString& mimeType) override {
+        QProcess query;
+        query.start("xdg-mime", {"query", "default", mimeType});
+        if (!query.waitForFinished(kDesktopQueryMs)) {
+            query.kill(); // not started, or hanging: the desktop has no answer
+            query.waitForFinished();
+            return {};
+        }
+        if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+            return {};
+        return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+    }
     void beep() override { QApplication::beep(); }
 };
 

@@ -7,7 +7,8 @@ class QFileDialog;
 class QWidget;
 
 // Everything that reaches the user outside the window itself, or waits for them: a message, a Yes/No
-// question, a file choice, a modal dialog, a document opened by the desktop, the beep of a refused key.
+// question, a file choice, a modal dialog, a document opened by the desktop and the application it would
+// open one with, the beep of a refused key.
 // The application uses the real boxes and dialogs; a test puts in a stand-in that answers from a script.
 class Interaction {
 public:
@@ -25,6 +26,8 @@ public:
     virtual bool runDialog(QDialog& dialog) = 0;
     // Asks the desktop to open a document with its default viewer; the result is not examined.
     virtual void openDocument(const QString& path) = 0;
+    // The desktop file of the application the desktop opens a MIME type with; empty when it names none.
+    virtual QString defaultApplication(const QString& mimeType) = 0;
     // The system's beep, for a keystroke a field refuses.
     virtual void beep() = 0;
 };

@@ -49,6 +49,8 @@ bool ScriptedInteraction::runDialog(QDialog& dialog) {
 
 void ScriptedInteraction::openDocument(const QString& path) { documents << path; }
 
+QString ScriptedInteraction::defaultApplication(const QString& mimeType) { return applications.value(mimeType); }
+
 void ScriptedInteraction::beep() { ++beeps; }
 
 Workspace::Workspace(bool withCatalogs) : previous_(QDir::currentPath()) {
