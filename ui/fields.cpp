@@ -94,7 +94,7 @@ std::optional<double> WholeNumberField::parse(const QString& text) {
 double WholeNumberField::value() const { return parse(text()).value_or(0.0); }
 
 void WholeNumberField::setValue(double value) {
-    double whole = std::round(value);
+    const double whole = std::round(value); // halves away from zero
     setText(hasFocus() ? QString::number(whole, 'f', 0) : formatted(whole));
 }
 
