@@ -108,6 +108,7 @@ public:
     QString chooseFile(QFileDialog&) override { return file; }
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
+    QString defaultApplication(const QString&) override { return {}; }
 };
 
 struct Figures {

@@ -2,6 +2,7 @@
 
 #include "ui/app_info.h"
 #include "ui/cp1251_text.h"
+#include "ui/help_opener.h"
 #include "ui/interaction.h"
 #include "ui/row_formats.h"
 #include "ui/string_grid.h"
@@ -510,7 +511,7 @@ void TFormMain::closeEvent(QCloseEvent* event) {
 }
 
 void TFormMain::N12Click() {
-    user_.openDocument(QCoreApplication::applicationDirPath() + "/KORVANE10.chm");
+    openHelp(user_, this);
 }
 
 void TFormMain::N3Click() {

@@ -6,10 +6,14 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
 namespace {
+
+// How long a question to the desktop may take before it counts as unanswered.
+constexpr int kDesktopQueryMs = 3000;
 
 // Message boxes break lines at '\n'; the system's messages join their lines with '\r'.
 QString shown(QString text) {
@@ -67,6 +71,19 @@ bool DesktopInteraction::runDialog(QDialog& dialog) {
 
 void DesktopInteraction::openDocument(const QString& path) {
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+QString DesktopInteraction::defaultApplication(const QString& mimeType) {
+    QProcess query;
+    query.start("xdg-mime", {"query", "default", mimeType});
+    if (!query.waitForFinished(kDesktopQueryMs)) {
+        query.kill(); // not started, or hanging: the desktop has no answer
+        query.waitForFinished();
+        return {};
+    }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
+        return {};
+    return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
 }
 
 QString joinLines(const QString& first, const QString& second) {

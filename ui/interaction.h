@@ -30,6 +30,8 @@ public:
     virtual bool runDialog(QDialog& dialog) = 0;
     // Asks the desktop to open a document with its default viewer; the result is not examined.
     virtual void openDocument(const QString& path) = 0;
+    // The desktop file of the application the desktop opens a MIME type with; empty when it names none.
+    virtual QString defaultApplication(const QString& mimeType) = 0;
 };
 
 // The desktop's own message boxes and dialogs, titled with the application's title.
@@ -42,6 +44,7 @@ public:
     QString chooseFile(QFileDialog& dialog) override;
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
+    QString defaultApplication(const QString& mimeType) override;
 };
 
 // Joins the lines of a message with one carriage return, as every multi-line message of the system is

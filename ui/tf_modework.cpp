@@ -71,7 +71,7 @@ TF_ModeWork::TF_ModeWork(QWidget* parent) : QDialog(parent) {
     GroupBox2 = group(this, "GroupBox2", " Перемычка ");
     Uzel_Begin = named(new TextField(GroupBox2), "Uzel_Begin");
     Uzel_End = named(new TextField(GroupBox2), "Uzel_End");
-    Dlina = named(new WholeNumberField(GroupBox2), "Dlina");
+    Dlina = named(new DecimalSpinField(GroupBox2), "Dlina");
     Dlina->setFixedWidth(kNumberWidth);
     Dlina->setValue(0);
     DlinaUnit = named(new QLabel("км.", GroupBox2), "DlinaUnit");

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class DecimalSpinField;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -29,7 +30,7 @@ public:
     // rebuilt first, which empties its text.
     void prefill(const TModeWork& mode);
     // Copies the fields into a mode: the two line names cut to their 8 characters, the other texts whole,
-    // the length and the load change as the whole numbers shown.
+    // the length as the real shown and the load change as the whole number shown.
     void storeInto(TModeWork& mode) const;
     // The dialog's texts as one row of the modes table, the numbers as they are shown.
     QStringList shownRow() const;
@@ -42,7 +43,7 @@ public:
     QGroupBox* GroupBox2; // " Перемычка "
     TextField* Uzel_Begin;
     TextField* Uzel_End;
-    WholeNumberField* Dlina;
+    DecimalSpinField* Dlina; // km, a real like a section's length
     QLabel* DlinaUnit;
     TypedComboBox* Provod_Box; // the wire catalog's names; start-up and the catalog dialogs fill it
 

@@ -86,6 +86,8 @@ void ScriptedInteraction::openDocument(const QString& path) {
     documents << path;
 }
 
+QString ScriptedInteraction::defaultApplication(const QString& mimeType) { return applications.value(mimeType); }
+
 Workspace::Workspace(bool withCatalogs) : previous_(QDir::currentPath()) {
     if (withCatalogs) {
         copyData("spravp.dat");

@@ -3,6 +3,7 @@
 #include "ui/interaction.h"
 
 #include <QDialog>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -32,6 +33,7 @@ public:
     std::deque<Answer> saveAnswers;  // to Yes/No/Cancel questions
     std::deque<QString> files;  // an empty string cancels the file dialog
     std::deque<DialogScript> scripts;
+    QMap<QString, QString> applications;  // the desktop's application for a MIME type; none when absent
 
     void showMessage(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
@@ -40,6 +42,7 @@ public:
     QString chooseFile(QFileDialog& dialog) override;
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
+    QString defaultApplication(const QString& mimeType) override;
 
     bool desktop = false;
 
