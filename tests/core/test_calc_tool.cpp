@@ -2,6 +2,7 @@
 // coefficient rows give their loads, the three formats, the options and the exit codes.
 
 #include "calc/result_format.h"
+#include "support/tool_run.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -14,19 +15,6 @@
 #include <cmath>
 
 namespace {
-
-struct Run {
-    int exitCode;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runTool(const QStringList& args) {
-    QProcess process;
-    process.start(K10_TOOL, args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 const QString kReference = K10_TEST_DATA "/calc/reference.k10";
 const QString kBroken = K10_TEST_DATA "/calc/broken.k10";
@@ -45,7 +33,7 @@ public:
 };
 
 QJsonObject calcJson(const Folder& folder, const QStringList& options) {
-    Run run = runTool(QStringList{"calc", kReference, "--dir", folder.path(), "--format", "json"} + options);
+    ToolRun run = runTool(QStringList{"calc", kReference, "--dir", folder.path(), "--format", "json"} + options);
     if (run.exitCode != 0)
         qWarning() << run.err;
     return QJsonDocument::fromJson(run.out).object();
@@ -155,7 +143,7 @@ private slots:
     // A refused scheme is a result: exit 0, its problems, no regimes.
     void brokenProjectIsAResult() {
         Folder folder(false);
-        Run run = runTool({"calc", kBroken, "--dir", folder.path(), "--format", "json", "--source", "1"});
+        ToolRun run = runTool({"calc", kBroken, "--dir", folder.path(), "--format", "json", "--source", "1"});
         QCOMPARE(run.exitCode, 0);
         QJsonObject root = QJsonDocument::fromJson(run.out).object();
         QCOMPARE(at(root, "settings/coefficients").toString(), QString("built-in"));
@@ -170,7 +158,7 @@ private slots:
 
     void textReport() {
         Folder folder;
-        Run run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "1", "--mode", "1"});
+        ToolRun run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "1", "--mode", "1"});
         QCOMPARE(run.exitCode, 0);
         QString text = QString::fromUtf8(run.out);
         QVERIFY(text.startsWith(
@@ -179,14 +167,14 @@ private slots:
         QVERIFY(text.contains("Не рассчитываются"));
         QVERIFY(text.contains("Предупреждение S7: Линия «101», участок 2, узел «2»"));
         QVERIFY(text.contains(QRegularExpression("201\\s+b\\s+[\\d,]+\\s+9,649\\s+3,51\\s")));
-        Run builtIn =
+        ToolRun builtIn =
             runTool({"calc", kReference, "--dir", Folder(false).path(), "--source", "4", "--mode", "normal"});
         QVERIFY(QString::fromUtf8(builtIn.out).contains("встроенная таблица"));
     }
 
     void csvRows() {
         Folder folder;
-        Run run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "4", "--format", "csv"});
+        ToolRun run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "4", "--format", "csv"});
         QCOMPARE(run.exitCode, 0);
         QList<QByteArray> rows = run.out.split('\n');
         QVERIFY(rows[0].startsWith("source,mode,regime,kind,line,section,node,end,transformer,"));
@@ -254,7 +242,7 @@ private slots:
             arg.replace("%1", folder.path());
         if (!args.contains("--dir"))
             args = QStringList{"--dir", folder.path()} + args;
-        Run run = runTool(QStringList{"calc", kReference} + args);
+        ToolRun run = runTool(QStringList{"calc", kReference} + args);
         QCOMPARE(run.exitCode, exitCode);
         QCOMPARE(QString::fromUtf8(run.err).section('\n', 0, 0), message.replace("%1", folder.path()));
     }
@@ -273,7 +261,7 @@ private slots:
         QTemporaryDir dir;
         for (QString& arg : args)
             arg.replace("%1", dir.path());
-        Run run = runTool(args);
+        ToolRun run = runTool(args);
         QCOMPARE(run.exitCode, 1);
         QString file = args[0] == "catalog" ? dir.path() + "/none/spravp.dat" : dir.path() + "/none.k10";
         QCOMPARE(QString::fromUtf8(run.err), file + ": File not found\n");

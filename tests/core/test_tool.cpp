@@ -1,6 +1,7 @@
 // The command-line companion, run as a user runs it.
 
 #include "model/project_file.h"
+#include "support/tool_run.h"
 #include "text/file_io.h"
 
 #include <QJsonArray>
@@ -12,19 +13,6 @@
 
 namespace {
 
-struct Run {
-    int exitCode;
-    QByteArray out;
-    QByteArray err;
-};
-
-Run runTool(const QStringList& args) {
-    QProcess process;
-    process.start(K10_TOOL, args);
-    process.waitForFinished(60000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
-
 const QString kSample = K10_SOURCE_DIR "/data/sample.k10";
 
 } // namespace
@@ -34,14 +22,14 @@ class TestTool : public QObject {
 
 private slots:
     void checkPrintsTheCounts() {
-        Run run = runTool({"check", kSample});
+        ToolRun run = runTool({"check", kSample});
         QCOMPARE(run.exitCode, 0);
         QCOMPARE(run.out, QByteArray("sources: 3, lines: 5, sections: 11, modes: 2\n"));
     }
 
     void checkOfABadFileFailsWithTheMessage() {
         QTemporaryDir dir;
-        Run missing = runTool({"check", dir.filePath("none.k10")});
+        ToolRun missing = runTool({"check", dir.filePath("none.k10")});
         QCOMPARE(missing.exitCode, 1);
         QCOMPARE(missing.err, (dir.filePath("none.k10") + ": File not found\n").toUtf8());
 
@@ -49,7 +37,7 @@ private slots:
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("1\r\nS\r\n1\r\n10 kV\r\n");
         bad.close();
-        Run run = runTool({"check", bad.fileName()});
+        ToolRun run = runTool({"check", bad.fileName()});
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(run.err, (bad.fileName() + ": '10 kV' is not a valid floating point value\n").toUtf8());
     }
@@ -62,7 +50,7 @@ private slots:
     }
 
     void dumpIsJsonOfTheRecords() {
-        Run run = runTool({"dump", kSample});
+        ToolRun run = runTool({"dump", kSample});
         QCOMPARE(run.exitCode, 0);
         QJsonParseError error;
         QJsonObject root = QJsonDocument::fromJson(run.out, &error).object();
@@ -93,13 +81,13 @@ private slots:
     }
     void wrongUsageExitsWithTwo() {
         QFETCH(QStringList, args);
-        Run run = runTool(args);
+        ToolRun run = runTool(args);
         QCOMPARE(run.exitCode, 2);
         QVERIFY(run.err.contains("Usage: korvane10-tool"));
     }
 
     void helpExitsWithZero() {
-        Run run = runTool({"--help"});
+        ToolRun run = runTool({"--help"});
         QCOMPARE(run.exitCode, 0);
         QVERIFY(run.out.contains("check FILE.k10"));
     }
