@@ -229,8 +229,10 @@ void measureWindow(Figures& figures, const std::string& file) {
 }
 
 // The calculation of every source's normal scheme, in turns with the read of the same project; then one
-// source with all its modes. The schemes calculated and the mean iterations are counted, so that a figure
-// never times refusals.
+// source's normal scheme and all its modes, one after another as a caller that reports each scheme in turn
+// uses them: each scheme's results are complete and are released, inside the clock, before the next
+// scheme is calculated.
+// The schemes calculated and the mean iterations are counted, so that a figure never times refusals.
 void measureCalculation(Figures& figures, const std::string& file, const std::string& folder) {
     k10::WireCatalog wires = k10::readWireCatalog(folder + "/spravp.dat");
     k10::TransCatalog transformers = k10::readTransCatalog(folder + "/spravt.dat");
@@ -259,13 +261,14 @@ void measureCalculation(Figures& figures, const std::string& file, const std::st
         figures.meanIterations = calculated ? static_cast<double>(iterations) / (2.0 * calculated) : 0;
 
         releaseFreedMemory();
+        int modesCalculated = 0;
         start = Clock::now();
-        std::vector<k10::calc::SchemeResult> schemes =
-            k10::calc::calculateSource(project, 1, inputs, settings);
+        k10::calc::SourceCalculation source(project, 1, inputs, settings);
+        for (int mode = 0; mode <= source.modeCount(); ++mode)
+            modesCalculated += source.scheme(mode).calculated && mode > 0 ? 1 : 0;
         modes.push_back(millisecondsSince(start));
-        figures.modeSchemes = static_cast<int>(schemes.size()) - 1;
-        figures.modesCalculated = static_cast<int>(
-            std::count_if(schemes.begin() + 1, schemes.end(), [](const auto& s) { return s.calculated; }));
+        figures.modeSchemes = source.modeCount();
+        figures.modesCalculated = modesCalculated;
     }
     figures.calcMs = median(calcs);
     figures.calcReadMs = median(reads);
@@ -351,7 +354,7 @@ void printTable(const Figures& f) {
          megabytes(static_cast<double>(f.fileBytes)) + " (file)", fixed(f.rssRatio(), 2), "ratio <= 3"},
         {"calc", fixed(f.calcMs, 1) + " ms", fixed(f.calcReadMs, 1) + " ms (read, in turns with it)",
          fixed(f.calcRatio(), 2), "ratio <= 1"},
-        {"calc_modes", fixed(f.calcModesMs, 1) + " ms", "", "", "< 100 ms"},
+        {"calc_modes", fixed(f.calcModesMs, 1) + " ms", "(normal + modes, one at a time)", "", "< 100 ms"},
     };
     std::size_t widths[4] = {0, 0, 0, 0};
     for (const Row& row : rows) {
@@ -370,7 +373,8 @@ void printTable(const Figures& f) {
     std::cout << "calc: " << f.normalCalculated << " of " << f.normalSchemes
               << " normal schemes calculated, mean iterations " << fixed(f.meanIterations, 2)
               << "; calc_modes: " << f.modesCalculated << " of " << f.modeSchemes
-              << " modes of source 1 calculated\n";
+              << " modes of source 1 calculated, with its normal scheme, one scheme after another (each "
+                 "result released before the next)\n";
 }
 
 void printJson(const Figures& f) {

@@ -30,6 +30,12 @@ public:
             e.nodes[i] = cp1251ToUtf8(tree.nodes[i]);
         return e.nodes[i];
     }
+    const std::string& transformer(const TTrans& t) {
+        auto [it, added] = transformers_.try_emplace(&t);
+        if (added)
+            it->second = cp1251ToUtf8(trimBlanks(t.Name.view()));
+        return it->second;
+    }
 
 private:
     struct Entry {
@@ -45,6 +51,7 @@ private:
         return it->second;
     }
     std::unordered_map<long, Entry> entries_;
+    std::unordered_map<const TTrans*, std::string> transformers_;
 };
 
 std::string quoted(std::string_view cp1251) {
@@ -321,7 +328,7 @@ private:
         SubstationResult s;
         s.line = lineName(node);
         s.node = nodeName(node);
-        s.transformer = cp1251ToUtf8(trimBlanks(t.Name.view()));
+        s.transformer = names_.transformer(t);
         s.sKva = magnitude(load);
         s.ratedKva = t.S;
         double share = s.sKva / s.ratedKva;
@@ -382,7 +389,7 @@ private:
             Complex zT = transformerImpedance(t.S, t.U, t.dP, kLowVoltageKv);
             double kT =
                 v.correctionFactor > 0 ? transformerCorrection(t.S, t.U, t.dP, v.correctionFactor) : 1;
-            sc.lowVoltage.push_back({lineName(node), nodeName(node), cp1251ToUtf8(trimBlanks(t.Name.view())),
+            sc.lowVoltage.push_back({lineName(node), nodeName(node), names_.transformer(t),
                                      currents(zMax * toLow + kT * zT, zMin * toLow + kT * zT,
                                               v.low.max * kLowVoltageKv, v.low.min * kLowVoltageKv)});
         }
@@ -404,23 +411,44 @@ const char* notCalculatedNote() {
            "подстанциями, потери холостого хода трансформаторов и их отпайки.";
 }
 
+struct SourceCalculation::State {
+    State(const TProect& project, int source, const Inputs& inputs, const Settings& settings)
+        : settings(settings), catalogs(inputs), lines(buildSourceLines(project, source, catalogs)),
+          calculator(project, catalogs, this->settings, names) {}
+
+    Settings settings;
+    Catalogs catalogs;
+    SourceLines lines;
+    Names names;
+    SchemeCalculator calculator;
+};
+
+SourceCalculation::SourceCalculation(const TProect& project, int source, const Inputs& inputs,
+                                     const Settings& settings)
+    : state_(std::make_unique<State>(project, source, inputs, settings)) {}
+
+SourceCalculation::~SourceCalculation() = default;
+
+int SourceCalculation::modeCount() const {
+    return state_->lines.source->ModeWorkCount();
+}
+
+SchemeResult SourceCalculation::scheme(int mode) {
+    return state_->calculator.calculate(state_->lines, mode);
+}
+
 SchemeResult calculateScheme(const TProect& project, int source, int mode, const Inputs& inputs,
                              const Settings& settings) {
-    Catalogs catalogs(inputs);
-    SourceLines lines = buildSourceLines(project, source, catalogs);
-    Names names;
-    return SchemeCalculator(project, catalogs, settings, names).calculate(lines, mode);
+    return SourceCalculation(project, source, inputs, settings).scheme(mode);
 }
 
 std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
                                           const Settings& settings) {
-    Catalogs catalogs(inputs);
-    SourceLines lines = buildSourceLines(project, source, catalogs);
-    Names names;
-    SchemeCalculator calculator(project, catalogs, settings, names);
+    SourceCalculation calculation(project, source, inputs, settings);
     std::vector<SchemeResult> schemes;
-    for (int mode = 0; mode <= lines.source->ModeWorkCount(); ++mode)
-        schemes.push_back(calculator.calculate(lines, mode));
+    schemes.reserve(static_cast<std::size_t>(calculation.modeCount()) + 1);
+    for (int mode = 0; mode <= calculation.modeCount(); ++mode)
+        schemes.push_back(calculation.scheme(mode));
     return schemes;
 }
 

@@ -5,6 +5,7 @@
 #include "model/project.h"
 
 #include <complex>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -156,5 +157,24 @@ SchemeResult calculateScheme(const TProect& project, int source, int mode, const
 // The normal scheme and then every mode of the source.
 std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
                                           const Settings& settings);
+
+// The schemes of one source one at a time, its lines checked and built once for all of them: for a caller
+// that uses each result before it asks for the next, so that the results of a hundred modes never have to
+// be held at once. The project and the inputs must outlive it.
+class SourceCalculation {
+public:
+    SourceCalculation(const TProect& project, int source, const Inputs& inputs, const Settings& settings);
+    ~SourceCalculation();
+    SourceCalculation(const SourceCalculation&) = delete;
+    SourceCalculation& operator=(const SourceCalculation&) = delete;
+
+    int modeCount() const;
+    // mode 0 is the normal scheme; 1-based modes up to modeCount().
+    SchemeResult scheme(int mode);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
 
 } // namespace k10::calc

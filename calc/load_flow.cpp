@@ -38,21 +38,25 @@ void backward(const RadialNetwork& network, FlowResult& r, std::vector<Complex>&
     r.sBegin[0] = sEnd[0] * 1000.0;
 }
 
-// Forward: from the busbars, each node's voltage from its parent's; returns the largest change.
+// Forward: from the busbars, each node's voltage from its parent's; returns the largest change. The current
+// S / U is taken as S conj(U) / |U|^2, which the library's complex division, guarding against overflow,
+// makes several times dearer; the values here are far from the limits of a double.
 double forward(const RadialNetwork& network, FlowResult& r) {
     double largest = 0;
     for (std::size_t i = 1; i < network.parent.size(); ++i) {
         Complex uBegin = r.u[static_cast<std::size_t>(network.parent[i])];
-        Complex u = uBegin - network.z[i] * std::conj(r.sBegin[i] / 1000.0 / uBegin);
-        largest = std::max(largest, magnitude(u - r.u[i]));
+        Complex current = r.sBegin[i] / 1000.0 * std::conj(uBegin) / std::norm(uBegin);
+        Complex u = uBegin - network.z[i] * std::conj(current);
+        largest = std::max(largest, std::norm(u - r.u[i]));
         r.u[i] = u;
     }
-    return largest;
+    return std::sqrt(largest);
 }
 
 // Below half the nominal, or no number at all.
 bool collapsed(const FlowResult& r, double nominalKv) {
-    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return !(magnitude(u) >= nominalKv / 2); });
+    const double half = nominalKv / 2;
+    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return !(std::norm(u) >= half * half); });
 }
 
 bool impossible(const FlowResult& r, double nominalKv) {

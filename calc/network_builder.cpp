@@ -7,6 +7,7 @@
 #include "text/real_format.h"
 
 #include <cmath>
+#include <cstdint>
 #include <unordered_set>
 
 namespace k10::calc {
@@ -134,22 +135,52 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
     return data;
 }
 
-struct PairHash {
-    std::size_t operator()(const std::pair<std::string_view, std::string_view>& p) const {
-        std::hash<std::string_view> h;
-        return h(p.first) * 31 + h(p.second);
+// Every name the sections use, numbered in the order of their first use (the begin, then the end of each
+// section in turn): the tree is built over these numbers, and each name is hashed once.
+class NodeNames {
+public:
+    explicit NodeNames(const std::vector<SectionData>& sections) {
+        ids_.reserve(2 * sections.size());
+        names_.reserve(sections.size() + 1);
+        begin_.reserve(sections.size());
+        end_.reserve(sections.size());
+        for (const SectionData& s : sections) {
+            begin_.push_back(intern(s.begin));
+            end_.push_back(intern(s.end));
+        }
     }
+
+    std::size_t size() const { return names_.size(); }
+    std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
+    int begin(std::size_t section) const { return begin_[section]; }
+    int end(std::size_t section) const { return end_[section]; }
+    // The map from the names to their numbers, taken once the tree is built.
+    std::unordered_map<std::string_view, int> take() { return std::move(ids_); }
+
+private:
+    int intern(std::string_view name) {
+        auto [it, added] = ids_.try_emplace(name, static_cast<int>(names_.size()));
+        if (added)
+            names_.push_back(name);
+        return it->second;
+    }
+
+    std::unordered_map<std::string_view, int> ids_;
+    std::vector<std::string_view> names_;
+    std::vector<int> begin_, end_;
 };
 
 // The tree of a line whose sections passed S1 and S8: every node but the head fed by exactly one section,
 // every section reachable from the head.
 class TreeBuilder {
 public:
-    TreeBuilder(LineTree& tree, LineReport& report) : tree_(tree), report_(report) {}
+    TreeBuilder(LineTree& tree, LineReport& report, const NodeNames& names)
+        : tree_(tree), report_(report), names_(names) {}
 
     void build() {
         const auto& sections = tree_.sections;
         excluded_.assign(sections.size(), false);
+        feeder_.assign(names_.size(), 0);
         excludeSameNodesAndRepeats();
         chooseHead();
         feedEnds();
@@ -158,16 +189,30 @@ public:
             makeTree();
     }
 
+    // The position of each numbered name in the tree's nodes: a valid tree's nodes first, then the other
+    // names in the order of their first use.
+    std::vector<int> positions() {
+        position_.resize(names_.size(), -1);
+        int next = static_cast<int>(tree_.nodes.size());
+        for (int& p : position_)
+            if (p < 0)
+                p = next++;
+        return std::move(position_);
+    }
+
 private:
     void excludeSameNodesAndRepeats() {
-        std::unordered_set<std::pair<std::string_view, std::string_view>, PairHash> pairs;
+        std::unordered_set<std::uint64_t> pairs;
+        pairs.reserve(tree_.sections.size());
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
             const SectionData& s = tree_.sections[k];
             int number = static_cast<int>(k + 1);
-            if (s.begin == s.end) {
+            auto pair =
+                static_cast<std::uint64_t>(names_.begin(k)) << 32 | static_cast<std::uint32_t>(names_.end(k));
+            if (names_.begin(k) == names_.end(k)) {
                 report_.add("S1", number, s.begin, "начало и конец участка — один и тот же узел");
                 excluded_[k] = true;
-            } else if (!pairs.insert({s.begin, s.end}).second) {
+            } else if (!pairs.insert(pair).second) {
                 report_.add("S8", number, s.end,
                             "участок от узла " + quoted(s.begin) + " к этому узлу уже есть в линии");
                 excluded_[k] = true;
@@ -176,16 +221,20 @@ private:
     }
 
     void chooseHead() {
-        for (const SectionData& s : tree_.sections)
-            if (s.begin == tree_.name) {
-                head_ = tree_.name;
+        for (std::size_t k = 0; k < tree_.sections.size(); ++k)
+            if (tree_.sections[k].begin == tree_.name) {
+                head_ = names_.begin(k);
                 return;
             }
-        head_ = tree_.sections.front().begin;
-        report_.add("T2", 1, head_,
+        head_ = names_.begin(0);
+        report_.add("T2", 1, names_.name(head_),
                     "первый участок начинается не в узле с именем линии; началом линии принят узел " +
-                        quoted(head_));
+                        quoted(names_.name(head_)));
     }
+
+    // The 1-based section feeding the node; 0 when none does.
+    int& feeder(int node) { return feeder_[static_cast<std::size_t>(node)]; }
+    int feeder(int node) const { return feeder_[static_cast<std::size_t>(node)]; }
 
     void feedEnds() {
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
@@ -193,104 +242,111 @@ private:
                 continue;
             const SectionData& s = tree_.sections[k];
             int number = static_cast<int>(k + 1);
-            if (s.end == head_) {
+            int end = names_.end(k);
+            if (end == head_) {
                 report_.add("T4", number, s.end, "участок приходит в начало линии (кольцо)");
                 excluded_[k] = true;
-            } else if (!feeder_.emplace(s.end, number).second) {
+            } else if (feeder(end) != 0) {
                 report_.add("T3", number, s.end,
                             "узел питается от двух участков (кольцо): второй — участок " +
-                                std::to_string(feeder_[s.end]));
+                                std::to_string(feeder(end)));
                 excluded_[k] = true;
+            } else {
+                feeder(end) = number;
             }
         }
     }
 
     bool checkBegins() {
         bool fine = true;
+        rootless_.assign(names_.size(), false);
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
-            const SectionData& s = tree_.sections[k];
-            if (excluded_[k] || s.begin == head_ || feeder_.count(s.begin))
+            int begin = names_.begin(k);
+            if (excluded_[k] || begin == head_ || feeder(begin) != 0)
                 continue;
-            report_.add("T1", static_cast<int>(k + 1), s.begin,
+            report_.add("T1", static_cast<int>(k + 1), tree_.sections[k].begin,
                         "участок начинается в узле, который не является ни началом линии, ни концом "
                         "другого участка");
-            rootless_.insert(s.begin);
+            rootless_[static_cast<std::size_t>(begin)] = true;
             fine = false;
         }
         return fine;
     }
 
+    // The node the section feeding this one begins at; -1 when no section feeds it.
+    int up(int node) const {
+        int section = feeder(node);
+        return section > 0 ? names_.begin(static_cast<std::size_t>(section - 1)) : -1;
+    }
+
     // Without T1, a section that the head cannot reach lies on a closed loop of sections. A node is
     // reached when the path up its feeders ends at the head; each node is walked once.
     bool checkReachable() {
-        std::unordered_map<std::string_view, bool> reached{{head_, true}};
-        std::vector<std::string_view> path;
+        enum : signed char { Unknown = -1, No = 0, Yes = 1 };
+        std::vector<signed char> reached(names_.size(), Unknown);
+        reached[static_cast<std::size_t>(head_)] = Yes;
+        std::vector<int> path;
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
             if (excluded_[k])
                 continue;
-            std::string_view node = tree_.sections[k].end;
+            int node = names_.end(k);
             path.clear();
-            bool answer = false;
-            for (std::size_t steps = 0; steps <= tree_.sections.size(); ++steps) {
-                if (auto known = reached.find(node); known != reached.end()) {
-                    answer = known->second;
+            signed char answer = No;
+            for (std::size_t steps = 0; steps <= tree_.sections.size() && node >= 0; ++steps) {
+                if (reached[static_cast<std::size_t>(node)] != Unknown) {
+                    answer = reached[static_cast<std::size_t>(node)];
                     break;
                 }
                 path.push_back(node);
-                auto feeder = feeder_.find(node);
-                if (feeder == feeder_.end())
-                    break;
-                node = tree_.sections[static_cast<std::size_t>(feeder->second - 1)].begin;
+                node = up(node);
             }
-            for (std::string_view n : path)
-                reached.emplace(n, answer);
-            const SectionData& s = tree_.sections[k];
-            if (!answer && !hangsOnRootless(s.begin)) {
-                report_.add("T5", static_cast<int>(k + 1), s.begin,
+            for (int n : path)
+                reached[static_cast<std::size_t>(n)] = answer;
+            if (answer == No && !hangsOnRootless(names_.begin(k))) {
+                report_.add("T5", static_cast<int>(k + 1), tree_.sections[k].begin,
                             "участки образуют замкнутый контур, не связанный с началом линии " +
-                                quoted(head_));
+                                quoted(names_.name(head_)));
                 return false;
             }
         }
         return true;
     }
 
-    bool hangsOnRootless(std::string_view node) const {
-        for (std::size_t steps = 0; steps <= tree_.sections.size(); ++steps) {
-            if (rootless_.count(node))
+    bool hangsOnRootless(int node) const {
+        for (std::size_t steps = 0; steps <= tree_.sections.size() && node >= 0; ++steps) {
+            if (rootless_[static_cast<std::size_t>(node)])
                 return true;
-            auto feeder = feeder_.find(node);
-            if (feeder == feeder_.end())
-                return false;
-            node = tree_.sections[static_cast<std::size_t>(feeder->second - 1)].begin;
+            node = up(node);
         }
         return false;
     }
 
     void makeTree() {
-        tree_.nodes.assign(1, head_);
-        tree_.parent.assign(1, -1);
+        position_.assign(names_.size(), -1);
+        position_[static_cast<std::size_t>(head_)] = 0;
+        tree_.nodes.assign(1, names_.name(head_));
         tree_.feedingSection.assign(1, 0);
-        std::unordered_map<std::string_view, int> index{{head_, 0}};
         for (std::size_t k = 0; k < tree_.sections.size(); ++k)
             if (!excluded_[k]) {
-                index.emplace(tree_.sections[k].end, static_cast<int>(tree_.nodes.size()));
+                position_[static_cast<std::size_t>(names_.end(k))] = static_cast<int>(tree_.nodes.size());
                 tree_.nodes.push_back(tree_.sections[k].end);
                 tree_.feedingSection.push_back(static_cast<int>(k + 1));
             }
-        tree_.parent.resize(tree_.nodes.size(), -1);
+        tree_.parent.assign(tree_.nodes.size(), -1);
         for (std::size_t i = 1; i < tree_.nodes.size(); ++i)
-            tree_.parent[i] =
-                index.at(tree_.sections[static_cast<std::size_t>(tree_.feedingSection[i] - 1)].begin);
+            tree_.parent[i] = position_[static_cast<std::size_t>(
+                names_.begin(static_cast<std::size_t>(tree_.feedingSection[i] - 1)))];
         tree_.valid = true;
     }
 
     LineTree& tree_;
     LineReport& report_;
+    const NodeNames& names_;
     std::vector<bool> excluded_;
-    std::string_view head_;
-    std::unordered_map<std::string_view, int> feeder_;
-    std::unordered_set<std::string_view> rootless_;
+    int head_ = 0;
+    std::vector<int> feeder_;
+    std::vector<bool> rootless_;
+    std::vector<int> position_; // of each numbered name in the tree's nodes
 };
 
 } // namespace
@@ -340,17 +396,21 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
         return tree;
     }
     int number = 0;
+    tree.sections.reserve(static_cast<std::size_t>(tree.line->SectionCount()));
     for (const TLine& section : tree.line->Sections)
         tree.sections.push_back(readSection(section, ++number, catalogs, report));
-    TreeBuilder(tree, report).build();
+    NodeNames names(tree.sections);
+    TreeBuilder builder(tree, report, names);
+    builder.build();
 
     // Every name the sections use, for the look-ups of the modes; a valid tree's nodes first.
-    for (std::size_t i = 0; i < tree.nodes.size(); ++i)
-        tree.byName_.emplace(tree.nodes[i], static_cast<int>(i));
-    for (const SectionData& s : tree.sections)
-        for (std::string_view name : {s.begin, s.end})
-            if (tree.byName_.emplace(name, static_cast<int>(tree.nodes.size())).second)
-                tree.nodes.push_back(name);
+    std::vector<int> position = builder.positions();
+    tree.nodes.resize(names.size());
+    for (std::size_t id = 0; id < names.size(); ++id)
+        tree.nodes[static_cast<std::size_t>(position[id])] = names.name(static_cast<int>(id));
+    tree.byName_ = names.take();
+    for (auto& [name, id] : tree.byName_)
+        id = position[static_cast<std::size_t>(id)];
     return tree;
 }
 
