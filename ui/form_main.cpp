@@ -86,6 +86,8 @@ StringGrid* makeGrid(QWidget* box, const char* name, int columns, int rowHeight,
     grid->setStyleSheet("font-weight: normal;");
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Tab leaves the table for the next one instead of walking its cells.
+    grid->setTabKeyNavigation(false);
     return grid;
 }
 
@@ -133,6 +135,10 @@ TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* pare
     buildLinesBox(client);
     buildSectionsBox(client);
     buildModesBox(client);
+    // Tab and Shift+Tab go round the four tables in this order.
+    setTabOrder(SourceGrid, LinesGrid);
+    setTabOrder(LinesGrid, LineGrid);
+    setTabOrder(LineGrid, ModeWorkGrid);
     buildStatusBar();
     buildFileDialogs();
     connect(&document_, &ProjectDocument::projectChanged, this, &TFormMain::projectChanged);
@@ -202,10 +208,12 @@ void TFormMain::buildMenus() {
         return action;
     };
 
-    N1 = menuBar()->addMenu("Файл");
+    N1 = menuBar()->addMenu("&Файл");
     N1->setObjectName("N1");
     N6 = addCommand(N1, "N6", "Открыть", &TFormMain::N6Click);
+    N6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N7 = addCommand(N1, "N7", "Сохранить", &TFormMain::N7Click);
+    N7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     N11 = separator(N1, "N11");
     DOS1 = addCommand(N1, "DOS1", "Импорт из DOS", &TFormMain::DOS1Click);
     N8 = separator(N1, "N8");
@@ -213,15 +221,16 @@ void TFormMain::buildMenus() {
 
     buildEditMenu();
 
-    N13 = menuBar()->addMenu("Справочники");
+    N13 = menuBar()->addMenu("&Справочники");
     N13->setObjectName("N13");
     N14 = addCommand(N13, "N14", "Провода, кабели", &TFormMain::N14Click);
     N16 = addCommand(N13, "N16", "Трансформаторы", &TFormMain::N16Click);
 
-    N2 = menuBar()->addMenu("Помощь");
+    N2 = menuBar()->addMenu("Помо&щь");
     N2->setObjectName("N2");
     N3 = addCommand(N2, "N3", "О программе", &TFormMain::N3Click);
     N12 = addCommand(N2, "N12", "Помощь", &TFormMain::N12Click);
+    N12->setShortcut(QKeySequence(Qt::Key_F1));
 
     Source_PopupMenu = new QMenu(this);
     Source_PopupMenu->setObjectName("Source_PopupMenu");
@@ -270,6 +279,7 @@ void TFormMain::buildSourcesBox(QWidget* client) {
     SourceGrid =
         makeGrid(RzGroupBox1, "SourceGrid", 7, 24, QRect(8, top + 3 * row, 601, 151 - top - 3 * row - 5));
     attachMenu(Source_PopupMenu, {RzGroupBox1, SourceGrid});
+    SourceGrid->setCommands({Source_PopupMenu, Source_Add, Source_Edit, Source_Del});
     for (QLabel* cell : RzGroupBox1->findChildren<QLabel*>())
         attachMenu(Source_PopupMenu, {cell});
     connect(SourceGrid, &StringGrid::selectCell, this,
@@ -282,6 +292,8 @@ void TFormMain::buildLinesBox(QWidget* client) {
     LinesGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LinesGrid->setColumnWidth(0, 69);
     attachMenu(LinesPopupMenu, {LinesGrid});
+    // A line has nothing to change but its sections.
+    LinesGrid->setCommands({LinesPopupMenu, N5, nullptr, N10});
     connect(LinesGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { LinesGridSelectCell(column, row); });
 }
@@ -302,6 +314,8 @@ void TFormMain::buildSectionsBox(QWidget* client) {
     LineGrid =
         makeGrid(RzGroupBox2, "LineGrid", 7, 15, QRect(8, top + 2 * row, 518, 257 - top - 2 * row - 5));
     attachMenu(PopupMenu2, {RzGroupBox2, LineGrid});
+    // Insert appends, as «Добавить» does; «Вставить» stays with the menu.
+    LineGrid->setCommands({PopupMenu2, Line_Add, Line_Edit, Line_Del});
     connect(LineGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { LineGridSelectCell(column, row); });
 }
@@ -324,6 +338,7 @@ void TFormMain::buildModesBox(QWidget* client) {
     ModeWorkGrid = makeGrid(RzGroupBox3, "ModeWorkGrid", 8, 24,
                             QRect(8, top + upper + lower, 601, 174 - top - upper - lower - 5));
     attachMenu(PopupMenu3, {RzGroupBox3, ModeWorkGrid});
+    ModeWorkGrid->setCommands({PopupMenu3, ModeWork_Add, ModeWork_Edit, ModeWork_Del});
     connect(ModeWorkGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { ModeWorkGridSelectCell(column, row); });
 }

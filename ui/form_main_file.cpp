@@ -21,7 +21,7 @@ void followStep(QAction* item, const QString& caption, const QString& step) {
 } // namespace
 
 void TFormMain::buildEditMenu() {
-    N17 = menuBar()->addMenu("Правка");
+    N17 = menuBar()->addMenu("&Правка");
     N17->setObjectName("N17");
     N18 = addCommand(N17, "N18", "Отменить", &TFormMain::N18Click);
     N18->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));

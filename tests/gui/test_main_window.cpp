@@ -172,7 +172,8 @@ private slots:
         QStringList bar;
         for (QAction* a : main->menuBar()->actions())
             bar << a->text();
-        QCOMPARE(bar, QStringList({"Файл", "Правка", "Справочники", "Помощь"}));
+        // The titles read as before; '&' marks the letter that opens each with Alt.
+        QCOMPARE(bar, QStringList({"&Файл", "&Правка", "&Справочники", "Помо&щь"}));
         QCOMPARE(items(main->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
                                                "N8=-", "N9=Выйти"}));
         QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы"}));
