@@ -2,6 +2,7 @@
 
 #include "ui/app_info.h"
 #include "ui/cp1251_text.h"
+#include "ui/growing_box.h"
 #include "ui/help_opener.h"
 #include "ui/interaction.h"
 #include "ui/row_formats.h"
@@ -18,9 +19,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <exception>
@@ -40,6 +43,9 @@ struct HeaderCell {
 };
 
 const QColor kHeaderColour(0xd4, 0xd0, 0xc8);
+
+// The window's size at start-up, for which the boxes are laid out.
+constexpr QSize kDefaultSize(645, 661);
 
 QLabel* makeHeaderCell(QWidget* box, const HeaderCell& cell) {
     auto* label = new QLabel(QString::fromUtf8(cell.caption).replace('\r', '\n'), box);
@@ -125,7 +131,6 @@ TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* pare
       TransCatalog(document.reference<k10::TransCatalog>().data()), document_(document), user_(user) {
     setObjectName("FormMain");
     setWindowTitle(k10app::Title);
-    resize(645, 661);
 
     auto* client = new QWidget(this);
     client->setObjectName("Client");
@@ -135,6 +140,11 @@ TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* pare
     buildLinesBox(client);
     buildSectionsBox(client);
     buildModesBox(client);
+    sourcesBox_ = std::make_unique<GrowingBox>(RzGroupBox1, SourceGrid);
+    linesBox_ = std::make_unique<GrowingBox>(RzGroupBox4, LinesGrid);
+    sectionsBox_ = std::make_unique<GrowingBox>(RzGroupBox2, LineGrid);
+    modesBox_ = std::make_unique<GrowingBox>(RzGroupBox3, ModeWorkGrid);
+    resize(kDefaultSize);
     // Tab and Shift+Tab go round the four tables in this order.
     setTabOrder(SourceGrid, LinesGrid);
     setTabOrder(LinesGrid, LineGrid);
@@ -162,6 +172,7 @@ void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        centreOnScreen();
         run([this] { FormShow(); });
     }
 }
@@ -179,9 +190,40 @@ void TFormMain::FormShow() {
 }
 
 void TFormMain::sizeTables() {
+    tablesSized_ = true;
     sizeFromHeader(SourceGrid, sourceHeader_);
     sizeFromHeader(LineGrid, sectionHeader_);
     sizeFromHeader(ModeWorkGrid, modeHeader_);
+}
+
+void TFormMain::centreOnScreen() {
+    const QRect area = screen()->availableGeometry();
+    // Shown, the window knows its frame; the position is the frame's.
+    const QMargins frame = windowHandle()->frameMargins();
+    const QSize outer = size().grownBy(frame);
+    const QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, area);
+    windowHandle()->setFramePosition({centred.left(), std::max(centred.top(), area.top())});
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placeBoxes();
+}
+
+void TFormMain::placeBoxes() {
+    const QSize grown = (size() - kDefaultSize).expandedTo(QSize(0, 0));
+    // The sections and the modes take two fifths of the height gained each, the sources the rest; the
+    // lines list grows as tall as the sections beside it and keeps its width.
+    const int sections = grown.height() * 2 / 5;
+    const int modes = grown.height() * 2 / 5;
+    const int sources = grown.height() - sections - modes;
+    sourcesBox_->place(0, {grown.width(), sources});
+    linesBox_->place(sources, {0, sections});
+    sectionsBox_->place(sources, {grown.width(), sections});
+    modesBox_->place(sources + sections, {grown.width(), modes});
+    // The columns follow their header cells, as they did when the tables were first sized.
+    if (tablesSized_)
+        sizeTables();
 }
 
 void TFormMain::run(const std::function<void()>& command) {

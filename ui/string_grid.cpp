@@ -83,6 +83,8 @@ void StringGrid::makeCurrent(int row) {
 }
 
 void StringGrid::showRow(int row) {
+    // The scroll range follows a new row count only on the next layout; the row must be reachable now.
+    updateGeometries();
     scrollTo(model()->index(row, 0));
 }
 
