@@ -161,8 +161,10 @@ private slots:
     // Enlarged, the window gives its room to the boxes and tables, the sections and modes most; back at
     // its default size everything stands where it stood.
     void enlargedWindowGivesTheTablesTheRoom() {
-        const QList<QWidget*> boxes = {main->RzGroupBox1, main->RzGroupBox4, main->RzGroupBox2, main->RzGroupBox3};
-        const QList<StringGrid*> grids = {main->SourceGrid, main->LinesGrid, main->LineGrid, main->ModeWorkGrid};
+        const QList<QWidget*> boxes = {main->RzGroupBox1, main->RzGroupBox4, main->RzGroupBox2,
+                                       main->RzGroupBox3};
+        const QList<StringGrid*> grids = {main->SourceGrid, main->LinesGrid, main->LineGrid,
+                                          main->ModeWorkGrid};
         QWidget* client = main->centralWidget();
         auto places = [&] {
             QList<QRect> list;
@@ -201,7 +203,9 @@ private slots:
                 columns += grid->columnWidth(c);
             QCOMPARE(columns, grid->width());
         }
-        auto taller = [&](StringGrid* grid) { return grid->height() - atDefault[boxes.size() + grids.indexOf(grid)].height(); };
+        auto taller = [&](StringGrid* grid) {
+            return grid->height() - atDefault[boxes.size() + grids.indexOf(grid)].height();
+        };
         QVERIFY(taller(main->SourceGrid) > 0);
         QVERIFY(taller(main->LineGrid) > taller(main->SourceGrid));
         QVERIFY(taller(main->ModeWorkGrid) > taller(main->SourceGrid));
