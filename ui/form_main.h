@@ -190,6 +190,9 @@ private:
     // where they no longer exist.
     void showPlace(const ProjectPlace& place);
     void projectChanged(const ProjectChange& change);
+    // Shows a file dialog in the open project's folder, or where the last file was chosen, offering the
+    // name given; the chosen path, or empty when the user cancelled.
+    QString chooseFile(QFileDialog& dialog, const QString& offered = QString());
 
     // The records a command acts on, from the current rows; nothing after the refusal of the first check
     // that failed has been shown.
@@ -201,6 +204,7 @@ private:
     Workbench* forms_ = nullptr;
     bool shown_ = false;
     bool tablesSized_ = false;
+    QString lastFolder_; // of the last file chosen in a file dialog
     std::unique_ptr<GrowingBox> sourcesBox_, linesBox_, sectionsBox_, modesBox_;
     // The header cells above each data table's columns, in column order; they fix the column widths.
     std::vector<QLabel*> sourceHeader_, sectionHeader_, modeHeader_;

@@ -430,6 +430,32 @@ private slots:
         QVERIFY(main->I_forDos->defaultSuffix().isEmpty());
     }
 
+    // The file dialogs start where the open project lies, and Save offers its name; before any project
+    // they start where the last file was chosen.
+    void fileDialogsStartWithTheProject() {
+        QDir(workspace->path("")).mkpath("elsewhere");
+        openFile(workspace->path("elsewhere/missing.k10"));
+        QCOMPARE(user->errors, QStringList({"File not found"}));
+        for (QAction* item : {main->N6, main->N7, main->DOS1}) {
+            user->files.push_back(QString());
+            item->trigger();
+        }
+        for (QFileDialog* dialog : {main->OpenProjectDialog1, main->SaveProjectDialog1, main->I_forDos})
+            QCOMPARE(dialog->directory().absolutePath(), workspace->path("elsewhere"));
+
+        QDir(workspace->path("")).mkpath("projects");
+        const QString project = workspace->path("projects/linked.k10");
+        k10::writeProject(project.toStdString(), linkedProject());
+        openFile(project);
+        for (QAction* item : {main->N6, main->N7, main->DOS1}) {
+            user->files.push_back(QString());
+            item->trigger();
+        }
+        for (QFileDialog* dialog : {main->OpenProjectDialog1, main->SaveProjectDialog1, main->I_forDos})
+            QCOMPARE(dialog->directory().absolutePath(), workspace->path("projects"));
+        QCOMPARE(main->SaveProjectDialog1->selectedFiles(), QStringList{project});
+    }
+
     void hundredSourcesFillTheTable() {
         TProect many;
         for (int i = 1; i <= 100; ++i)
