@@ -2,6 +2,7 @@
 
 #include "ui/app_info.h"
 #include "ui/cp1251_text.h"
+#include "ui/growing_box.h"
 #include "ui/help_opener.h"
 #include "ui/interaction.h"
 #include "ui/row_formats.h"
@@ -18,9 +19,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 
 #include <algorithm>
 #include <exception>
@@ -40,6 +43,9 @@ struct HeaderCell {
 };
 
 const QColor kHeaderColour(0xd4, 0xd0, 0xc8);
+
+// The window's size at start-up, for which the boxes are laid out.
+constexpr QSize kDefaultSize(645, 661);
 
 QLabel* makeHeaderCell(QWidget* box, const HeaderCell& cell) {
     auto* label = new QLabel(QString::fromUtf8(cell.caption).replace('\r', '\n'), box);
@@ -86,6 +92,8 @@ StringGrid* makeGrid(QWidget* box, const char* name, int columns, int rowHeight,
     grid->setStyleSheet("font-weight: normal;");
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Tab leaves the table for the next one instead of walking its cells.
+    grid->setTabKeyNavigation(false);
     return grid;
 }
 
@@ -123,7 +131,6 @@ TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* pare
       TransCatalog(document.reference<k10::TransCatalog>().data()), document_(document), user_(user) {
     setObjectName("FormMain");
     setWindowTitle(k10app::Title);
-    resize(645, 661);
 
     auto* client = new QWidget(this);
     client->setObjectName("Client");
@@ -133,6 +140,15 @@ TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* pare
     buildLinesBox(client);
     buildSectionsBox(client);
     buildModesBox(client);
+    sourcesBox_ = std::make_unique<GrowingBox>(RzGroupBox1, SourceGrid);
+    linesBox_ = std::make_unique<GrowingBox>(RzGroupBox4, LinesGrid);
+    sectionsBox_ = std::make_unique<GrowingBox>(RzGroupBox2, LineGrid);
+    modesBox_ = std::make_unique<GrowingBox>(RzGroupBox3, ModeWorkGrid);
+    resize(kDefaultSize);
+    // Tab and Shift+Tab go round the four tables in this order.
+    setTabOrder(SourceGrid, LinesGrid);
+    setTabOrder(LinesGrid, LineGrid);
+    setTabOrder(LineGrid, ModeWorkGrid);
     buildStatusBar();
     buildFileDialogs();
     connect(&document_, &ProjectDocument::projectChanged, this, &TFormMain::projectChanged);
@@ -156,6 +172,7 @@ void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
+        centreOnScreen();
         run([this] { FormShow(); });
     }
 }
@@ -173,9 +190,40 @@ void TFormMain::FormShow() {
 }
 
 void TFormMain::sizeTables() {
+    tablesSized_ = true;
     sizeFromHeader(SourceGrid, sourceHeader_);
     sizeFromHeader(LineGrid, sectionHeader_);
     sizeFromHeader(ModeWorkGrid, modeHeader_);
+}
+
+void TFormMain::centreOnScreen() {
+    const QRect area = screen()->availableGeometry();
+    // Shown, the window knows its frame; the position is the frame's.
+    const QMargins frame = windowHandle()->frameMargins();
+    const QSize outer = size().grownBy(frame);
+    const QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, area);
+    windowHandle()->setFramePosition({centred.left(), std::max(centred.top(), area.top())});
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    placeBoxes();
+}
+
+void TFormMain::placeBoxes() {
+    const QSize grown = (size() - kDefaultSize).expandedTo(QSize(0, 0));
+    // The sections and the modes take two fifths of the height gained each, the sources the rest; the
+    // lines list grows as tall as the sections beside it and keeps its width.
+    const int sections = grown.height() * 2 / 5;
+    const int modes = grown.height() * 2 / 5;
+    const int sources = grown.height() - sections - modes;
+    sourcesBox_->place(0, {grown.width(), sources});
+    linesBox_->place(sources, {0, sections});
+    sectionsBox_->place(sources, {grown.width(), sections});
+    modesBox_->place(sources + sections, {grown.width(), modes});
+    // The columns follow their header cells, as they did when the tables were first sized.
+    if (tablesSized_)
+        sizeTables();
 }
 
 void TFormMain::run(const std::function<void()>& command) {
@@ -202,10 +250,12 @@ void TFormMain::buildMenus() {
         return action;
     };
 
-    N1 = menuBar()->addMenu("Файл");
+    N1 = menuBar()->addMenu("&Файл");
     N1->setObjectName("N1");
     N6 = addCommand(N1, "N6", "Открыть", &TFormMain::N6Click);
+    N6->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N7 = addCommand(N1, "N7", "Сохранить", &TFormMain::N7Click);
+    N7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     N11 = separator(N1, "N11");
     DOS1 = addCommand(N1, "DOS1", "Импорт из DOS", &TFormMain::DOS1Click);
     N8 = separator(N1, "N8");
@@ -213,15 +263,16 @@ void TFormMain::buildMenus() {
 
     buildEditMenu();
 
-    N13 = menuBar()->addMenu("Справочники");
+    N13 = menuBar()->addMenu("&Справочники");
     N13->setObjectName("N13");
     N14 = addCommand(N13, "N14", "Провода, кабели", &TFormMain::N14Click);
     N16 = addCommand(N13, "N16", "Трансформаторы", &TFormMain::N16Click);
 
-    N2 = menuBar()->addMenu("Помощь");
+    N2 = menuBar()->addMenu("Помо&щь");
     N2->setObjectName("N2");
     N3 = addCommand(N2, "N3", "О программе", &TFormMain::N3Click);
     N12 = addCommand(N2, "N12", "Помощь", &TFormMain::N12Click);
+    N12->setShortcut(QKeySequence(Qt::Key_F1));
 
     Source_PopupMenu = new QMenu(this);
     Source_PopupMenu->setObjectName("Source_PopupMenu");
@@ -270,6 +321,7 @@ void TFormMain::buildSourcesBox(QWidget* client) {
     SourceGrid =
         makeGrid(RzGroupBox1, "SourceGrid", 7, 24, QRect(8, top + 3 * row, 601, 151 - top - 3 * row - 5));
     attachMenu(Source_PopupMenu, {RzGroupBox1, SourceGrid});
+    SourceGrid->setCommands({Source_PopupMenu, Source_Add, Source_Edit, Source_Del});
     for (QLabel* cell : RzGroupBox1->findChildren<QLabel*>())
         attachMenu(Source_PopupMenu, {cell});
     connect(SourceGrid, &StringGrid::selectCell, this,
@@ -282,6 +334,8 @@ void TFormMain::buildLinesBox(QWidget* client) {
     LinesGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     LinesGrid->setColumnWidth(0, 69);
     attachMenu(LinesPopupMenu, {LinesGrid});
+    // A line has nothing to change but its sections.
+    LinesGrid->setCommands({LinesPopupMenu, N5, nullptr, N10});
     connect(LinesGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { LinesGridSelectCell(column, row); });
 }
@@ -302,6 +356,8 @@ void TFormMain::buildSectionsBox(QWidget* client) {
     LineGrid =
         makeGrid(RzGroupBox2, "LineGrid", 7, 15, QRect(8, top + 2 * row, 518, 257 - top - 2 * row - 5));
     attachMenu(PopupMenu2, {RzGroupBox2, LineGrid});
+    // Insert appends, as «Добавить» does; «Вставить» stays with the menu.
+    LineGrid->setCommands({PopupMenu2, Line_Add, Line_Edit, Line_Del});
     connect(LineGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { LineGridSelectCell(column, row); });
 }
@@ -324,6 +380,7 @@ void TFormMain::buildModesBox(QWidget* client) {
     ModeWorkGrid = makeGrid(RzGroupBox3, "ModeWorkGrid", 8, 24,
                             QRect(8, top + upper + lower, 601, 174 - top - upper - lower - 5));
     attachMenu(PopupMenu3, {RzGroupBox3, ModeWorkGrid});
+    ModeWorkGrid->setCommands({PopupMenu3, ModeWork_Add, ModeWork_Edit, ModeWork_Del});
     connect(ModeWorkGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { ModeWorkGridSelectCell(column, row); });
 }

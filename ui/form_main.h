@@ -7,9 +7,11 @@
 #include <QMainWindow>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
+class GrowingBox;
 class Interaction;
 class QAction;
 class QFileDialog;
@@ -154,6 +156,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The boxes and their tables follow the window's size.
+    void resizeEvent(QResizeEvent* event) override;
     // The close box and Exit: the window closes only when the project may be dropped.
     void closeEvent(QCloseEvent* event) override;
 
@@ -172,6 +176,12 @@ private:
     void buildStatusBar();
     void buildFileDialogs();
     void sizeTables();
+    // Stands the window in the middle of its screen's free area, its title bar on the screen; done at the
+    // first showing.
+    void centreOnScreen();
+    // Shares what the window has grown by beyond its default size among the boxes; at the default size
+    // everything stands where the boxes were built.
+    void placeBoxes();
     // Empties the lines list, the sections table and the modes table (a project without sources).
     void clearLowerTables();
     // Rewrites the sources table from the project and makes row 0 current.
@@ -180,6 +190,9 @@ private:
     // where they no longer exist.
     void showPlace(const ProjectPlace& place);
     void projectChanged(const ProjectChange& change);
+    // Shows a file dialog in the open project's folder, or where the last file was chosen, offering the
+    // name given; the chosen path, or empty when the user cancelled.
+    QString chooseFile(QFileDialog& dialog, const QString& offered = QString());
 
     // The records a command acts on, from the current rows; nothing after the refusal of the first check
     // that failed has been shown.
@@ -190,6 +203,9 @@ private:
     Interaction& user_;
     Workbench* forms_ = nullptr;
     bool shown_ = false;
+    bool tablesSized_ = false;
+    QString lastFolder_; // of the last file chosen in a file dialog
+    std::unique_ptr<GrowingBox> sourcesBox_, linesBox_, sectionsBox_, modesBox_;
     // The header cells above each data table's columns, in column order; they fix the column widths.
     std::vector<QLabel*> sourceHeader_, sectionHeader_, modeHeader_;
 };

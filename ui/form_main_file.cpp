@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QUndoStack>
@@ -21,7 +22,7 @@ void followStep(QAction* item, const QString& caption, const QString& step) {
 } // namespace
 
 void TFormMain::buildEditMenu() {
-    N17 = menuBar()->addMenu("Правка");
+    N17 = menuBar()->addMenu("&Правка");
     N17->setObjectName("N17");
     N18 = addCommand(N17, "N18", "Отменить", &TFormMain::N18Click);
     N18->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -58,7 +59,7 @@ bool TFormMain::mayDropProject() {
 void TFormMain::N6Click() {
     if (!mayDropProject())
         return;
-    QString path = user_.chooseFile(*OpenProjectDialog1);
+    QString path = chooseFile(*OpenProjectDialog1);
     if (path.isEmpty())
         return;
     // The file is read whole into a new project; only a complete read replaces the open one, and the
@@ -67,7 +68,7 @@ void TFormMain::N6Click() {
 }
 
 void TFormMain::N7Click() {
-    QString path = user_.chooseFile(*SaveProjectDialog1);
+    QString path = chooseFile(*SaveProjectDialog1, QFileInfo(document_.fileName()).fileName());
     if (path.isEmpty())
         return;
     document_.save(path);
@@ -79,4 +80,16 @@ void TFormMain::N18Click() {
 
 void TFormMain::N19Click() {
     document_.history().redo();
+}
+
+QString TFormMain::chooseFile(QFileDialog& dialog, const QString& offered) {
+    const QString& project = document_.fileName();
+    const QString folder = project.isEmpty() ? lastFolder_ : QFileInfo(project).absolutePath();
+    if (!folder.isEmpty())
+        dialog.setDirectory(folder);
+    dialog.selectFile(offered);
+    QString path = user_.chooseFile(dialog);
+    if (!path.isEmpty())
+        lastFolder_ = QFileInfo(path).absolutePath();
+    return path;
 }

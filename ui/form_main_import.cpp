@@ -9,7 +9,7 @@
 #include <QFileDialog>
 
 void TFormMain::DOS1Click() {
-    QString path = user_.chooseFile(*I_forDos);
+    QString path = chooseFile(*I_forDos);
     if (path.isEmpty())
         return;
     // The set is read whole before anything reaches the project: after a failure the project and the

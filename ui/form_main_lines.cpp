@@ -40,6 +40,7 @@ void TFormMain::N5Click() {
     const TSource& source = sourceAt(Proect, *place);
     LinesGrid->setRows(source.LineCount());
     LinesGrid->setCell(source.LineCount() - 1, 0, fromCp1251(source.Lines[source.LineCount()].Name.view()));
+    LinesGrid->showRow(source.LineCount() - 1);
 }
 
 void TFormMain::N10Click() {
@@ -77,6 +78,7 @@ void TFormMain::Line_AddClick() {
     const int n = lineAt(Proect, *place).SectionCount();
     LineGrid->setRows(n);
     LineGrid->setRowTexts(n - 1, dialog.rowTexts());
+    LineGrid->showRow(n - 1);
 }
 
 void TFormMain::N15Click() {
@@ -104,6 +106,7 @@ void TFormMain::N15Click() {
     dialog.storeInto(section);
     document_.apply(insertSection(document_, *place, std::move(section)));
     SelectSourceGrid(CurSource, CurLine);
+    LineGrid->showRow(place->section - 1);
 }
 
 void TFormMain::Line_EditClick() {

@@ -49,6 +49,7 @@ void TFormMain::ModeWork_AddClick() {
     const int n = sourceAt(Proect, *place).ModeWorkCount();
     ModeWorkGrid->setRows(n);
     ModeWorkGrid->setRowTexts(n - 1, dialog.shownRow());
+    ModeWorkGrid->showRow(n - 1);
 }
 
 void TFormMain::ModeWork_EditClick() {

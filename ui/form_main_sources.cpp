@@ -30,6 +30,7 @@ void TFormMain::Source_AddClick() {
     const int count = Proect.SourceCount();
     SourceGrid->setRows(count);
     SourceGrid->setRowTexts(count - 1, sourceRow(Proect.Sources[count]));
+    SourceGrid->showRow(count - 1);
 }
 
 void TFormMain::Source_EditClick() {

@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QTableWidget>
@@ -77,8 +78,9 @@ TF_GrNagr::TF_GrNagr(QWidget* parent) : QDialog(parent) {
         if (row >= 0)
             GridSelectCell(column, row);
     });
-    // A double-click anywhere on the grid, header and empty area included, chooses.
+    // A double-click anywhere on the grid, header and empty area included, chooses; so does Enter.
     Grid->viewport()->installEventFilter(this);
+    Grid->installEventFilter(this);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName("PopupMenu1");
@@ -146,6 +148,13 @@ bool TF_GrNagr::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Grid->viewport() && event->type() == QEvent::MouseButtonDblClick) {
         GridDblClick();
         return true;
+    }
+    if (watched == Grid && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            GridDblClick();
+            return true;
+        }
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -6,9 +6,9 @@ class QAction;
 class QMenu;
 class QTableWidget;
 
-// The fixed table of load-graph codes. The user picks a code with a double-click on the grid or with the
-// grid's context menu; the dialog then ends with OK and SelectedRow names the chosen row, whose column 0
-// holds the code. The dialog has no buttons: any other way of closing it is a cancel.
+// The fixed table of load-graph codes. The user picks a code with a double-click on the grid, with Enter or
+// with the grid's context menu; the dialog then ends with OK and SelectedRow names the chosen row, whose
+// column 0 holds the code. The dialog has no buttons: any other way of closing it is a cancel.
 class TF_GrNagr : public QDialog {
     Q_OBJECT
 

@@ -150,6 +150,17 @@ private slots:
         QCOMPARE(table->selectedCode(), QString("9"));
     }
 
+    void enterChoosesLikeTheDoubleClick() {
+        table->show();
+        QTest::keyClick(table->Grid, Qt::Key_Return); // on the header: nothing chosen yet
+        QVERIFY(table->isVisible());
+        table->Grid->setCurrentCell(9, 1);
+        QTest::keyClick(table->Grid, Qt::Key_Return);
+        QVERIFY(!table->isVisible());
+        QCOMPARE(table->result(), int(QDialog::Accepted));
+        QCOMPARE(table->selectedCode(), QString("9"));
+    }
+
     void buttonPutsTheChosenCodeIntoTheField_data() {
         QTest::addColumn<int>("row"); // -1: no row chosen
         QTest::addColumn<bool>("ok");

@@ -137,7 +137,7 @@ private slots:
             return list;
         };
         QCOMPARE(main->N17->objectName(), QString("N17"));
-        QCOMPARE(main->N17->title(), QString("Правка"));
+        QCOMPARE(main->N17->title(), QString("&Правка"));
         QCOMPARE(main->N18->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z")}));
         QCOMPARE(main->N19->shortcuts(),
                  QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));

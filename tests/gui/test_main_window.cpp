@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QTimer>
 #include <QDir>
+#include <QScreen>
 #include <QtTest>
 
 #include <memory>
@@ -144,6 +145,94 @@ private slots:
         QCOMPARE(main->LinesGrid->verticalHeader()->defaultSectionSize(), 24);
     }
 
+    void windowOpensCentred() {
+        const QRect area = main->screen()->availableGeometry();
+        const QRect window = main->frameGeometry();
+        // Within the pixel that halving an odd width or height leaves over.
+        auto near = [](int a, int b) { return qAbs(a - b) <= 1; };
+        QVERIFY(near(window.center().x(), area.center().x()));
+        // A screen too low for the window gets its top edge.
+        if (window.height() <= area.height())
+            QVERIFY(near(window.center().y(), area.center().y()));
+        else
+            QCOMPARE(window.top(), area.top());
+    }
+
+    // Enlarged, the window gives its room to the boxes and tables, the sections and modes most; back at
+    // its default size everything stands where it stood.
+    void enlargedWindowGivesTheTablesTheRoom() {
+        const QList<QWidget*> boxes = {main->RzGroupBox1, main->RzGroupBox4, main->RzGroupBox2,
+                                       main->RzGroupBox3};
+        const QList<StringGrid*> grids = {main->SourceGrid, main->LinesGrid, main->LineGrid,
+                                          main->ModeWorkGrid};
+        QWidget* client = main->centralWidget();
+        auto places = [&] {
+            QList<QRect> list;
+            for (QWidget* w : boxes + QList<QWidget*>(grids.begin(), grids.end()))
+                list << w->geometry();
+            for (QLabel* cell : client->findChildren<QLabel*>())
+                list << cell->geometry();
+            return list;
+        };
+        const QList<QRect> atDefault = places();
+        const int belowModes = client->height() - main->RzGroupBox3->geometry().bottom();
+
+        main->resize(1280, 1024);
+        const int wider = 1280 - 645;
+        // The right-hand boxes keep their margin to the window's edge, the modes box its gap above the
+        // status bar, and no box reaches into another.
+        for (QWidget* box : {main->RzGroupBox1, main->RzGroupBox2, main->RzGroupBox3})
+            QCOMPARE(box->width(), atDefault[boxes.indexOf(box)].width() + wider);
+        QCOMPARE(client->height() - main->RzGroupBox3->geometry().bottom(), belowModes);
+        QCOMPARE(main->RzGroupBox4->width(), 81);
+        QVERIFY(main->RzGroupBox1->geometry().bottom() < main->RzGroupBox2->y());
+        QCOMPARE(main->RzGroupBox4->y(), main->RzGroupBox2->y());
+        QVERIFY(main->RzGroupBox2->geometry().bottom() < main->RzGroupBox3->y());
+        QVERIFY(main->RzGroupBox4->geometry().bottom() < main->RzGroupBox3->y());
+        // Each table fills its box as it did, its columns as wide as the table.
+        for (int i = 0; i < grids.size(); ++i) {
+            StringGrid* grid = grids[i];
+            const QRect before = atDefault[boxes.size() + i];
+            QCOMPARE(grid->parentWidget()->height() - grid->geometry().bottom(),
+                     atDefault[i].height() - before.bottom());
+            QCOMPARE(grid->width(), before.width() + (grid == main->LinesGrid ? 0 : wider));
+            if (grid == main->LinesGrid)
+                continue;
+            int columns = grid->columnCount() + 2;
+            for (int c = 0; c < grid->columnCount(); ++c)
+                columns += grid->columnWidth(c);
+            QCOMPARE(columns, grid->width());
+        }
+        auto taller = [&](StringGrid* grid) {
+            return grid->height() - atDefault[boxes.size() + grids.indexOf(grid)].height();
+        };
+        QVERIFY(taller(main->SourceGrid) > 0);
+        QVERIFY(taller(main->LineGrid) > taller(main->SourceGrid));
+        QVERIFY(taller(main->ModeWorkGrid) > taller(main->SourceGrid));
+
+        main->resize(645, 661);
+        QCOMPARE(places(), atDefault);
+        layoutOfTheBoxesAndTables();
+    }
+
+    void newRecordIsScrolledIntoView() {
+        TProect many;
+        for (int i = 1; i <= 10; ++i)
+            many.Sources.append().Code = i;
+        QString path = workspace->path("many.k10");
+        k10::writeProject(path.toStdString(), many);
+        openFile(path);
+        StringGrid* grid = main->SourceGrid;
+        auto shown = [grid](int row) {
+            return grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(row, 0)));
+        };
+        QVERIFY(!shown(9));
+        user->scripts.push_back([](QDialog&) { return true; });
+        main->Source_Add->trigger();
+        QCOMPARE(grid->rowCount(), 11);
+        QVERIFY(shown(10));
+    }
+
     void headerCaptions() {
         auto captions = [](QGroupBox* box) {
             QStringList list;
@@ -172,7 +261,8 @@ private slots:
         QStringList bar;
         for (QAction* a : main->menuBar()->actions())
             bar << a->text();
-        QCOMPARE(bar, QStringList({"Файл", "Правка", "Справочники", "Помощь"}));
+        // The titles read as before; '&' marks the letter that opens each with Alt.
+        QCOMPARE(bar, QStringList({"&Файл", "&Правка", "&Справочники", "Помо&щь"}));
         QCOMPARE(items(main->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
                                                "N8=-", "N9=Выйти"}));
         QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы"}));
@@ -338,6 +428,32 @@ private slots:
         QCOMPARE(main->OpenProjectDialog1->defaultSuffix(), QString("k10"));
         QVERIFY(main->OpenProjectDialog1->filter() & QDir::Hidden);
         QVERIFY(main->I_forDos->defaultSuffix().isEmpty());
+    }
+
+    // The file dialogs start where the open project lies, and Save offers its name; before any project
+    // they start where the last file was chosen.
+    void fileDialogsStartWithTheProject() {
+        QDir(workspace->path("")).mkpath("elsewhere");
+        openFile(workspace->path("elsewhere/missing.k10"));
+        QCOMPARE(user->errors, QStringList({"File not found"}));
+        for (QAction* item : {main->N6, main->N7, main->DOS1}) {
+            user->files.push_back(QString());
+            item->trigger();
+        }
+        for (QFileDialog* dialog : {main->OpenProjectDialog1, main->SaveProjectDialog1, main->I_forDos})
+            QCOMPARE(dialog->directory().absolutePath(), workspace->path("elsewhere"));
+
+        QDir(workspace->path("")).mkpath("projects");
+        const QString project = workspace->path("projects/linked.k10");
+        k10::writeProject(project.toStdString(), linkedProject());
+        openFile(project);
+        for (QAction* item : {main->N6, main->N7, main->DOS1}) {
+            user->files.push_back(QString());
+            item->trigger();
+        }
+        for (QFileDialog* dialog : {main->OpenProjectDialog1, main->SaveProjectDialog1, main->I_forDos})
+            QCOMPARE(dialog->directory().absolutePath(), workspace->path("projects"));
+        QCOMPARE(main->SaveProjectDialog1->selectedFiles(), QStringList{project});
     }
 
     void hundredSourcesFillTheTable() {
