@@ -4,6 +4,9 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace {
@@ -35,6 +38,14 @@ public:
     }
     bool runDialog(QDialog& dialog) override { return dialog.exec() == QDialog::Accepted; }
     void openDocument(const QString& path) override { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }
+    bool print(QWidget* parent, QTextDocument& document) override {
+        QPrinter printer;
+        QPrintDialog dialog(&printer, parent);
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        document.print(&printer);
+        return true;
+    }
 };
 
 DesktopInteraction desktop;

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QDialog;
+class QTextDocument;
 class QFileDialog;
 class QWidget;
 
@@ -25,6 +26,8 @@ public:
     virtual bool runDialog(QDialog& dialog) = 0;
     // Asks the desktop to open a document with its default viewer; the result is not examined.
     virtual void openDocument(const QString& path) = 0;
+    // Prints a document after the print dialog; false when the user cancelled.
+    virtual bool print(QWidget* parent, QTextDocument& document) = 0;
 };
 
 // The interaction every window uses. Until a test sets another, it is the desktop's own.

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QTextDocument>
 
 ScriptedInteraction::ScriptedInteraction() { setInteraction(this); }
 
@@ -48,6 +49,11 @@ bool ScriptedInteraction::runDialog(QDialog& dialog) {
 }
 
 void ScriptedInteraction::openDocument(const QString& path) { documents << path; }
+
+bool ScriptedInteraction::print(QWidget*, QTextDocument& document) {
+    printed << document.toPlainText();
+    return true;
+}
 
 Workspace::Workspace(bool withCatalogs) : previous_(QDir::currentPath()) {
     if (withCatalogs) {

@@ -29,6 +29,7 @@ public:
     QStringList dialogs;    // object names of the dialogs run, file dialogs included
     QStringList documents;  // documents opened with the desktop's viewer
     QStringList unexpected;
+    QStringList printed;    // plain text of every printed document
 
     std::deque<bool> answers;
     std::deque<QString> files;  // an empty string cancels the file dialog
@@ -40,6 +41,7 @@ public:
     QString chooseFile(QFileDialog& dialog) override;
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
+    bool print(QWidget* parent, QTextDocument& document) override;
 };
 
 // A working folder for one test: the default catalogs copied in, the process's current folder while it
