@@ -93,12 +93,19 @@ struct Totals {
     double mostLoadedPercent = 0;
 };
 
+// The totals of one line: what its head takes from the busbars and what the part it feeds loses.
+struct LineTotals {
+    std::string line;
+    Totals totals;
+};
+
 struct RegimeResult {
     int iterations = 0;
     std::vector<NodeResult> nodes; // the same nodes in the same order in both regimes
     std::vector<SectionResult> sections;
     std::vector<SubstationResult> substations;
     Totals totals;
+    std::vector<LineTotals> lines; // per line fed from the busbars, in the order of the nodes
 };
 
 struct Currents {
@@ -135,6 +142,8 @@ struct SchemeResult {
     RegimeResult regimes[2];  // day, evening; empty when not calculated
     ShortCircuitResult shortCircuit;
     double nominalKv = 0;
+    std::string modeText; // the mode in words ("перемычка ...; отключён узел ...; нагрузка +10 %"); empty
+                          // for the normal scheme
 };
 
 // What no report can show, because the data do not allow it: one Russian sentence.

@@ -16,7 +16,9 @@ enum class Quantity {
     CurrentA,      // I in A, 1 decimal
     Loading,       // loading %, 1 decimal
     Losses,        // ΔP, ΔQ, 2 decimals
-    ShortCircuitKa // I_k3, I_k2, 3 decimals
+    ShortCircuitKa, // I_k3, I_k2, 3 decimals
+    ImpedanceOhm,   // Z, 3 decimals
+    LengthKm        // distances, 2 decimals
 };
 
 int decimalsOf(Quantity quantity);

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <complex>
+#include <vector>
+
+// The load flow of one radial network with constant-power loads. Node 0 is the source's busbars; every
+// other node hangs on its parent through one branch of impedance z (Ohm per phase), and parents come
+// before their children. Loads are kW + j kvar, voltages kV line to line.
+namespace k10::calc {
+
+using Complex = std::complex<double>;
+
+struct RadialNetwork {
+    double nominalKv = 0;
+    std::vector<int> parent; // parent[0] = -1
+    std::vector<Complex> z;  // of the branch feeding each node; z[0] unused
+    std::vector<Complex> load;
+};
+
+enum class FlowFailure { None, NoConvergence, VoltageCollapse, ImpossibleSolution };
+
+struct FlowResult {
+    FlowFailure failure = FlowFailure::None;
+    int iterations = 0;
+    std::vector<Complex> u;      // kV; u[0] is the busbars' voltage
+    std::vector<Complex> sBegin; // kVA entering each node's branch at its parent; sBegin[0] the supplied power
+    std::vector<Complex> loss;   // kW + j kvar of each node's branch
+    std::vector<double> iA;      // current of each node's branch
+
+    bool converged() const { return failure == FlowFailure::None; }
+};
+
+// The backward/forward sweep: repeated until the largest change of a voltage is below 1e-6 of the
+// nominal. Fails after 100 sweeps, when a voltage falls below half the nominal, or when the sweep settles
+// where no load can be: a voltage above the busbars' or an angle beyond 60 degrees.
+FlowResult solveExact(const RadialNetwork& network, double toleranceKv = -1);
+
+// The single pass for hand checks: flows are the plain sums of the downstream loads, voltage losses
+// (P R + Q X) / (10 U_nom^2) per cent summed along the path, currents and losses at the nominal voltage.
+FlowResult solveEngineering(const RadialNetwork& network);
+
+} // namespace k10::calc

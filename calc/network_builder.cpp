@@ -1,0 +1,377 @@
+#include "calc/network_builder.h"
+
+#include "calc/problems.h"
+#include "text/codepage.h"
+#include "text/number_parse.h"
+#include "text/real_format.h"
+
+#include <cmath>
+#include <unordered_set>
+
+namespace k10::calc {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\xA0'; // '\xA0' is the non-breaking blank of Windows-1251
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+std::string_view withoutBlanks(std::string_view name) {
+    while (!name.empty() && isBlank(name.front()))
+        name.remove_prefix(1);
+    return withoutTrailingBlanks(name);
+}
+
+// The maximum load as typed, in kVA: digits with blanks between their groups, a decimal part after '.' or
+// ','. Empty text is no load.
+std::optional<double> parseLoad(std::string_view text) {
+    text = withoutBlanks(text);
+    std::string number;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (isBlank(c)) {
+            bool betweenGroups = !number.empty() && isDigit(number.back()) &&
+                                 number.find('.') == std::string::npos &&
+                                 (isDigit(text[i + 1]) || isBlank(text[i + 1]));
+            if (!betweenGroups)
+                return std::nullopt;
+            continue;
+        }
+        number += c == ',' ? '.' : c;
+    }
+    if (number.empty())
+        return 0.0;
+    if (number.find_first_of("eE") != std::string::npos)
+        return std::nullopt;
+    return parseRealToken(number);
+}
+
+bool usable(const TProvoda& wire) {
+    return std::isfinite(wire.R) && std::isfinite(wire.X) && std::isfinite(wire.Tok) && wire.R > 0 &&
+           wire.X >= 0 && wire.Tok > 0;
+}
+
+bool usable(const TTrans& trans) {
+    return trans.S > 0 && std::isfinite(trans.U) && std::isfinite(trans.dP) && trans.U > 0 && trans.dP >= 0;
+}
+
+// A name of the project in a message.
+std::string quoted(std::string_view cp1251) {
+    return "«" + cp1251ToUtf8(cp1251) + "»";
+}
+
+// The problems of one line, each at its place; remembers whether one of them refuses the scheme.
+class LineReport {
+public:
+    LineReport(const LineTree& tree, std::vector<Problem>& problems) : tree_(tree), problems_(problems) {}
+
+    void add(const char* code, int section, std::string_view node, const std::string& what) {
+        problems_.push_back(makeProblem(code, {tree_.name, tree_.index, section, node}, what));
+        if (kindOf(code) == ProblemKind::Error)
+            failed_ = true;
+    }
+    bool failed() const { return failed_; }
+
+private:
+    const LineTree& tree_;
+    std::vector<Problem>& problems_;
+    bool failed_ = false;
+};
+
+SectionData readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report) {
+    SectionData data;
+    data.begin = withoutTrailingBlanks(line.L_Begin.view());
+    data.end = withoutTrailingBlanks(line.L_End.view());
+    data.lengthKm = line.Dlina;
+    if (!(std::isfinite(line.Dlina) && line.Dlina > 0))
+        report.add("S2", number, data.end, "длина участка " + formatReal(line.Dlina) + " км не больше 0");
+
+    std::string_view wire = withoutBlanks(line.Provod.view());
+    data.wire = catalogs.usableWire(wire);
+    if (!data.wire)
+        report.add("S3", number, data.end,
+                   catalogs.knowsWire(wire)
+                       ? "провод " + quoted(wire) +
+                             " имеет в справочнике недопустимые данные (r0, x0 или допустимый ток)"
+                       : "провода " + quoted(wire) + " нет в справочнике проводов");
+
+    auto load = parseLoad(line.Max_Nagr.view());
+    if (!load || *load < 0)
+        report.add("S4", number, data.end,
+                   "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
+                       (load ? " отрицательна" : " не является числом"));
+    else
+        data.loadKva = *load;
+
+    auto code = parseInteger(trimBlanks(line.Gr_Nagr.view()));
+    if (code && *code >= 1 && *code <= 32)
+        data.code = *code;
+    else if (data.loadKva > 0)
+        report.add("S5", number, data.end,
+                   "у нагрузки нет кода графика от 1 до 32 (код " + quoted(line.Gr_Nagr.view()) + ")");
+
+    std::string_view trans = withoutBlanks(line.Trans.view());
+    data.transformer = catalogs.transformer(trans);
+    if (!trans.empty() && !data.transformer)
+        report.add("S6", number, data.end,
+                   "трансформатора " + quoted(trans) +
+                       " нет в справочнике (или его данные недопустимы): ток КЗ на стороне 0,4 кВ этой "
+                       "подстанции не рассчитывается");
+    if (data.transformer && data.loadKva > data.transformer->S)
+        report.add("S7", number, data.end,
+                   "максимальная нагрузка " + formatReal(data.loadKva) +
+                       " кВА больше номинальной мощности трансформатора " + quoted(trans) + " " +
+                       std::to_string(data.transformer->S) + " кВА");
+    return data;
+}
+
+struct PairHash {
+    std::size_t operator()(const std::pair<std::string_view, std::string_view>& p) const {
+        std::hash<std::string_view> h;
+        return h(p.first) * 31 + h(p.second);
+    }
+};
+
+// The tree of a line whose sections passed S1 and S8: every node but the head fed by exactly one section,
+// every section reachable from the head.
+class TreeBuilder {
+public:
+    TreeBuilder(LineTree& tree, LineReport& report) : tree_(tree), report_(report) {}
+
+    void build() {
+        const auto& sections = tree_.sections;
+        excluded_.assign(sections.size(), false);
+        excludeSameNodesAndRepeats();
+        chooseHead();
+        feedEnds();
+        bool connected = checkBegins() && checkReachable();
+        if (!report_.failed() && connected)
+            makeTree();
+    }
+
+private:
+    void excludeSameNodesAndRepeats() {
+        std::unordered_set<std::pair<std::string_view, std::string_view>, PairHash> pairs;
+        for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
+            const SectionData& s = tree_.sections[k];
+            int number = static_cast<int>(k + 1);
+            if (s.begin == s.end) {
+                report_.add("S1", number, s.begin, "начало и конец участка — один и тот же узел");
+                excluded_[k] = true;
+            } else if (!pairs.insert({s.begin, s.end}).second) {
+                report_.add("S8", number, s.end,
+                            "участок от узла " + quoted(s.begin) + " к этому узлу уже есть в линии");
+                excluded_[k] = true;
+            }
+        }
+    }
+
+    void chooseHead() {
+        for (const SectionData& s : tree_.sections)
+            if (s.begin == tree_.name) {
+                head_ = tree_.name;
+                return;
+            }
+        head_ = tree_.sections.front().begin;
+        report_.add("T2", 1, head_,
+                    "первый участок начинается не в узле с именем линии; началом линии принят узел " +
+                        quoted(head_));
+    }
+
+    void feedEnds() {
+        for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
+            if (excluded_[k])
+                continue;
+            const SectionData& s = tree_.sections[k];
+            int number = static_cast<int>(k + 1);
+            if (s.end == head_) {
+                report_.add("T4", number, s.end, "участок приходит в начало линии (кольцо)");
+                excluded_[k] = true;
+            } else if (!feeder_.emplace(s.end, number).second) {
+                report_.add("T3", number, s.end,
+                            "узел питается от двух участков (кольцо): второй — участок " +
+                                std::to_string(feeder_[s.end]));
+                excluded_[k] = true;
+            }
+        }
+    }
+
+    bool checkBegins() {
+        bool fine = true;
+        for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
+            const SectionData& s = tree_.sections[k];
+            if (excluded_[k] || s.begin == head_ || feeder_.count(s.begin))
+                continue;
+            report_.add("T1", static_cast<int>(k + 1), s.begin,
+                        "участок начинается в узле, который не является ни началом линии, ни концом "
+                        "другого участка");
+            rootless_.insert(s.begin);
+            fine = false;
+        }
+        return fine;
+    }
+
+    // Without T1, a section that the head cannot reach lies on a closed loop of sections.
+    bool checkReachable() {
+        std::unordered_set<std::string_view> reached{head_};
+        for (bool grew = true; grew;) {
+            grew = false;
+            for (std::size_t k = 0; k < tree_.sections.size(); ++k)
+                if (!excluded_[k] && reached.count(tree_.sections[k].begin) &&
+                    reached.insert(tree_.sections[k].end).second)
+                    grew = true;
+        }
+        for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
+            const SectionData& s = tree_.sections[k];
+            if (!excluded_[k] && !reached.count(s.end) && !hangsOnRootless(s.begin)) {
+                report_.add("T5", static_cast<int>(k + 1), s.begin,
+                            "участки образуют замкнутый контур, не связанный с началом линии " +
+                                quoted(head_));
+                return false;
+            }
+        }
+        return true;
+    }
+
+    bool hangsOnRootless(std::string_view node) const {
+        for (std::size_t steps = 0; steps <= tree_.sections.size(); ++steps) {
+            if (rootless_.count(node))
+                return true;
+            auto feeder = feeder_.find(node);
+            if (feeder == feeder_.end())
+                return false;
+            node = tree_.sections[static_cast<std::size_t>(feeder->second - 1)].begin;
+        }
+        return false;
+    }
+
+    void makeTree() {
+        tree_.nodes.assign(1, head_);
+        tree_.parent.assign(1, -1);
+        tree_.feedingSection.assign(1, 0);
+        std::unordered_map<std::string_view, int> index{{head_, 0}};
+        for (std::size_t k = 0; k < tree_.sections.size(); ++k)
+            if (!excluded_[k]) {
+                index.emplace(tree_.sections[k].end, static_cast<int>(tree_.nodes.size()));
+                tree_.nodes.push_back(tree_.sections[k].end);
+                tree_.feedingSection.push_back(static_cast<int>(k + 1));
+            }
+        tree_.parent.resize(tree_.nodes.size(), -1);
+        for (std::size_t i = 1; i < tree_.nodes.size(); ++i)
+            tree_.parent[i] = index.at(tree_.sections[static_cast<std::size_t>(tree_.feedingSection[i] - 1)].begin);
+        tree_.valid = true;
+    }
+
+    LineTree& tree_;
+    LineReport& report_;
+    std::vector<bool> excluded_;
+    std::string_view head_;
+    std::unordered_map<std::string_view, int> feeder_;
+    std::unordered_set<std::string_view> rootless_;
+};
+
+} // namespace
+
+std::string_view withoutTrailingBlanks(std::string_view name) {
+    while (!name.empty() && isBlank(name.back()))
+        name.remove_suffix(1);
+    return name;
+}
+
+Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
+    for (const TProvoda& wire : inputs.wires)
+        wires_.emplace(withoutBlanks(wire.Name.view()), &wire);
+    for (const TTrans& trans : inputs.transformers)
+        transformers_.emplace(withoutBlanks(trans.Name.view()), &trans);
+}
+
+const TProvoda* Catalogs::usableWire(std::string_view name) const {
+    auto found = wires_.find(withoutBlanks(name));
+    return found != wires_.end() && usable(*found->second) ? found->second : nullptr;
+}
+
+bool Catalogs::knowsWire(std::string_view name) const {
+    return wires_.count(withoutBlanks(name)) > 0;
+}
+
+const TTrans* Catalogs::transformer(std::string_view name) const {
+    auto found = transformers_.find(withoutBlanks(name));
+    return found != transformers_.end() && usable(*found->second) ? found->second : nullptr;
+}
+
+int LineTree::find(std::string_view node) const {
+    auto found = byName_.find(withoutTrailingBlanks(node));
+    return found == byName_.end() ? -1 : found->second;
+}
+
+LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
+                       std::vector<Problem>& problems) {
+    LineTree tree;
+    tree.line = &source.Lines[lineIndex];
+    tree.source = sourceNumber;
+    tree.index = lineIndex;
+    tree.name = withoutTrailingBlanks(tree.line->Name.view());
+    LineReport report(tree, problems);
+    if (tree.line->SectionCount() == 0) {
+        report.add("P1", 0, {}, "в линии нет ни одного участка");
+        return tree;
+    }
+    int number = 0;
+    for (const TLine& section : tree.line->Sections)
+        tree.sections.push_back(readSection(section, ++number, catalogs, report));
+    TreeBuilder(tree, report).build();
+
+    // Every name the sections use, for the look-ups of the modes; a valid tree's nodes first.
+    for (std::size_t i = 0; i < tree.nodes.size(); ++i)
+        tree.byName_.emplace(tree.nodes[i], static_cast<int>(i));
+    for (const SectionData& s : tree.sections)
+        for (std::string_view name : {s.begin, s.end})
+            if (tree.byName_.emplace(name, static_cast<int>(tree.nodes.size())).second)
+                tree.nodes.push_back(name);
+    return tree;
+}
+
+void checkSource(const TSource& source, std::vector<Problem>& problems) {
+    auto add = [&](const char* code, const std::string& what) { problems.push_back(makeProblem(code, {}, what)); };
+    double u = source.Napr;
+    if (u != 6 && u != 10 && u != 20) {
+        Problem p = makeProblem("P2", {}, "номинальное напряжение " + formatReal(u) + " кВ не 6, 10 или 20 кВ");
+        // Without a positive voltage nothing can be calculated at all.
+        if (!(std::isfinite(u) && u > 0))
+            p.kind = ProblemKind::Error;
+        problems.push_back(p);
+    }
+    const double values[] = {source.R_Max, source.X_Max, source.R_Min, source.X_Min};
+    bool negative = false;
+    for (double v : values)
+        negative = negative || !(std::isfinite(v) && v >= 0);
+    std::complex<double> zMax(source.R_Max, source.X_Max), zMin(source.R_Min, source.X_Min);
+    if (negative)
+        add("P3", "сопротивление системы отрицательно");
+    else if (std::abs(zMax) == 0 || std::abs(zMin) == 0)
+        add("P3", "сопротивление системы в максимальном или минимальном режиме равно нулю");
+    else if (std::abs(zMin) < std::abs(zMax))
+        add("P4", "сопротивление системы в минимальном режиме меньше, чем в максимальном");
+    if (source.LineCount() == 0)
+        add("P1", "у источника нет ни одной линии");
+}
+
+SourceLines buildSourceLines(const TProect& project, int source, const Catalogs& catalogs) {
+    SourceLines lines;
+    lines.source = &project.Sources[source];
+    lines.number = source;
+    checkSource(*lines.source, lines.problems);
+    lines.trees.reserve(static_cast<std::size_t>(lines.source->LineCount()));
+    for (int i = 1; i <= lines.source->LineCount(); ++i)
+        lines.trees.push_back(buildLineTree(*lines.source, source, i, catalogs, lines.problems));
+    lines.valid = true;
+    for (const Problem& p : lines.problems)
+        lines.valid = lines.valid && p.kind == ProblemKind::Warning;
+    return lines;
+}
+
+} // namespace k10::calc

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "calc/calculation.h"
+#include "calc/load_flow.h"
+
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+// From the project to networks: the catalog look-ups, each line checked and built as a tree, and the
+// scheme of a source (normal or in one operating mode) as one radial network fed from its busbars.
+namespace k10::calc {
+
+// Names of nodes and lines compare after their trailing blanks are removed; catalog names after the blanks
+// on both sides are removed.
+std::string_view withoutTrailingBlanks(std::string_view name);
+
+class Catalogs {
+public:
+    explicit Catalogs(const Inputs& inputs);
+    // A wire that can carry a calculation (r0 > 0, x0 >= 0, permissible current > 0); null otherwise.
+    const TProvoda* usableWire(std::string_view name) const;
+    bool knowsWire(std::string_view name) const;
+    const TTrans* transformer(std::string_view name) const;
+    const LoadCoefficientTable& coefficients() const { return coefficients_; }
+
+private:
+    std::unordered_map<std::string_view, const TProvoda*> wires_;
+    std::unordered_map<std::string_view, const TTrans*> transformers_;
+    const LoadCoefficientTable& coefficients_;
+};
+
+// A section's data as the calculation uses them.
+struct SectionData {
+    std::string_view begin, end;
+    const TProvoda* wire = nullptr;
+    double lengthKm = 0;
+    double loadKva = 0; // 0: no load
+    int code = 0;
+    const TTrans* transformer = nullptr;
+};
+
+// One line checked and, when it has no error, built as a tree. Node 0 is the head; the other nodes follow
+// in the order of the sections that feed them.
+struct LineTree {
+    const TLines* line = nullptr;
+    int source = 0; // 1-based
+    int index = 0;  // 1-based among its source's lines
+    std::string_view name;
+    bool valid = false;
+    std::vector<SectionData> sections;
+    std::vector<std::string_view> nodes; // every node its sections name; a valid tree's come in tree order
+    std::vector<int> parent;             // of each node in a valid tree; -1 for the head
+    std::vector<int> feedingSection;     // 1-based section ending at each node; 0 for the head
+
+    int find(std::string_view node) const;
+
+private:
+    friend LineTree buildLineTree(const TSource&, int, int, const Catalogs&, std::vector<Problem>&);
+    std::unordered_map<std::string_view, int> byName_;
+};
+
+LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
+                       std::vector<Problem>& problems);
+
+// The checks of the source's own data (P1 to P4).
+void checkSource(const TSource& source, std::vector<Problem>& problems);
+
+// How a node of the scheme is fed.
+enum class Feed { Head, Section, Jumper };
+
+struct SchemeNode {
+    int tree = 0;   // index into the scheme's trees
+    int local = 0;  // node of that tree
+    int parent = -1; // scheme node feeding it; -1 for the busbars
+    Feed feed = Feed::Head;
+    int section = 0; // 1-based section of the node's tree carrying the feed; 0 for a head or the jumper
+    Complex z;
+    double lengthKm = 0;
+    const TProvoda* wire = nullptr;
+    // The section that ends at the node in its own line: the node's load and transformer. Null for a head.
+    const SectionData* own = nullptr;
+};
+
+struct ModeJumper {
+    int fromTree = -1, fromNode = -1, toTree = -1, toNode = -1;
+    double lengthKm = 0;
+    const TProvoda* wire = nullptr;
+};
+
+// A source's network in one scheme, nodes in the order of a walk from the busbars (parents first).
+struct Scheme {
+    std::vector<const LineTree*> trees; // the source's lines, then another source's line a jumper reaches
+    std::vector<SchemeNode> nodes;
+    std::vector<std::pair<int, int>> deEnergised; // (tree, node) of the source's own lines
+    double loadFactor = 1;
+};
+
+// The lines of a source, checked and built once for all its schemes.
+struct SourceLines {
+    const TSource* source = nullptr;
+    int number = 0;
+    std::vector<LineTree> trees;
+    std::vector<Problem> problems;
+    bool valid = false; // no error in the source or its lines
+};
+
+SourceLines buildSourceLines(const TProect& project, int source, const Catalogs& catalogs);
+
+// The scheme of the source with the mode applied (mode 0: the normal scheme). Adds the mode's problems;
+// returns nothing when one of them is an error. `foreign` keeps another source's line the jumper reaches.
+std::optional<Scheme> buildScheme(const TProect& project, const SourceLines& lines, int mode,
+                                  const Catalogs& catalogs, std::vector<LineTree>& foreign,
+                                  std::vector<Problem>& problems);
+
+} // namespace k10::calc

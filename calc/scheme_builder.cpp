@@ -1,0 +1,393 @@
+// A source's scheme: its lines hung on the busbars, opened at the switched-off node, joined by the jumper
+// and walked from the busbars.
+
+#include "calc/network_builder.h"
+#include "calc/problems.h"
+#include "text/codepage.h"
+#include "text/number_parse.h"
+#include "text/real_format.h"
+
+#include <cmath>
+
+namespace k10::calc {
+
+namespace {
+
+// Marks in a node's parent slot: no parent inside the scheme.
+constexpr int kBusbars = -1;      // a head of the source's own lines
+constexpr int kOpened = -2;       // the switched-off node: cut from its feeder
+constexpr int kOtherSource = -3;  // a head of another source's line
+
+std::string quoted(std::string_view cp1251) {
+    return "«" + cp1251ToUtf8(cp1251) + "»";
+}
+
+// The mode's look-ups and checks (M1 to M8).
+class ModeReader {
+public:
+    ModeReader(const TProect& project, const SourceLines& lines, const TModeWork& mode, const Catalogs& catalogs,
+               std::vector<LineTree>& foreign, std::vector<Problem>& problems)
+        : project_(project), lines_(lines), mode_(mode), catalogs_(catalogs), foreign_(foreign),
+          problems_(problems) {}
+
+    bool read() {
+        if (!(std::isfinite(mode_.Izm_Nagr) && mode_.Izm_Nagr > -100))
+            add("M8", {}, "изменение нагрузки " + formatReal(mode_.Izm_Nagr) + " % не больше −100 %");
+        readJumper();
+        readSwitchedOff();
+        return !failed_;
+    }
+
+    const std::vector<const LineTree*>& trees() const { return trees_; }
+    bool hasJumper() const { return jumper_.fromTree >= 0; }
+    const ModeJumper& jumper() const { return jumper_; }
+    int offTree() const { return offTree_; }
+    int offNode() const { return offNode_; }
+
+private:
+    void add(const char* code, const Place& place, const std::string& what) {
+        problems_.push_back(makeProblem(code, place, what));
+        failed_ = failed_ || kindOf(code) == ProblemKind::Error;
+    }
+
+    Place placeOf(int tree, std::string_view node) const {
+        if (tree < 0)
+            return {{}, 0, 0, node};
+        const LineTree& t = *trees_[static_cast<std::size_t>(tree)];
+        return {t.name, t.source == lines_.number ? t.index : 0, 0, node};
+    }
+
+    int ownLine(std::string_view name) const {
+        name = withoutTrailingBlanks(name);
+        for (std::size_t i = 0; i < lines_.trees.size(); ++i)
+            if (lines_.trees[i].name == name)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    // L_End: a line of this source, or of exactly one other source (built then). -1 when none; -2 when
+    // several sources have such a line.
+    int endLine() {
+        std::string_view name = withoutTrailingBlanks(mode_.L_End.view());
+        if (name.empty())
+            return -1;
+        int own = ownLine(name);
+        int otherSource = 0, otherLine = 0, sources = own >= 0 ? 1 : 0;
+        for (int s = 1; s <= project_.SourceCount(); ++s) {
+            if (s == lines_.number)
+                continue;
+            const TSource& source = project_.Sources[s];
+            for (int l = 1; l <= source.LineCount(); ++l)
+                if (withoutTrailingBlanks(source.Lines[l].Name.view()) == name) {
+                    ++sources;
+                    otherSource = s;
+                    otherLine = l;
+                    break;
+                }
+        }
+        if (sources > 1)
+            return -2;
+        if (own >= 0)
+            return own;
+        if (sources == 0)
+            return -1;
+        std::vector<Problem> foreignProblems;
+        foreign_.push_back(buildLineTree(project_.Sources[otherSource], otherSource, otherLine, catalogs_,
+                                         foreignProblems));
+        for (Problem& p : foreignProblems) {
+            p.lineIndex = 0;
+            failed_ = failed_ || p.kind == ProblemKind::Error;
+            problems_.push_back(std::move(p));
+        }
+        trees_.push_back(&foreign_.back());
+        return static_cast<int>(trees_.size()) - 1;
+    }
+
+    void readJumper() {
+        std::string_view from = withoutTrailingBlanks(mode_.Uzel_Begin.view());
+        std::string_view to = withoutTrailingBlanks(mode_.Uzel_End.view());
+        endTree_ = endLine();
+        if (from.empty() && to.empty())
+            return;
+        if (from.empty() || to.empty()) {
+            add("M1", {}, "перемычка задана только одним узлом: " + quoted(from.empty() ? to : from));
+            return;
+        }
+        int fromTree = ownLine(mode_.L_Begin.view());
+        if (fromTree < 0)
+            add("M3", {}, "у источника нет линии " + quoted(mode_.L_Begin.view()) + ", от которой идёт перемычка");
+        if (endTree_ == -1)
+            add("M3", {}, "нет линии " + quoted(mode_.L_End.view()) + ", к которой идёт перемычка");
+        if (endTree_ == -2)
+            add("M3", {}, "линия " + quoted(mode_.L_End.view()) + ", к которой идёт перемычка, есть у нескольких источников");
+        if (fromTree < 0 || endTree_ < 0)
+            return;
+        const LineTree& toLine = *trees_[static_cast<std::size_t>(endTree_)];
+        double otherKv = project_.Sources[toLine.source].Napr;
+        if (otherKv != lines_.source->Napr)
+            add("M5", placeOf(endTree_, {}),
+                "перемычка соединяет сети разного напряжения: " + formatReal(lines_.source->Napr) + " и " +
+                    formatReal(otherKv) + " кВ");
+        ModeJumper jumper{fromTree, trees_[static_cast<std::size_t>(fromTree)]->find(from), endTree_,
+                          toLine.find(to), mode_.Dlina, nullptr};
+        if (jumper.fromNode < 0)
+            add("M2", placeOf(fromTree, from), "узла перемычки нет на линии");
+        if (jumper.toNode < 0)
+            add("M2", placeOf(endTree_, to), "узла перемычки нет на линии");
+        if (readJumperWire(jumper) && jumper.fromNode >= 0 && jumper.toNode >= 0)
+            jumper_ = jumper;
+    }
+
+    bool readJumperWire(ModeJumper& jumper) {
+        std::string_view wire = trimBlanks(mode_.Provod.view());
+        if (!(std::isfinite(mode_.Dlina) && mode_.Dlina >= 0)) {
+            add("M4", {}, "длина перемычки " + formatReal(mode_.Dlina) + " км меньше 0");
+            return false;
+        }
+        if (wire.empty() && mode_.Dlina == 0)
+            return true; // a switch
+        jumper.wire = catalogs_.usableWire(wire);
+        if (!jumper.wire)
+            add("M4", {},
+                wire.empty() ? "у перемычки длиной " + formatReal(mode_.Dlina) + " км не задан провод"
+                             : "провода перемычки " + quoted(wire) + " нет в справочнике (или его данные недопустимы)");
+        return jumper.wire != nullptr;
+    }
+
+    void readSwitchedOff() {
+        std::string_view off = withoutTrailingBlanks(mode_.Uzel_Off.view());
+        if (off.empty())
+            return;
+        auto lookIn = [&](int tree) {
+            if (tree < 0 || offTree_ >= 0)
+                return;
+            int node = trees_[static_cast<std::size_t>(tree)]->find(off);
+            if (node >= 0) {
+                offTree_ = tree;
+                offNode_ = node;
+            }
+        };
+        lookIn(endTree_);
+        int beginTree = ownLine(mode_.L_Begin.view());
+        lookIn(beginTree);
+        if (offTree_ >= 0)
+            return;
+        int found = 0;
+        for (std::size_t t = 0; t < lines_.trees.size(); ++t) {
+            if (static_cast<int>(t) == endTree_ || static_cast<int>(t) == beginTree)
+                continue;
+            int node = lines_.trees[t].find(off);
+            if (node >= 0 && ++found == 1) {
+                offTree_ = static_cast<int>(t);
+                offNode_ = node;
+            }
+        }
+        if (found == 1)
+            return;
+        offTree_ = -1;
+        add("M6", {{}, 0, 0, off},
+            found == 0 ? "отключаемый узел не найден ни на одной линии источника"
+                       : "отключаемый узел есть на нескольких линиях источника: неясно, какой отключить");
+    }
+
+    const TProect& project_;
+    const SourceLines& lines_;
+    const TModeWork& mode_;
+    const Catalogs& catalogs_;
+    std::vector<LineTree>& foreign_;
+    std::vector<Problem>& problems_;
+    std::vector<const LineTree*> trees_ = ownTrees();
+    ModeJumper jumper_;
+    int endTree_ = -1, offTree_ = -1, offNode_ = -1;
+    bool failed_ = false;
+
+    std::vector<const LineTree*> ownTrees() const {
+        std::vector<const LineTree*> trees;
+        for (const LineTree& t : lines_.trees)
+            trees.push_back(&t);
+        return trees;
+    }
+};
+
+// The network as parent links over the nodes of all the scheme's trees, numbered tree after tree.
+class Links {
+public:
+    Links(const std::vector<const LineTree*>& trees, int ownTrees) : trees_(trees) {
+        for (std::size_t t = 0; t < trees.size(); ++t) {
+            offset_.push_back(static_cast<int>(parent_.size()));
+            const LineTree& tree = *trees[t];
+            for (std::size_t i = 0; i < tree.parent.size(); ++i) {
+                int p = tree.parent[i];
+                parent_.push_back(p >= 0 ? offset_.back() + p : (static_cast<int>(t) < ownTrees ? kBusbars : kOtherSource));
+                feed_.push_back(p >= 0 ? Feed::Section : Feed::Head);
+                section_.push_back(tree.feedingSection[i]);
+                where_.push_back({static_cast<int>(t), static_cast<int>(i)});
+            }
+        }
+    }
+
+    int node(int tree, int local) const { return offset_[static_cast<std::size_t>(tree)] + local; }
+    std::size_t size() const { return parent_.size(); }
+
+    void open(int node) { parent_[static_cast<std::size_t>(node)] = kOpened; }
+
+    // The mark at the top of the node's path: kBusbars, kOpened or kOtherSource.
+    int feederOf(int node) const {
+        while (node >= 0)
+            node = parent_[static_cast<std::size_t>(node)];
+        return node;
+    }
+
+    // Feeds the opened part holding `node` from `from` through the jumper: the path from the node up to the
+    // opening turns round.
+    void feedThroughJumper(int node, int from) {
+        int child = from;
+        Feed feed = Feed::Jumper;
+        int section = 0;
+        for (;;) {
+            auto i = static_cast<std::size_t>(node);
+            int up = parent_[i];
+            int ownSection = section_[i];
+            parent_[i] = child;
+            feed_[i] = feed;
+            section_[i] = section;
+            if (up == kOpened)
+                return;
+            // The section that fed this node now feeds its former parent.
+            child = node;
+            feed = Feed::Section;
+            section = ownSection;
+            node = up;
+        }
+    }
+
+    // The nodes fed from the busbars, parents first: heads in the order of the lines, then depth first.
+    std::vector<int> walkFromBusbars() const {
+        std::size_t n = parent_.size();
+        std::vector<int> start(n + 2, 0);
+        for (int p : parent_)
+            if (p >= kBusbars)
+                ++start[static_cast<std::size_t>(p + 1) + 1];
+        for (std::size_t i = 1; i < start.size(); ++i)
+            start[i] += start[i - 1];
+        std::vector<int> children(n), fill(start.begin(), start.end() - 1);
+        for (std::size_t i = 0; i < n; ++i)
+            if (parent_[i] >= kBusbars)
+                children[static_cast<std::size_t>(fill[static_cast<std::size_t>(parent_[i] + 1)]++)] =
+                    static_cast<int>(i);
+        std::vector<int> order, stack;
+        order.reserve(n);
+        auto pushChildren = [&](int node) {
+            auto slot = static_cast<std::size_t>(node + 1);
+            for (int c = start[slot + 1]; c-- > start[slot];)
+                stack.push_back(children[static_cast<std::size_t>(c)]);
+        };
+        pushChildren(kBusbars);
+        while (!stack.empty()) {
+            int node = stack.back();
+            stack.pop_back();
+            order.push_back(node);
+            pushChildren(node);
+        }
+        return order;
+    }
+
+    int parent(int node) const { return parent_[static_cast<std::size_t>(node)]; }
+    Feed feed(int node) const { return feed_[static_cast<std::size_t>(node)]; }
+    int section(int node) const { return section_[static_cast<std::size_t>(node)]; }
+    std::pair<int, int> where(int node) const { return where_[static_cast<std::size_t>(node)]; }
+
+private:
+    const std::vector<const LineTree*>& trees_;
+    std::vector<int> offset_;
+    std::vector<int> parent_;
+    std::vector<Feed> feed_;
+    std::vector<int> section_;
+    std::vector<std::pair<int, int>> where_;
+};
+
+Complex impedance(const TProvoda* wire, double lengthKm) {
+    return wire ? Complex(wire->R, wire->X) * lengthKm : Complex();
+}
+
+// Fills the scheme's nodes in the order of the walk.
+void fillNodes(Scheme& scheme, const Links& links, const std::vector<int>& order, const ModeJumper* jumper,
+               int ownTrees) {
+    std::vector<int> position(links.size(), -1);
+    scheme.nodes.reserve(order.size());
+    for (int g : order) {
+        auto [t, local] = links.where(g);
+        const LineTree& tree = *scheme.trees[static_cast<std::size_t>(t)];
+        SchemeNode node;
+        node.tree = t;
+        node.local = local;
+        int parent = links.parent(g);
+        node.parent = parent >= 0 ? position[static_cast<std::size_t>(parent)] : -1;
+        node.feed = links.feed(g);
+        node.section = links.section(g);
+        if (node.feed == Feed::Section) {
+            const SectionData& s = tree.sections[static_cast<std::size_t>(node.section - 1)];
+            node.wire = s.wire;
+            node.lengthKm = s.lengthKm;
+        } else if (node.feed == Feed::Jumper) {
+            node.wire = jumper->wire;
+            node.lengthKm = jumper->lengthKm;
+        }
+        node.z = impedance(node.wire, node.lengthKm);
+        int own = tree.feedingSection[static_cast<std::size_t>(local)];
+        node.own = own > 0 ? &tree.sections[static_cast<std::size_t>(own - 1)] : nullptr;
+        position[static_cast<std::size_t>(g)] = static_cast<int>(scheme.nodes.size());
+        scheme.nodes.push_back(node);
+    }
+    for (std::size_t g = 0; g < links.size(); ++g)
+        if (position[g] < 0 && links.where(static_cast<int>(g)).first < ownTrees)
+            scheme.deEnergised.push_back(links.where(static_cast<int>(g)));
+}
+
+} // namespace
+
+std::optional<Scheme> buildScheme(const TProect& project, const SourceLines& lines, int mode,
+                                  const Catalogs& catalogs, std::vector<LineTree>& foreign,
+                                  std::vector<Problem>& problems) {
+    Scheme scheme;
+    const int ownTrees = static_cast<int>(lines.trees.size());
+    if (mode == 0) {
+        if (!lines.valid)
+            return std::nullopt;
+        for (const LineTree& t : lines.trees)
+            scheme.trees.push_back(&t);
+        Links links(scheme.trees, ownTrees);
+        fillNodes(scheme, links, links.walkFromBusbars(), nullptr, ownTrees);
+        return scheme;
+    }
+
+    const TModeWork& m = lines.source->ModeWorks[mode];
+    ModeReader reader(project, lines, m, catalogs, foreign, problems);
+    if (!reader.read() || !lines.valid)
+        return std::nullopt;
+    scheme.trees = reader.trees();
+    scheme.loadFactor = 1 + m.Izm_Nagr / 100;
+    Links links(scheme.trees, ownTrees);
+    if (reader.offTree() >= 0)
+        links.open(links.node(reader.offTree(), reader.offNode()));
+    if (reader.hasJumper()) {
+        const ModeJumper& j = reader.jumper();
+        int from = links.node(j.fromTree, j.fromNode), to = links.node(j.toTree, j.toNode);
+        bool fromFed = links.feederOf(from) != kOpened, toFed = links.feederOf(to) != kOpened;
+        if (fromFed && toFed) {
+            const LineTree& end = *scheme.trees[static_cast<std::size_t>(j.toTree)];
+            problems.push_back(makeProblem("M7",
+                                           {end.name, end.source == lines.number ? end.index : 0, 0,
+                                            end.nodes[static_cast<std::size_t>(j.toNode)]},
+                                           "перемычка замыкает кольцо: оба её узла получают питание"));
+            return std::nullopt;
+        }
+        if (fromFed != toFed)
+            fromFed ? links.feedThroughJumper(to, from) : links.feedThroughJumper(from, to);
+    }
+    fillNodes(scheme, links, links.walkFromBusbars(), reader.hasJumper() ? &reader.jumper() : nullptr,
+              ownTrees);
+    return scheme;
+}
+
+} // namespace k10::calc

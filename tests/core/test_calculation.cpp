@@ -1,0 +1,618 @@
+// The network calculation against the reference cases computed by hand and by an independent script
+// (relative 1e-4), the topology of lines, the modes, every check code, and the balance of power at every
+// node of random radial networks.
+
+#include "calc/calculation.h"
+#include "calc/load_flow.h"
+#include "calc/short_circuit.h"
+#include "support/calc_projects.h"
+
+#include <QtTest>
+
+#include <cmath>
+#include <map>
+#include <random>
+
+using namespace k10::calc;
+using k10test::CalcProject;
+using k10test::Sec;
+
+Q_DECLARE_METATYPE(k10::calc::RadialNetwork)
+Q_DECLARE_METATYPE(k10::calc::Method)
+Q_DECLARE_METATYPE(k10::calc::ShortCircuitConvention)
+
+namespace {
+
+bool closeTo(double actual, double expected) {
+    return std::abs(actual - expected) <= 1e-4 * std::abs(expected);
+}
+
+#define QNEAR(actual, expected)                                                                            \
+    QVERIFY2(closeTo((actual), (expected)), qPrintable(QString("%1 = %2, expected %3")                      \
+                                                           .arg(#actual)                                   \
+                                                           .arg((actual), 0, 'g', 10)                      \
+                                                           .arg((expected), 0, 'g', 10)))
+
+const double kNaN = std::nan("");
+
+// Ohm per km of the wires of the reference cases.
+const std::map<QString, Complex> kWires = {{"АС-25", {1.146, 0.397}}, {"АС-35", {0.773, 0.385}},
+                                           {"АС-50", {0.592, 0.376}}, {"АС-70", {0.42, 0.365}},
+                                           {"АС-95", {0.301, 0.355}}, {"ААБ-3х70", {0.443, 0.086}}};
+
+struct Branch {
+    int parent;
+    double km;
+    const char* wire;
+    Complex load;
+};
+
+RadialNetwork network(double kv, const std::vector<Branch>& branches) {
+    RadialNetwork n;
+    n.nominalKv = kv;
+    n.parent = {-1};
+    n.z = {0};
+    n.load = {0};
+    for (const Branch& b : branches) {
+        n.parent.push_back(b.parent);
+        n.z.push_back(kWires.at(b.wire) * b.km);
+        n.load.push_back(b.load);
+    }
+    return n;
+}
+
+RadialNetwork caseOne() {
+    return network(10, {{0, 4, "АС-70", {300, 200}}, {1, 3, "АС-50", {200, 100}}});
+}
+
+RadialNetwork caseTwo() { // nodes A, B, C, D
+    return network(10, {{0, 5, "АС-95", {368, 156.7673}},
+                        {1, 2, "АС-50", {230, 97.9796}},
+                        {1, 1.5, "ААБ-3х70", {120, 105.8301}},
+                        {3, 2.5, "АС-35", {90, 43.5890}}});
+}
+
+RadialNetwork caseThree() {
+    return network(6, {{0, 5, "АС-50", {600, 450}}});
+}
+
+std::vector<std::string> codesOf(const SchemeResult& r) {
+    std::vector<std::string> codes;
+    for (const Problem& p : r.problems)
+        codes.push_back(p.code);
+    return codes;
+}
+
+const Problem* find(const SchemeResult& r, const std::string& code) {
+    for (const Problem& p : r.problems)
+        if (p.code == code)
+            return &p;
+    return nullptr;
+}
+
+const NodeResult& node(const RegimeResult& r, const std::string& name) {
+    for (const NodeResult& n : r.nodes)
+        if (n.node == name)
+            return n;
+    throw std::runtime_error("no node " + name);
+}
+
+const NodeShortCircuit& shortCircuitAt(const SchemeResult& r, const std::string& name) {
+    for (const NodeShortCircuit& n : r.shortCircuit.nodes)
+        if (n.node == name)
+            return n;
+    throw std::runtime_error("no node " + name);
+}
+
+QString describe(const SchemeResult& r) {
+    QStringList out;
+    for (const Problem& p : r.problems)
+        out << QString::fromStdString(p.code + " " + p.text);
+    return out.join("; ");
+}
+
+} // namespace
+
+class TestCalculation : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Cases 1 to 3 on the load flow alone, loads as P + jQ. NaN: the case states no figure.
+    void loadFlowReferenceCases_data() {
+        QTest::addColumn<RadialNetwork>("net");
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<double>("tolerance");
+        QTest::addColumn<QVector<double>>("losses"); // ΔU % of nodes 1..n
+        QTest::addColumn<QVector<double>>("head");   // P, Q, I of the first branch
+        QTest::addColumn<QVector<double>>("totalLosses");
+        QTest::addColumn<int>("iterations");
+
+        QTest::newRow("case 1 exact") << caseOne() << Method::Exact << -1.0 << QVector<double>{1.2975, 1.7740}
+                                      << QVector<double>{506.8055, 305.6990, 34.171}
+                                      << QVector<double>{6.8055, 5.6990} << 3;
+        QTest::newRow("case 1 exact to 1e-10 kV")
+            << caseOne() << Method::Exact << 1e-10 << QVector<double>{1.2975, 1.7740}
+            << QVector<double>{506.8055, 305.6990, 34.171} << QVector<double>{6.8055, 5.6990} << 4;
+        QTest::newRow("case 1 engineering") << caseOne() << Method::Engineering << -1.0
+                                            << QVector<double>{1.2780, 1.7460} << QVector<double>{500, 300, kNaN}
+                                            << QVector<double>{5.712 + 0.888, kNaN} << 1;
+        QTest::newRow("case 2 exact") << caseTwo() << Method::Exact << -1.0
+                                      << QVector<double>{1.9795, 2.3338, 2.1420, 2.3631}
+                                      << QVector<double>{822.2706, 419.9814, 53.308}
+                                      << QVector<double>{14.2706, 15.8154} << -1;
+        QTest::newRow("case 2 engineering") << caseTwo() << Method::Engineering << -1.0
+                                            << QVector<double>{kNaN, kNaN, kNaN, 2.3081}
+                                            << QVector<double>{kNaN, kNaN, kNaN} << QVector<double>{kNaN, kNaN}
+                                            << 1;
+        QTest::newRow("case 3 exact") << caseThree() << Method::Exact << -1.0 << QVector<double>{7.9109}
+                                      << QVector<double>{kNaN, kNaN, 78.368} << QVector<double>{54.538, kNaN}
+                                      << 4;
+        QTest::newRow("case 3 exact to 1e-10 kV") << caseThree() << Method::Exact << 1e-10
+                                                  << QVector<double>{7.9109} << QVector<double>{kNaN, kNaN, 78.368}
+                                                  << QVector<double>{54.538, kNaN} << 7;
+        QTest::newRow("case 3 engineering") << caseThree() << Method::Engineering << -1.0
+                                            << QVector<double>{7.2833} << QVector<double>{kNaN, kNaN, kNaN}
+                                            << QVector<double>{kNaN, kNaN} << 1;
+    }
+    void loadFlowReferenceCases() {
+        QFETCH(RadialNetwork, net);
+        QFETCH(Method, method);
+        QFETCH(double, tolerance);
+        QFETCH(QVector<double>, losses);
+        QFETCH(QVector<double>, head);
+        QFETCH(QVector<double>, totalLosses);
+        QFETCH(int, iterations);
+
+        FlowResult flow = method == Method::Exact ? solveExact(net, tolerance) : solveEngineering(net);
+        QVERIFY(flow.converged());
+        for (int i = 0; i < losses.size(); ++i)
+            if (!std::isnan(losses[i]))
+                QNEAR((net.nominalKv - std::abs(flow.u[static_cast<std::size_t>(i + 1)])) / net.nominalKv * 100,
+                      losses[i]);
+        const double expectedHead[3] = {head[0], head[1], head[2]};
+        const double actualHead[3] = {flow.sBegin[1].real(), flow.sBegin[1].imag(), flow.iA[1]};
+        for (int i = 0; i < 3; ++i)
+            if (!std::isnan(expectedHead[i]))
+                QNEAR(actualHead[i], expectedHead[i]);
+        Complex loss;
+        for (Complex l : flow.loss)
+            loss += l;
+        if (!std::isnan(totalLosses[0]))
+            QNEAR(loss.real(), totalLosses[0]);
+        if (!std::isnan(totalLosses[1]))
+            QNEAR(loss.imag(), totalLosses[1]);
+        if (iterations > 0)
+            QCOMPARE(flow.iterations, iterations);
+    }
+
+    // The exact voltages of case 1, the second section of case 1, and the voltage of case 3.
+    void loadFlowVoltagesAndSecondSection() {
+        FlowResult one = solveExact(caseOne());
+        QNEAR(std::abs(one.u[1]), 9.87025);
+        QNEAR(std::abs(one.u[2]), 9.82260);
+        QNEAR(one.sBegin[2].real(), 200.9204);
+        QNEAR(one.sBegin[2].imag(), 100.5846);
+        QNEAR(one.iA[2], 13.143);
+        QNEAR(std::abs(solveExact(caseThree()).u[1]), 5.52535);
+    }
+
+    // A line too heavy for its wire settles, if at all, where no load can be: refused, never reported.
+    void overloadedLineIsRefused_data() {
+        QTest::addColumn<RadialNetwork>("net");
+        QTest::newRow("20 km АС-25 with 4.2 MVA at 6 kV")
+            << network(6, {{0, 20, "АС-25", std::polar(4200.0, std::acos(0.8))}});
+        QTest::newRow("10 MVA at the end of 10 km АС-35 at 6 kV")
+            << network(6, {{0, 10, "АС-35", {8000, 6000}}});
+    }
+    void overloadedLineIsRefused() {
+        QFETCH(RadialNetwork, net);
+        QVERIFY(!solveExact(net).converged());
+    }
+
+    // Case 3's heavier variant: slow but converging, with warnings and no refusal.
+    void heavyCaseThreeConvergesWithWarnings() {
+        CalcProject c;
+        TSource& s = c.addSource("S", 6);
+        c.addLine(s, "1", {{"1", "a", 6, "АС-35", 600, 450}, {"a", "b", 4, "АС-25", 400, 300}});
+        SchemeResult r = c.calculate(1, 0);
+        QVERIFY2(r.calculated, qPrintable(describe(r)));
+        QCOMPARE(r.regimes[0].iterations, 10);
+        QCOMPARE(qRound(node(r.regimes[0], "b").lossPercent * 10), 353);
+        QVERIFY(find(r, "R2") && find(r, "R3") && !find(r, "R5"));
+    }
+
+    // Case 4: a jumper to another source's line, a node switched off there, loads +10 %.
+    void caseFourMode() {
+        CalcProject c;
+        k10test::addCaseOneAndFour(c);
+        SchemeResult r = c.calculate(1, 1, {Method::Exact, ShortCircuitConvention::Iec60909, 5});
+        QVERIFY2(r.calculated, qPrintable(describe(r)));
+        const RegimeResult& day = r.regimes[0];
+        QStringList order;
+        for (const NodeResult& n : day.nodes)
+            order << QString::fromStdString(n.node);
+        QCOMPARE(order, QStringList({"101", "1", "2", "c", "b"}));
+        QNEAR(node(day, "1").lossPercent, 1.9343);
+        QNEAR(node(day, "2").lossPercent, 2.9446);
+        QNEAR(node(day, "c").lossPercent, 3.3405);
+        QNEAR(node(day, "b").lossPercent, 3.5056);
+        QNEAR(node(day, "b").uKv, 9.64944);
+        QNEAR(day.totals.pKw, 766.309);
+        QNEAR(day.totals.qKvar, 443.573);
+        QNEAR(day.totals.dpKw, 18.309);
+        const SectionResult& jumper = day.sections[2];
+        QVERIFY(jumper.jumper);
+        QCOMPARE(jumper.begin, std::string("2"));
+        QCOMPARE(jumper.end, std::string("c"));
+        QNEAR(jumper.iA, 13.235);
+        // The section b→c of line 201 now carries power from c to b.
+        QCOMPARE(day.sections[3].begin + ">" + day.sections[3].end, std::string("c>b"));
+        QCOMPARE(day.sections[3].section, 3);
+
+        const NodeShortCircuit& nc = shortCircuitAt(r, "c");
+        QNEAR(nc.zMaxOhm.real(), 5.352);
+        QNEAR(nc.zMaxOhm.imag(), 4.778);
+        QNEAR(nc.currents.ik3MaxKa, 0.8852);
+        QNEAR(nc.currents.ik2MaxKa, 0.7666);
+        QNEAR(nc.zMinOhm.real(), 5.522);
+        QNEAR(nc.zMinOhm.imag(), 5.318);
+        QNEAR(nc.currents.ik3MinKa, 0.7531);
+        QNEAR(shortCircuitAt(r, "b").currents.ik3MaxKa, 0.7533);
+        QNEAR(shortCircuitAt(r, "b").currents.ik3MinKa, 0.6479);
+        // Line 201's head and first node stay with their own source.
+        QCOMPARE(r.deEnergised.size(), std::size_t(0));
+    }
+
+    // Case 6: the short circuits of case 1 under both conventions, with a ТМ-160 at node 2.
+    void caseSixShortCircuits_data() {
+        QTest::addColumn<ShortCircuitConvention>("convention");
+        QTest::addColumn<QVector<double>>("node2");    // I_k3 max, I_k2 max
+        QTest::addColumn<QVector<double>>("busbars");  // I_k3 max, I_k3 min
+        QTest::addColumn<QVector<double>>("lowSide");  // I_k3 max, I_k3 min at 0.4 kV (NaN: not stated)
+        QTest::newRow("IEC 60909") << ShortCircuitConvention::Iec60909 << QVector<double>{1.1490, 0.9951}
+                                   << QVector<double>{4.3425, 2.8472} << QVector<double>{4.6545, 4.1399};
+        QTest::newRow("average voltage") << ShortCircuitConvention::AverageVoltage << QVector<double>{1.0968, 0.9499}
+                                         << QVector<double>{4.1451, 2.9895} << QVector<double>{4.3966, kNaN};
+    }
+    void caseSixShortCircuits() {
+        QFETCH(ShortCircuitConvention, convention);
+        QFETCH(QVector<double>, node2);
+        QFETCH(QVector<double>, busbars);
+        QFETCH(QVector<double>, lowSide);
+        CalcProject c;
+        k10test::addCaseOneAndFour(c, "ТМ-160");
+        SchemeResult r = c.calculate(1, 0, {Method::Exact, convention, 5});
+        QVERIFY2(r.calculated, qPrintable(describe(r)));
+        const NodeShortCircuit& n2 = shortCircuitAt(r, "2");
+        QNEAR(n2.zMaxOhm.real(), 3.806);
+        QNEAR(n2.zMaxOhm.imag(), 4.008);
+        QNEAR(std::abs(n2.zMaxOhm), 5.52718);
+        QNEAR(n2.currents.ik3MaxKa, node2[0]);
+        QNEAR(n2.currents.ik2MaxKa, node2[1]);
+        QNEAR(r.shortCircuit.busbars.ik3MaxKa, busbars[0]);
+        QNEAR(r.shortCircuit.busbars.ik3MinKa, busbars[1]);
+        QCOMPARE(r.shortCircuit.lowVoltage.size(), std::size_t(1));
+        QNEAR(r.shortCircuit.lowVoltage[0].currents.ik3MaxKa, lowSide[0]);
+        if (!std::isnan(lowSide[1]))
+            QNEAR(r.shortCircuit.lowVoltage[0].currents.ik3MinKa, lowSide[1]);
+    }
+
+    // Case 6's 0.4 kV impedances and case 7, a published check of the IEC formulas: a 10 kV busbar of
+    // 100 MVA (maximum) and 40 MVA (minimum), R/X 0.1, referred through 11/0.42 kV, two parallel 400 kVA
+    // transformers (u_k 6 %, u_kr 0.5 %), fault on the 0.42 kV busbar.
+    void shortCircuitFormulas() {
+        // Case 6: the ТМ-160 (160 kVA, 4.5 %, 2.65 kW) behind node 2 of case 1.
+        Complex path(0.35 + 4 * 0.42 + 3 * 0.592, 1.42 + 4 * 0.365 + 3 * 0.376);
+        Complex zT = transformerImpedance(160, 4.5, 2.65, 0.4);
+        QNEAR(transformerCorrection(160, 4.5, 2.65, 1.05), 0.973071);
+        QNEAR(std::abs(path * std::pow(0.4 / 10.5, 2) + zT) * 1000, 52.527);
+        QNEAR(std::abs(path * std::pow(0.4 / 10, 2) + 0.973071 * zT) * 1000, 52.097);
+
+        auto lowSide = [](double sscMva, double cNetwork, double cMaxLow, double c) {
+            double zQ = cNetwork * 10 * 10 / sscMva;
+            Complex network = Complex(0.1, 1) * (zQ / std::sqrt(1.01)) * std::pow(0.42 / 11, 2);
+            double ur = 0.5, uk = 6;
+            Complex zT = transformerImpedance(400, uk, ur / 100 * 400, 0.42);
+            double kT = transformerCorrection(400, uk, ur / 100 * 400, cMaxLow);
+            return threePhaseCurrentKa(c * 0.4, network + kT * zT / 2.0);
+        };
+        QNEAR(lowSide(100, 1.1, 1.05, 1.05), 16.90591);
+        QNEAR(lowSide(100, 1.1, 1.10, 1.10), 16.99226);
+        QNEAR(lowSide(40, 1.0, 1.10, 0.95), 12.91247);
+        QNEAR(twoPhaseCurrentKa(1.1490), 0.99506);
+    }
+
+    // Case 5: loads from a coefficient row, with the mode's change of load.
+    void loadsFromTheCoefficientTable() {
+        CalcProject c;
+        c.table.rows[0] = {1.0, 0.6, 0.75, 0.80};
+        TSource& s = c.addSource("S", 10);
+        TLines& line = c.addLine(s, "1", {{"1", "a", 1, "АС-50"}});
+        line.Sections[1].Max_Nagr = "160";
+        line.Sections[1].Gr_Nagr = "1";
+        c.addMode(c.project.Sources[1], "", "", "", "", 0, "", "", 10);
+        SchemeResult r = c.calculate(1, 1, {Method::Engineering, ShortCircuitConvention::AverageVoltage, 5});
+        QVERIFY2(r.calculated, qPrintable(describe(r)));
+        QNEAR(r.regimes[0].sections[0].pKw, 132.000);
+        QNEAR(r.regimes[0].sections[0].qKvar, 116.413);
+        QNEAR(r.regimes[1].sections[0].pKw, 84.480);
+        QNEAR(r.regimes[1].sections[0].qKvar, 63.360);
+    }
+
+    // Lines of "begin>end" sections: the tree built, or the one problem that refuses it.
+    void lineTopology_data() {
+        QTest::addColumn<QStringList>("sections");
+        QTest::addColumn<QString>("problem"); // "code section node", empty when the line is fine
+        QTest::addColumn<QStringList>("nodes"); // in the order of the walk from the busbars
+        QTest::newRow("branch") << QStringList{"101>1", "1>2", "1>3"} << "" << QStringList{"101", "1", "2", "3"};
+        QTest::newRow("any order") << QStringList{"1>2", "101>1"} << "" << QStringList{"101", "1", "2"};
+        QTest::newRow("begin nobody's end") << QStringList{"101>1", "5>6"} << "T1 2 5" << QStringList{};
+        QTest::newRow("same pair twice") << QStringList{"101>1", "101>1"} << "S8 2 1" << QStringList{};
+        QTest::newRow("node fed twice") << QStringList{"101>1", "101>2", "1>3", "2>3"} << "T3 4 3"
+                                        << QStringList{};
+        QTest::newRow("back to the head") << QStringList{"101>1", "1>101"} << "T4 2 101" << QStringList{};
+        QTest::newRow("closed loop") << QStringList{"101>1", "2>3", "3>2"} << "T5 2 2" << QStringList{};
+        QTest::newRow("same node") << QStringList{"101>101"} << "S1 1 101" << QStringList{};
+        QTest::newRow("head not named like the line") << QStringList{"X>1"} << "T2 1 X" << QStringList{"X", "1"};
+        QTest::newRow("trailing blanks") << QStringList{"101 >1", "1  >2"} << "" << QStringList{"101", "1", "2"};
+    }
+    void lineTopology() {
+        QFETCH(QStringList, sections);
+        QFETCH(QString, problem);
+        QFETCH(QStringList, nodes);
+        CalcProject c;
+        std::vector<Sec> list;
+        for (const QString& s : sections)
+            list.push_back({s.section('>', 0, 0).toStdString(), s.section('>', 1, 1).toStdString(), 1, "АС-50", 10, 5});
+        TSource& source = c.addSource("S", 10);
+        c.addLine(source, "101", list);
+        SchemeResult r = c.calculate(1, 0);
+        QStringList problems;
+        for (const Problem& p : r.problems)
+            problems << QString("%1 %2 %3").arg(p.code.c_str()).arg(p.section).arg(p.node.c_str());
+        QCOMPARE(problems, problem.isEmpty() ? QStringList() : QStringList{problem});
+        QCOMPARE(r.calculated, !nodes.isEmpty());
+        QStringList walked;
+        for (const NodeResult& n : r.regimes[0].nodes)
+            walked << QString::fromStdString(n.node);
+        QCOMPARE(walked, nodes);
+    }
+
+    // The rules of a mode on case 4's two sources; "line:node" entries, the jumper's flow "from>to".
+    void modeRules_data() {
+        QTest::addColumn<QStringList>("mode"); // L_Begin, Uzel_Begin, L_End, Uzel_End, km, wire, Uzel_Off
+        QTest::addColumn<QString>("problem");
+        QTest::addColumn<QStringList>("nodes");
+        QTest::addColumn<QStringList>("deEnergised");
+        QTest::newRow("case 4") << QStringList{"101", "2", "201", "c", "2", "АС-35", "b"} << ""
+                                << QStringList{"101", "1", "2", "c", "b"} << QStringList{};
+        QTest::newRow("no node switched off: a ring")
+            << QStringList{"101", "2", "201", "c", "2", "АС-35", ""} << "M7" << QStringList{} << QStringList{};
+        QTest::newRow("switching off a re-roots a, b, c at c")
+            << QStringList{"101", "2", "201", "c", "2", "АС-35", "a"} << ""
+            << QStringList{"101", "1", "2", "c", "b", "a"} << QStringList{};
+        QTest::newRow("head switched off: line detached")
+            << QStringList{"", "", "", "", "0", "", "101"} << "" << QStringList{} << QStringList{"101", "1", "2"};
+        QTest::newRow("own node switched off, fed from the other source")
+            << QStringList{"101", "1", "201", "c", "2", "АС-35", "1"} << "" << QStringList{"101"}
+            << QStringList{"1", "2"};
+        QTest::newRow("a switch of 0 km without a wire")
+            << QStringList{"101", "2", "201", "c", "0", "", "c"} << "" << QStringList{"101", "1", "2", "c"}
+            << QStringList{};
+        QTest::newRow("off node found on L_Begin when not on L_End")
+            << QStringList{"101", "", "201", "", "0", "", "2"} << "" << QStringList{"101", "1"} << QStringList{"2"};
+        QTest::newRow("jumper between two unfed parts feeds nothing")
+            << QStringList{"101", "2", "101", "1", "0", "", "1"} << "" << QStringList{"101"}
+            << QStringList{"1", "2"};
+    }
+    void modeRules() {
+        QFETCH(QStringList, mode);
+        QFETCH(QString, problem);
+        QFETCH(QStringList, nodes);
+        QFETCH(QStringList, deEnergised);
+        CalcProject c;
+        k10test::addCaseOneAndFour(c);
+        c.project.Sources[1].ModeWorks.clear();
+        c.addMode(c.project.Sources[1], mode[0].toStdString(), mode[1].toStdString(), mode[2].toStdString(),
+                      mode[3].toStdString(), mode[4].toDouble(), mode[5].toStdString(), mode[6].toStdString(), 0);
+        SchemeResult r = c.calculate(1, 1);
+        QCOMPARE(QString::fromStdString(codesOf(r).empty() ? "" : codesOf(r).front()), problem);
+        QStringList walked, off;
+        for (const NodeResult& n : r.regimes[0].nodes)
+            walked << QString::fromStdString(n.node);
+        for (const NodeRef& n : r.deEnergised)
+            off << QString::fromStdString(n.node);
+        QCOMPARE(walked, nodes);
+        QCOMPARE(off, deEnergised);
+    }
+
+    // The load change multiplies every load fed in the scheme, those taken over through the jumper too.
+    void loadChangeScalesEveryFedLoad() {
+        CalcProject c;
+        k10test::addCaseOneAndFour(c);
+        Settings engineering{Method::Engineering, ShortCircuitConvention::AverageVoltage, 5};
+        SchemeResult r = c.calculate(1, 1, engineering);
+        QVERIFY2(r.calculated, qPrintable(describe(r)));
+        QNEAR(r.regimes[0].totals.pKw, (300 + 200 + 80 + 100) * 1.1);
+        QNEAR(r.regimes[1].totals.qKvar, (200 + 100 + 40 + 50) * 1.1);
+    }
+
+    // Every check code once: the edit that provokes it on case 4's project, its kind, and whether the
+    // scheme is then calculated.
+    void checkCodes_data() {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("error");
+        const std::vector<std::tuple<const char*, int, bool>> rows = {
+            {"P1", 0, true}, {"P2", 0, false}, {"P3", 0, true}, {"P4", 0, false}, {"S1", 0, true},
+            {"S2", 0, true}, {"S3", 0, true},  {"S4", 0, true}, {"S5", 0, true},  {"S6", 0, false},
+            {"S7", 0, false}, {"S8", 0, true}, {"T1", 0, true}, {"T2", 0, false}, {"T3", 0, true},
+            {"T4", 0, true}, {"T5", 0, true},  {"M1", 1, true}, {"M2", 1, true},  {"M3", 1, true},
+            {"M4", 1, true}, {"M5", 1, true},  {"M6", 1, true}, {"M7", 1, true},  {"M8", 1, true},
+            {"R1", 0, false}, {"R2", 0, false}, {"R3", 0, false}, {"R4", 0, false}, {"R5", 0, true}};
+        for (auto [code, mode, error] : rows)
+            QTest::newRow(code) << code << mode << error;
+    }
+    void checkCodes() {
+        QFETCH(QString, code);
+        QFETCH(int, mode);
+        QFETCH(bool, error);
+        CalcProject c;
+        k10test::addCaseOneAndFour(c);
+        provoke(c, code);
+        SchemeResult r = c.calculate(1, mode);
+        const Problem* p = find(r, code.toStdString());
+        QVERIFY2(p, qPrintable(describe(r)));
+        QCOMPARE(p->kind, error ? ProblemKind::Error : ProblemKind::Warning);
+        QVERIFY(!p->text.empty());
+        QCOMPARE(r.calculated, !error);
+        // The most specific code only: no other error beside it.
+        for (const Problem& other : r.problems)
+            if (other.kind == ProblemKind::Error)
+                QCOMPARE(QString::fromStdString(other.code), code);
+        if (!error)
+            QVERIFY(!r.regimes[0].nodes.empty() && !r.shortCircuit.nodes.empty());
+        else
+            QVERIFY(r.regimes[0].nodes.empty() && r.shortCircuit.nodes.empty());
+    }
+
+    // A check message names the line, the section's number and the node.
+    void problemNamesItsPlace() {
+        CalcProject c;
+        k10test::addCaseOneAndFour(c);
+        c.project.Sources[1].Lines[1].Sections[2].Provod = k10test::cp("АС-999");
+        SchemeResult r = c.calculate(1, 0);
+        const Problem* p = find(r, "S3");
+        QVERIFY(p);
+        QCOMPARE(p->line, std::string("101"));
+        QCOMPARE(p->lineIndex, 1);
+        QCOMPARE(p->section, 2);
+        QCOMPARE(p->node, std::string("2"));
+        QVERIFY(p->text.starts_with("Линия «101», участок 2, узел «2»: "));
+        QVERIFY(p->text.find("«АС-999»") != std::string::npos);
+    }
+
+    // At every node of random radial networks: the power into a section is the load at its end, plus the
+    // power into the sections it feeds, plus its losses; every voltage is below its feeder's.
+    void powerBalanceOfRandomNetworks() {
+        std::mt19937 random(15);
+        auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        const char* wires[] = {"АС-50", "АС-70", "АС-95", "ААБ-3х70"};
+        for (int round = 0; round < 40; ++round) {
+            CalcProject c;
+            TSource& s = c.addSource("S", 10);
+            std::map<std::pair<std::string, std::string>, Complex> loads;
+            for (int l = 1; l <= 1 + below(3); ++l) {
+                std::string name = "L" + std::to_string(l);
+                std::vector<Sec> sections;
+                std::vector<std::string> nodes = {name};
+                for (int k = 1; k <= 1 + below(30); ++k) {
+                    Sec sec{nodes[static_cast<std::size_t>(below(static_cast<int>(nodes.size())))],
+                            name + "-" + std::to_string(k), 0.1 + below(20) / 10.0, wires[below(4)],
+                            below(4) ? 5.0 + below(100) : 0, 0};
+                    sec.q = sec.p * below(90) / 100.0;
+                    nodes.push_back(sec.end);
+                    loads[{name, sec.end}] = {sec.p, sec.q};
+                    sections.push_back(sec);
+                }
+                std::shuffle(sections.begin(), sections.end(), random);
+                c.addLine(s, name, sections);
+            }
+            SchemeResult r = c.calculate(1, 0);
+            QVERIFY2(r.calculated, qPrintable(describe(r)));
+            for (const RegimeResult& regime : r.regimes) {
+                std::map<std::pair<std::string, std::string>, Complex> into; // by (line, end node)
+                for (const SectionResult& x : regime.sections)
+                    into[{x.line, x.end}] = {x.pKw, x.qKvar};
+                std::vector<Complex> children(regime.nodes.size());
+                for (const NodeResult& n : regime.nodes)
+                    if (n.parent >= 0) {
+                        children[static_cast<std::size_t>(n.parent)] += into.at({n.line, n.node});
+                        QVERIFY(n.uKv <= regime.nodes[static_cast<std::size_t>(n.parent)].uKv);
+                    }
+                for (const SectionResult& x : regime.sections) {
+                    std::size_t end = 0;
+                    while (regime.nodes[end].line != x.line || regime.nodes[end].node != x.end)
+                        ++end;
+                    Complex balance = loads.at({x.line, x.end}) + children[end] + Complex(x.dpKw, x.dqKvar);
+                    QVERIFY(std::abs(balance - Complex(x.pKw, x.qKvar)) < 1e-9 * std::max(1.0, x.pKw));
+                }
+            }
+        }
+    }
+
+private:
+    // Case 4's project with the one fault that gives the code.
+    static void provoke(CalcProject& c, const QString& code) {
+        TSource& s1 = c.project.Sources[1];
+        TLines& line = s1.Lines[1];
+        TLine& second = line.Sections[2];
+        TModeWork& mode = s1.ModeWorks[1];
+        auto cp = k10test::cp;
+        c.table.rows[12] = {1, 1, 1, 1};
+        if (code == "P1")
+            s1.Lines.append().Name = "102";
+        else if (code == "P2")
+            s1.Napr = 35;
+        else if (code == "P3")
+            s1.R_Max = -1;
+        else if (code == "P4")
+            s1.X_Min = 0.5;
+        else if (code == "S1")
+            second.L_End = "1";
+        else if (code == "S2")
+            second.Dlina = 0;
+        else if (code == "S3")
+            second.Provod = cp("АС-1");
+        else if (code == "S4")
+            second.Max_Nagr = cp("много");
+        else if (code == "S5")
+            second.Gr_Nagr = "33";
+        else if (code == "S6")
+            second.Trans = cp("ТМ-1");
+        else if (code == "S7")
+            second.Trans = cp("ТМ-100");
+        else if (code == "S8")
+            line.Sections.append(line.Sections[2]);
+        else if (code == "T1")
+            line.Sections.append(c.section({"7", "8"}));
+        else if (code == "T2")
+            line.Sections[1].L_Begin = line.Sections[2].L_Begin = "X";
+        else if (code == "T3")
+            line.Sections.append(c.section({"101", "2"}));
+        else if (code == "T4")
+            line.Sections.append(c.section({"2", "101"}));
+        else if (code == "T5")
+            line.Sections.append(c.section({"7", "8"})), line.Sections.append(c.section({"8", "7"}));
+        else if (code == "M1")
+            mode.Uzel_End = "";
+        else if (code == "M2")
+            mode.Uzel_End = "z";
+        else if (code == "M3")
+            mode.L_Begin = "999";
+        else if (code == "M4")
+            mode.Provod = cp("АС-1");
+        else if (code == "M5")
+            c.project.Sources[2].Napr = 6;
+        else if (code == "M6")
+            mode.Uzel_Off = "z";
+        else if (code == "M7")
+            mode.Uzel_Off = "";
+        else if (code == "M8")
+            mode.Izm_Nagr = -100;
+        else if (code == "R1")
+            second.Provod = cp("ААБ-3х25"), second.Max_Nagr = "2000", second.Gr_Nagr = "13";
+        else if (code == "R2")
+            second.Dlina = 30;
+        else if (code == "R3")
+            second.Dlina = 60;
+        else if (code == "R4")
+            second.Trans = cp("ТМ-160"), second.Max_Nagr = "150", c.table.rows[12] = {1.2, 1, 1, 1},
+            second.Gr_Nagr = "13";
+        else if (code == "R5")
+            second.Max_Nagr = "20000", second.Gr_Nagr = "13";
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalculation)
+#include "test_calculation.moc"
