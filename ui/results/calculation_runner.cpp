@@ -24,6 +24,11 @@ struct Snapshot {
 
 } // namespace
 
+QThreadPool& calculationThreads() {
+    static QThreadPool pool;
+    return pool;
+}
+
 int sectionCount(const TSource& source) {
     int count = 0;
     for (int line = 1; line <= source.LineCount(); ++line)
@@ -46,7 +51,7 @@ void CalculationRunner::start(const CalculationData& data, int source, int mode)
         deliver(request, watcher->result(), builtIn);
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run([snapshot, source, mode] { return snapshot->calculate(source, mode); }));
+    watcher->setFuture(QtConcurrent::run(&calculationThreads(), [snapshot, source, mode] { return snapshot->calculate(source, mode); }));
 }
 
 void CalculationRunner::deliver(unsigned request, const k10::calc::SchemeResult& result, bool builtInCoefficients) {

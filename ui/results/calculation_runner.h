@@ -31,3 +31,8 @@ private:
 };
 
 int sectionCount(const TSource& source);
+
+class QThreadPool;
+// The worker threads of the calculations: a pool of their own, so that a long calculation never holds
+// up the threads the painting of the windows uses.
+QThreadPool& calculationThreads();

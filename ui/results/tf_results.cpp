@@ -52,6 +52,7 @@ TF_Results::TF_Results(QWidget* parent) : QWidget(parent, Qt::Window) {
     setWindowTitle("Результаты расчёта");
     runner_ = new CalculationRunner(this);
     pending_ = new QTimer(this);
+    pending_->setObjectName("PendingCalculation");
     pending_->setSingleShot(true);
     pending_->setInterval(0);
     connect(pending_, &QTimer::timeout, this, &TF_Results::calculate);
