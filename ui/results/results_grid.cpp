@@ -29,6 +29,8 @@ QTableWidgetItem* makeItem(const results::Cell& cell) {
         item->setData(kSortRole, *cell.sortKey);
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
     }
+    if (cell.problem.isEmpty() && cell.text.size() > 40)
+        item->setToolTip(cell.text); // a long message may not fit its column
     if (!cell.problem.isEmpty()) {
         item->setBackground(ResultsGrid::overLimitColour());
         item->setToolTip(cell.problem);
@@ -52,7 +54,6 @@ ResultsGrid::ResultsGrid(const QStringList& headers, QWidget* parent) : QTableWi
     sortByColumn(-1, Qt::AscendingOrder); // the calculation's order until the user picks a column
     verticalHeader()->hide();
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
-    horizontalHeader()->setStretchLastSection(true);
 }
 
 void ResultsGrid::showTable(const results::Table& table) {

@@ -46,7 +46,9 @@ TF_KoefNagr::TF_KoefNagr(QWidget* parent) : QDialog(parent) {
     Grid->setObjectName("Grid");
     Grid->setHorizontalHeaderLabels({"Шифр", "Наименование потребителя", "k дн.", "k веч.", "cos φ дн.", "cos φ веч."});
     Grid->verticalHeader()->hide();
+    Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    Grid->setWordWrap(false);
     for (const k10::LoadGraphCode& code : k10::loadGraphCodes()) {
         Grid->setItem(code.code - 1, 0, fixedItem(QString::number(code.code)));
         Grid->setItem(code.code - 1, 1, fixedItem(QString::fromUtf8(code.description).simplified()));

@@ -74,7 +74,7 @@ void TF_Results::buildControls() {
 
     auto* choices = new QHBoxLayout;
     choices->addWidget(captionFor("Схема", Scheme_Box));
-    choices->addWidget(Scheme_Box, 1);
+    choices->addWidget(Scheme_Box);
     choices->addSpacing(12);
     choices->addWidget(captionFor("Режим нагрузки", Regime_Box));
     choices->addWidget(Regime_Box);

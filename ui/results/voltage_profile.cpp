@@ -85,6 +85,8 @@ void VoltageProfileChart::showProfile(const std::vector<ProfileCurve>& curves, d
     loss->setTitleText("Потеря напряжения ΔU, %");
     loss->setLabelFormat("%.1f");
     loss->setRange(0, highest * 1.1);
+    distance->applyNiceNumbers();
+    loss->applyNiceNumbers();
     chart->addAxis(distance, Qt::AlignBottom);
     chart->addAxis(loss, Qt::AlignLeft);
     for (QAbstractSeries* series : chart->series()) {
