@@ -1,8 +1,10 @@
-// k10bench: the largest project through the reader, the writer, the main window and the two programs,
-// each figure against a baseline measured in the same run. It prints figures; it never fails on speed.
+// k10bench: the largest project through the reader, the writer, the main window, the two programs and the
+// calculation, each figure against a baseline measured in the same run. It prints figures; it never fails on speed.
 
 #include "bench/child_process.h"
 #include "bench/project_generator.h"
+#include "calc/calculation.h"
+#include "catalogs/catalog_files.h"
 #include "model/project_file.h"
 #include "ui/form_main.h"
 #include "ui/interaction.h"
@@ -112,11 +114,16 @@ struct Figures {
     double openUiMs = 0, openUiReadMs = 0;
     double startupMs = 0, startupProcessMs = 0;
     long peakRssBytes = 0;
+    double calcMs = 0, calcReadMs = 0;
+    double calcModesMs = 0;
+    int normalCalculated = 0, normalSchemes = 0, modesCalculated = 0, modeSchemes = 0;
+    double meanIterations = 0;
 
     double readRatio() const { return readMs / readBaselineMs; }
     double writeRatio() const { return writeMs / writeBaselineMs; }
     double openUiRatio() const { return openUiMs / openUiReadMs; }
     double rssRatio() const { return static_cast<double>(peakRssBytes) / static_cast<double>(fileBytes); }
+    double calcRatio() const { return calcMs / calcReadMs; }
 };
 
 // Gives the memory of the previous run back to the system, so that every run of a read starts as in a
@@ -217,6 +224,49 @@ void measureWindow(Figures& figures, const std::string& file) {
     setInteraction(nullptr);
 }
 
+// The calculation of every source's normal scheme, in turns with the read of the same project; then one
+// source with all its modes. The schemes calculated and the mean iterations are counted, so that a figure
+// never times refusals.
+void measureCalculation(Figures& figures, const std::string& file, const std::string& folder) {
+    k10::WireCatalog wires = k10::readWireCatalog(folder + "/spravp.dat");
+    k10::TransCatalog transformers = k10::readTransCatalog(folder + "/spravt.dat");
+    k10::calc::Inputs inputs{wires, transformers, k10::builtInLoadCoefficients()};
+    const k10::calc::Settings settings;
+    std::vector<double> calcs, reads, modes;
+    for (int run = 0; run < figures.runs; ++run) {
+        releaseFreedMemory();
+        auto start = Clock::now();
+        TProect project = k10::readProject(file);
+        reads.push_back(millisecondsSince(start));
+
+        int calculated = 0;
+        long iterations = 0;
+        start = Clock::now();
+        for (int source = 1; source <= project.SourceCount(); ++source) {
+            k10::calc::SchemeResult scheme = k10::calc::calculateScheme(project, source, 0, inputs, settings);
+            if (scheme.calculated) {
+                ++calculated;
+                iterations += scheme.regimes[0].iterations + scheme.regimes[1].iterations;
+            }
+        } // each scheme's results are released here, inside the clock: the caller would keep them
+        calcs.push_back(millisecondsSince(start));
+        figures.normalSchemes = project.SourceCount();
+        figures.normalCalculated = calculated;
+        figures.meanIterations = calculated ? static_cast<double>(iterations) / (2.0 * calculated) : 0;
+
+        releaseFreedMemory();
+        start = Clock::now();
+        std::vector<k10::calc::SchemeResult> schemes = k10::calc::calculateSource(project, 1, inputs, settings);
+        modes.push_back(millisecondsSince(start));
+        figures.modeSchemes = static_cast<int>(schemes.size()) - 1;
+        figures.modesCalculated = static_cast<int>(
+            std::count_if(schemes.begin() + 1, schemes.end(), [](const auto& s) { return s.calculated; }));
+    }
+    figures.calcMs = median(calcs);
+    figures.calcReadMs = median(reads);
+    figures.calcModesMs = median(modes);
+}
+
 // The real program started offscreen; it prints the milliseconds from the start of its main to its window
 // being shown, and quits.
 void measureStartup(Figures& figures, const std::string& folder) {
@@ -294,6 +344,9 @@ void printTable(const Figures& f) {
         {"  process", fixed(f.startupProcessMs, 1) + " ms", "", "", ""},
         {"peak_rss", megabytes(static_cast<double>(f.peakRssBytes)),
          megabytes(static_cast<double>(f.fileBytes)) + " (file)", fixed(f.rssRatio(), 2), "ratio <= 3"},
+        {"calc", fixed(f.calcMs, 1) + " ms", fixed(f.calcReadMs, 1) + " ms (read, in turns with it)",
+         fixed(f.calcRatio(), 2), "ratio <= 1"},
+        {"calc_modes", fixed(f.calcModesMs, 1) + " ms", "", "", "< 100 ms"},
     };
     std::size_t widths[4] = {0, 0, 0, 0};
     for (const Row& row : rows) {
@@ -309,6 +362,9 @@ void printTable(const Figures& f) {
                   << std::setw(static_cast<int>(widths[1] + 2)) << row.value
                   << std::setw(static_cast<int>(widths[2] + 2)) << row.baseline
                   << std::setw(static_cast<int>(widths[3] + 2)) << row.ratio << row.target << '\n';
+    std::cout << "calc: " << f.normalCalculated << " of " << f.normalSchemes
+              << " normal schemes calculated, mean iterations " << fixed(f.meanIterations, 2)
+              << "; calc_modes: " << f.modesCalculated << " of " << f.modeSchemes << " modes of source 1 calculated\n";
 }
 
 void printJson(const Figures& f) {
@@ -329,6 +385,15 @@ void printJson(const Figures& f) {
         {"startup_process_ms", fixed(f.startupProcessMs, 3)},
         {"peak_rss_bytes", std::to_string(f.peakRssBytes)},
         {"rss_ratio", fixed(f.rssRatio(), 3)},
+        {"calc_ms", fixed(f.calcMs, 3)},
+        {"calc_read_ms", fixed(f.calcReadMs, 3)},
+        {"calc_ratio", fixed(f.calcRatio(), 3)},
+        {"calc_modes_ms", fixed(f.calcModesMs, 3)},
+        {"calc_schemes_calculated", std::to_string(f.normalCalculated)},
+        {"calc_schemes", std::to_string(f.normalSchemes)},
+        {"calc_mean_iterations", fixed(f.meanIterations, 3)},
+        {"calc_modes_calculated", std::to_string(f.modesCalculated)},
+        {"calc_modes", std::to_string(f.modeSchemes)},
     };
     std::cout << "{";
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -397,6 +462,8 @@ int main(int argc, char** argv) {
     measureStartup(figures, folder);
     progress("peak memory of korvane10-tool check");
     measurePeakRss(figures, file, folder);
+    progress("calculation");
+    measureCalculation(figures, file, folder);
 
     if (json)
         printJson(figures);

@@ -56,17 +56,18 @@ std::string nodeName(int line, int section, bool substation) {
 
 TLine makeSection(Dice& dice, int line, int k, const std::string& begin) {
     TLine section;
-    bool substation = dice.chance(70);
+    bool substation = dice.chance(60);
     section.L_Begin = begin;
     section.L_End = nodeName(line, k, substation);
-    section.Dlina = dice.chance(80) ? dice.decimal(5, 300) : dice.decimal(5, 3000, 1000);
+    // A feeder of a hundred sections runs some 10 to 20 km along its longest path.
+    section.Dlina = dice.chance(80) ? dice.decimal(5, 40) : dice.decimal(5, 400, 1000);
     section.Provod =
-        cp1251(dice.chance(85) ? kWires[static_cast<std::size_t>(dice.between(2, 7))] : dice.pick(kWires));
+        cp1251(dice.chance(85) ? kWires[static_cast<std::size_t>(dice.between(3, 7))] : dice.pick(kWires));
     if (substation) {
-        int t = dice.between(1, 6);
+        int t = dice.between(0, 4);
         section.Trans = cp1251(kTransformers[static_cast<std::size_t>(t)]);
         // The load is a part of the transformer's power: whole kVA or with one decimal.
-        int load = kTransformerPower[static_cast<std::size_t>(t)] * dice.between(30, 90) / 100;
+        int load = kTransformerPower[static_cast<std::size_t>(t)] * dice.between(30, 80) / 100;
         section.Max_Nagr = dice.chance(70) ? std::to_string(load)
                                            : std::to_string(load) + "." + std::to_string(dice.below(10));
         section.Gr_Nagr = std::to_string(dice.between(1, 32));
@@ -74,20 +75,34 @@ TLine makeSection(Dice& dice, int line, int k, const std::string& begin) {
     return section;
 }
 
-TModeWork makeMode(Dice& dice, int source, const TSource& s) {
+// The node that feeds a node of the line (its parent), or the node itself at the head.
+std::string feederOf(const TLines& line, std::string_view node) {
+    for (const TLine& section : line.Sections)
+        if (section.L_End.view() == node)
+            return std::string(section.L_Begin.view());
+    return std::string(node);
+}
+
+// A mode as a dispatcher sets one up: a jumper from a node of one line to a node of another, that line
+// opened at the jumper's end or just above it so that the scheme stays radial, and a change of load. Some
+// modes only switch a node off. The other line is mostly the same source's, sometimes a neighbouring
+// source's that has been generated already.
+TModeWork makeMode(Dice& dice, const TProect& project, int source) {
+    const TSource& s = project.Sources[source];
     TModeWork mode;
-    int from = dice.between(1, 100);
-    int to = dice.between(1, 100);
-    // Most jumpers join two lines of the same source; some lead to a neighbouring source's line.
-    int toSource = dice.chance(80) ? source : dice.between(1, 100);
-    mode.L_Begin = s.Lines[from].Name.view();
-    mode.L_End = lineName(toSource, to);
-    mode.Uzel_Begin = nodeName(from, dice.between(1, 100), true);
-    mode.Uzel_End = nodeName(to, dice.between(1, 100), true);
-    mode.Dlina = dice.decimal(10, 500);
-    mode.Provod = cp1251(kWires[static_cast<std::size_t>(dice.between(3, 6))]);
-    if (dice.chance(60))
-        mode.Uzel_Off = nodeName(from, dice.between(1, 100), dice.chance(50));
+    const TLines& from = s.Lines[dice.between(1, 100)];
+    int toSource = source > 1 && dice.chance(20) ? dice.between(1, source - 1) : source;
+    const TLines& to = project.Sources[toSource].Lines[dice.between(1, 100)];
+    std::string end(to.Sections[dice.between(1, 100)].L_End.view());
+    mode.L_Begin = from.Name.view();
+    mode.L_End = to.Name.view();
+    if (dice.chance(90)) {
+        mode.Uzel_Begin = from.Sections[dice.between(1, 100)].L_End.view();
+        mode.Uzel_End = end;
+        mode.Dlina = dice.decimal(10, 500);
+        mode.Provod = cp1251(kWires[static_cast<std::size_t>(dice.between(3, 6))]);
+    }
+    mode.Uzel_Off = dice.chance(50) ? end : feederOf(to, end);
     const std::array<int, 9> changes = {-20, -15, -10, -5, 0, 5, 10, 15, 20};
     mode.Izm_Nagr = dice.chance(20) ? dice.decimal(-2500, 2500) : dice.pick(changes);
     return mode;
@@ -130,7 +145,7 @@ TProect makeLargestProject() {
         }
         source.ModeWorks.reserve(100);
         for (int m = 1; m <= 100; ++m)
-            source.ModeWorks.append(makeMode(dice, i, source));
+            source.ModeWorks.append(makeMode(dice, project, i));
     }
     return project;
 }

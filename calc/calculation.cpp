@@ -112,6 +112,7 @@ public:
         if (!scheme)
             return r;
         scheme_ = &*scheme;
+        nameNodes();
         for (auto [tree, node] : scheme->deEnergised)
             r.deEnergised.push_back({names_.line(treeAt(tree)), names_.node(treeAt(tree), node)});
 
@@ -144,8 +145,20 @@ public:
 private:
     const LineTree& treeAt(int tree) const { return *scheme_->trees[static_cast<std::size_t>(tree)]; }
     const LineTree& treeOf(const SchemeNode& node) const { return treeAt(node.tree); }
-    const std::string& lineName(const SchemeNode& node) { return names_.line(treeOf(node)); }
-    const std::string& nodeName(const SchemeNode& node) { return names_.node(treeOf(node), node.local); }
+    // The names of the scheme's nodes, looked up once for all its rows.
+    void nameNodes() {
+        nodeNames_.clear();
+        lineNames_.clear();
+        nodeNames_.reserve(scheme_->nodes.size());
+        lineNames_.reserve(scheme_->nodes.size());
+        for (const SchemeNode& node : scheme_->nodes) {
+            nodeNames_.push_back(&names_.node(treeOf(node), node.local));
+            lineNames_.push_back(&names_.line(treeOf(node)));
+        }
+    }
+    std::size_t indexOf(const SchemeNode& node) const { return static_cast<std::size_t>(&node - scheme_->nodes.data()); }
+    const std::string& lineName(const SchemeNode& node) const { return *lineNames_[indexOf(node)]; }
+    const std::string& nodeName(const SchemeNode& node) const { return *nodeNames_[indexOf(node)]; }
     const SchemeNode& parentOf(const SchemeNode& node) const {
         return scheme_->nodes[static_cast<std::size_t>(node.parent)];
     }
@@ -201,6 +214,8 @@ private:
         std::vector<Largest<NodeRef>> lineWorst(result.lines.size());
         std::vector<Largest<std::pair<std::string, int>>> lineMostLoaded(result.lines.size());
         result.nodes.reserve(nodes.size());
+        result.sections.reserve(nodes.size());
+        result.substations.reserve(nodes.size());
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             const SchemeNode& node = nodes[i];
             const std::size_t k = i + 1;
@@ -208,7 +223,7 @@ private:
                 result.lines[static_cast<std::size_t>(lineOfHead[static_cast<std::size_t>(headOf[i])])].totals;
             auto line = static_cast<std::size_t>(lineOfHead[static_cast<std::size_t>(headOf[i])]);
 
-            NodeResult n{lineName(node), nodeName(node), node.parent, node.lengthKm, std::abs(flow.u[k]), 0};
+            NodeResult n{lineName(node), nodeName(node), node.parent, node.lengthKm, magnitude(flow.u[k]), 0};
             if (node.parent >= 0)
                 n.distanceKm += result.nodes[static_cast<std::size_t>(node.parent)].distanceKm;
             n.lossPercent = (uNom - n.uKv) / uNom * 100;
@@ -300,12 +315,13 @@ private:
         s.line = lineName(node);
         s.node = nodeName(node);
         s.transformer = cp1251ToUtf8(trimBlanks(t.Name.view()));
-        s.sKva = std::abs(load);
+        s.sKva = magnitude(load);
         s.ratedKva = t.S;
         double share = s.sKva / s.ratedKva;
         s.loadingPercent = share * 100;
         s.dpKw = t.dP * share * share;
-        if (s.sKva > s.ratedKva)
+        // A load equal to the rating, through cos and sin, may come back a rounding error above it.
+        if (s.sKva > s.ratedKva * (1 + 1e-9))
             problems.push_back(makeProblem(
                 "R4", {treeOf(node).name, placeIndex(node), 0, treeOf(node).nodes[static_cast<std::size_t>(node.local)]},
                 "нагрузка подстанции " + formatNumber(s.sKva, Quantity::Power) + " кВА больше номинальной мощности трансформатора " +
@@ -346,6 +362,7 @@ private:
         const double toLow = std::pow(kLowVoltageKv / v.referenceKv, 2);
         std::vector<Complex> path(scheme_->nodes.size());
         sc.nodes.reserve(path.size());
+        sc.lowVoltage.reserve(path.size());
         for (std::size_t i = 0; i < path.size(); ++i) {
             const SchemeNode& node = scheme_->nodes[i];
             path[i] = node.z + (node.parent >= 0 ? path[static_cast<std::size_t>(node.parent)] : Complex());
@@ -368,6 +385,7 @@ private:
     const Settings& settings_;
     Names& names_;
     const Scheme* scheme_ = nullptr;
+    std::vector<const std::string*> nodeNames_, lineNames_;
 };
 
 } // namespace

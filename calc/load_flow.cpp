@@ -22,10 +22,10 @@ FlowResult sized(const RadialNetwork& network) {
     return result;
 }
 
-// Backward: from the leaves, the power at the end of each branch and its losses (MVA inside).
-void backward(const RadialNetwork& network, FlowResult& r) {
+// Backward: from the leaves, the power at the end of each branch and its losses (MVA inside). sEnd is
+// scratch room of the network's size.
+void backward(const RadialNetwork& network, FlowResult& r, std::vector<Complex>& sEnd) {
     std::size_t n = network.parent.size();
-    std::vector<Complex> sEnd(n);
     for (std::size_t i = 0; i < n; ++i)
         sEnd[i] = network.load[i] / 1000.0;
     for (std::size_t i = n; i-- > 1;) {
@@ -44,26 +44,30 @@ double forward(const RadialNetwork& network, FlowResult& r) {
     for (std::size_t i = 1; i < network.parent.size(); ++i) {
         Complex uBegin = r.u[static_cast<std::size_t>(network.parent[i])];
         Complex u = uBegin - network.z[i] * std::conj(r.sBegin[i] / 1000.0 / uBegin);
-        largest = std::max(largest, std::abs(u - r.u[i]));
+        largest = std::max(largest, magnitude(u - r.u[i]));
         r.u[i] = u;
     }
     return largest;
 }
 
+// Below half the nominal, or no number at all.
 bool collapsed(const FlowResult& r, double nominalKv) {
-    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return std::abs(u) < nominalKv / 2; });
+    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return !(magnitude(u) >= nominalKv / 2); });
 }
 
 bool impossible(const FlowResult& r, double nominalKv) {
+    // An angle beyond 60 degrees either way is a real part below half the magnitude.
     const double above = nominalKv * (1 + 1e-9);
-    return std::any_of(r.u.begin(), r.u.end(),
-                       [&](Complex u) { return std::abs(u) > above || std::abs(std::arg(u)) > kMaxAngle; });
+    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) {
+        double m = magnitude(u);
+        return m > above || u.real() < m * std::cos(kMaxAngle);
+    });
 }
 
 void currents(const RadialNetwork& network, FlowResult& r, bool atNominal) {
     for (std::size_t i = 1; i < network.parent.size(); ++i) {
-        double u = atNominal ? network.nominalKv : std::abs(r.u[static_cast<std::size_t>(network.parent[i])]);
-        r.iA[i] = std::abs(r.sBegin[i]) / (kSqrt3 * u);
+        double u = atNominal ? network.nominalKv : magnitude(r.u[static_cast<std::size_t>(network.parent[i])]);
+        r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * u);
     }
 }
 
@@ -73,13 +77,14 @@ FlowResult solveExact(const RadialNetwork& network, double toleranceKv) {
     FlowResult r = sized(network);
     if (toleranceKv <= 0)
         toleranceKv = 1e-6 * network.nominalKv;
+    std::vector<Complex> sEnd(network.parent.size());
     for (;;) {
         if (r.iterations == kMaxIterations) {
             r.failure = FlowFailure::NoConvergence;
             return r;
         }
         ++r.iterations;
-        backward(network, r);
+        backward(network, r, sEnd);
         double change = forward(network, r);
         if (collapsed(r, network.nominalKv)) {
             r.failure = FlowFailure::VoltageCollapse;
@@ -89,7 +94,7 @@ FlowResult solveExact(const RadialNetwork& network, double toleranceKv) {
             break;
     }
     // The powers of the voltages found.
-    backward(network, r);
+    backward(network, r, sEnd);
     if (impossible(r, network.nominalKv))
         r.failure = FlowFailure::ImpossibleSolution;
     currents(network, r, false);
@@ -114,6 +119,9 @@ FlowResult solveEngineering(const RadialNetwork& network) {
         r.u[i] = network.nominalKv * (1 - lossPercent[i] / 100);
         r.loss[i] = std::norm(s) / u2 * z / 1000.0;
     }
+    // The single pass cannot diverge, but a load it cannot carry drives its voltages down all the same.
+    if (collapsed(r, network.nominalKv))
+        r.failure = FlowFailure::VoltageCollapse;
     currents(network, r, true);
     return r;
 }

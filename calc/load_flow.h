@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <complex>
 #include <vector>
 
@@ -9,6 +10,12 @@
 namespace k10::calc {
 
 using Complex = std::complex<double>;
+
+// |z| without the overflow guards of std::abs, which cost more than the sweep itself; the values here
+// are far from the limits of a double.
+inline double magnitude(Complex z) {
+    return std::sqrt(std::norm(z));
+}
 
 struct RadialNetwork {
     double nominalKv = 0;

@@ -1,6 +1,7 @@
 #include "calc/network_builder.h"
 
 #include "calc/problems.h"
+#include "calc/result_format.h"
 #include "text/codepage.h"
 #include "text/number_parse.h"
 #include "text/real_format.h"
@@ -51,12 +52,12 @@ std::optional<double> parseLoad(std::string_view text) {
 }
 
 bool usable(const TProvoda& wire) {
-    return std::isfinite(wire.R) && std::isfinite(wire.X) && std::isfinite(wire.Tok) && wire.R > 0 &&
-           wire.X >= 0 && wire.Tok > 0;
+    return std::isfinite(wire.Tok) && wire.R > 0 && wire.R <= kMaxOhmPerKm && wire.X >= 0 &&
+           wire.X <= kMaxOhmPerKm && wire.Tok > 0;
 }
 
 bool usable(const TTrans& trans) {
-    return trans.S > 0 && std::isfinite(trans.U) && std::isfinite(trans.dP) && trans.U > 0 && trans.dP >= 0;
+    return trans.S > 0 && trans.U > 0 && trans.U <= 100 && trans.dP >= 0 && trans.dP <= trans.S;
 }
 
 // A name of the project in a message.
@@ -87,8 +88,10 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
     data.lengthKm = line.Dlina;
-    if (!(std::isfinite(line.Dlina) && line.Dlina > 0))
-        report.add("S2", number, data.end, "длина участка " + formatReal(line.Dlina) + " км не больше 0");
+    if (!(line.Dlina > 0 && line.Dlina <= kMaxLengthKm))
+        report.add("S2", number, data.end,
+                   "длина участка " + formatReal(line.Dlina) +
+                       (line.Dlina > 0 ? " км больше 1000 км" : " км не больше 0"));
 
     std::string_view wire = withoutBlanks(line.Provod.view());
     data.wire = catalogs.usableWire(wire);
@@ -100,10 +103,10 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
                        : "провода " + quoted(wire) + " нет в справочнике проводов");
 
     auto load = parseLoad(line.Max_Nagr.view());
-    if (!load || *load < 0)
+    if (!load || *load < 0 || *load > kMaxLoadKva)
         report.add("S4", number, data.end,
                    "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
-                       (load ? " отрицательна" : " не является числом"));
+                       (!load ? " не является числом" : *load < 0 ? " отрицательна" : " больше 1 000 000 кВА"));
     else
         data.loadKva = *load;
 
@@ -123,7 +126,7 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
                        "подстанции не рассчитывается");
     if (data.transformer && data.loadKva > data.transformer->S)
         report.add("S7", number, data.end,
-                   "максимальная нагрузка " + formatReal(data.loadKva) +
+                   "максимальная нагрузка " + formatNumber(data.loadKva, Quantity::Power) +
                        " кВА больше номинальной мощности трансформатора " + quoted(trans) + " " +
                        std::to_string(data.transformer->S) + " кВА");
     return data;
@@ -215,22 +218,34 @@ private:
         return fine;
     }
 
-    // Without T1, a section that the head cannot reach lies on a closed loop of sections.
+    // Without T1, a section that the head cannot reach lies on a closed loop of sections. A node is
+    // reached when the path up its feeders ends at the head; each node is walked once.
     bool checkReachable() {
-        std::unordered_set<std::string_view> reached{head_};
-        for (bool grew = true; grew;) {
-            grew = false;
-            for (std::size_t k = 0; k < tree_.sections.size(); ++k)
-                if (!excluded_[k] && reached.count(tree_.sections[k].begin) &&
-                    reached.insert(tree_.sections[k].end).second)
-                    grew = true;
-        }
+        std::unordered_map<std::string_view, bool> reached{{head_, true}};
+        std::vector<std::string_view> path;
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
+            if (excluded_[k])
+                continue;
+            std::string_view node = tree_.sections[k].end;
+            path.clear();
+            bool answer = false;
+            for (std::size_t steps = 0; steps <= tree_.sections.size(); ++steps) {
+                if (auto known = reached.find(node); known != reached.end()) {
+                    answer = known->second;
+                    break;
+                }
+                path.push_back(node);
+                auto feeder = feeder_.find(node);
+                if (feeder == feeder_.end())
+                    break;
+                node = tree_.sections[static_cast<std::size_t>(feeder->second - 1)].begin;
+            }
+            for (std::string_view n : path)
+                reached.emplace(n, answer);
             const SectionData& s = tree_.sections[k];
-            if (!excluded_[k] && !reached.count(s.end) && !hangsOnRootless(s.begin)) {
+            if (!answer && !hangsOnRootless(s.begin)) {
                 report_.add("T5", static_cast<int>(k + 1), s.begin,
-                            "участки образуют замкнутый контур, не связанный с началом линии " +
-                                quoted(head_));
+                            "участки образуют замкнутый контур, не связанный с началом линии " + quoted(head_));
                 return false;
             }
         }
@@ -340,18 +355,22 @@ void checkSource(const TSource& source, std::vector<Problem>& problems) {
     double u = source.Napr;
     if (u != 6 && u != 10 && u != 20) {
         Problem p = makeProblem("P2", {}, "номинальное напряжение " + formatReal(u) + " кВ не 6, 10 или 20 кВ");
-        // Without a positive voltage nothing can be calculated at all.
-        if (!(std::isfinite(u) && u > 0))
+        // Without a positive voltage of a distribution network nothing can be calculated at all.
+        if (!(u > 0 && u <= kMaxNominalKv))
             p.kind = ProblemKind::Error;
         problems.push_back(p);
     }
     const double values[] = {source.R_Max, source.X_Max, source.R_Min, source.X_Min};
-    bool negative = false;
-    for (double v : values)
-        negative = negative || !(std::isfinite(v) && v >= 0);
+    bool negative = false, huge = false;
+    for (double v : values) {
+        negative = negative || !(v >= 0);
+        huge = huge || v > kMaxSystemOhm;
+    }
     std::complex<double> zMax(source.R_Max, source.X_Max), zMin(source.R_Min, source.X_Min);
     if (negative)
         add("P3", "сопротивление системы отрицательно");
+    else if (huge)
+        add("P3", "сопротивление системы больше 10 000 Ом");
     else if (std::abs(zMax) == 0 || std::abs(zMin) == 0)
         add("P3", "сопротивление системы в максимальном или минимальном режиме равно нулю");
     else if (std::abs(zMin) < std::abs(zMax))

@@ -11,6 +11,14 @@
 // scheme of a source (normal or in one operating mode) as one radial network fed from its busbars.
 namespace k10::calc {
 
+// Bounds beyond which a value can only be a typing error, and the arithmetic of a calculation could
+// overflow: lengths of sections and jumpers, loads, system impedances, nominal voltages, wire data.
+inline constexpr double kMaxLengthKm = 1000;
+inline constexpr double kMaxLoadKva = 1e6;
+inline constexpr double kMaxSystemOhm = 1e4;
+inline constexpr double kMaxNominalKv = 1000;
+inline constexpr double kMaxOhmPerKm = 100;
+
 // Names of nodes and lines compare after their trailing blanks are removed; catalog names after the blanks
 // on both sides are removed.
 std::string_view withoutTrailingBlanks(std::string_view name);

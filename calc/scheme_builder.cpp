@@ -140,8 +140,9 @@ private:
 
     bool readJumperWire(ModeJumper& jumper) {
         std::string_view wire = trimBlanks(mode_.Provod.view());
-        if (!(std::isfinite(mode_.Dlina) && mode_.Dlina >= 0)) {
-            add("M4", {}, "длина перемычки " + formatReal(mode_.Dlina) + " км меньше 0");
+        if (!(mode_.Dlina >= 0 && mode_.Dlina <= kMaxLengthKm)) {
+            add("M4", {},
+                "длина перемычки " + formatReal(mode_.Dlina) + (mode_.Dlina > 0 ? " км больше 1000 км" : " км меньше 0"));
             return false;
         }
         if (wire.empty() && mode_.Dlina == 0)

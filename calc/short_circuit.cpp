@@ -7,7 +7,7 @@
 namespace k10::calc {
 
 double threePhaseCurrentKa(double sourceKv, std::complex<double> z) {
-    return sourceKv / (std::numbers::sqrt3 * std::abs(z));
+    return sourceKv / (std::numbers::sqrt3 * std::sqrt(std::norm(z)));
 }
 
 double twoPhaseCurrentKa(double ik3Ka) {

@@ -50,12 +50,15 @@ int catalog(const std::vector<std::string>& args) {
     if (args.empty() || args.size() > 2)
         throw UsageError{};
     ordered_json list;
-    if (args[0] == "wires")
-        list = wiresToJson(k10::readWireCatalog(inFolder(args, k10::WireCatalogFile)));
-    else if (args[0] == "transformers")
-        list = transformersToJson(k10::readTransCatalog(inFolder(args, k10::TransCatalogFile)));
-    else
+    if (args[0] == "wires") {
+        std::string path = inFolder(args, k10::WireCatalogFile);
+        list = wiresToJson(onFile(path, [&] { return k10::readWireCatalog(path); }));
+    } else if (args[0] == "transformers") {
+        std::string path = inFolder(args, k10::TransCatalogFile);
+        list = transformersToJson(onFile(path, [&] { return k10::readTransCatalog(path); }));
+    } else {
         throw UsageError{};
+    }
     std::cout << list.dump(2) << '\n';
     return 0;
 }

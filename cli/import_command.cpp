@@ -13,21 +13,23 @@ int importDos(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError{};
     k10::DosImportResult result = k10::importDosFileSet(args[0], 0);
-    // The warnings and the refusal or failure go to standard error; success is told by the exit code.
+    // The warnings and the refusal or failure go to standard error, a failure's messages after the name of
+    // the file given; success is told by the exit code.
+    bool failed = result.outcome != k10::DosImportResult::Outcome::Imported;
     for (std::string message : result.messages) {
         if (message == "Импорт закончен")
             continue;
         // A message of the window holds its two lines joined by a carriage return.
         std::replace(message.begin(), message.end(), '\r', '\n');
-        std::cerr << message << '\n';
+        std::cerr << (failed ? args[0] + ": " : std::string()) << message << '\n';
     }
-    if (result.outcome != k10::DosImportResult::Outcome::Imported)
+    if (failed)
         return 1;
 
     TProect project;
     for (TSource& source : result.sources)
         project.Sources.append(std::move(source));
-    k10::writeProject(args[1], project);
+    onFile(args[1], [&] { k10::writeProject(args[1], project); });
     return 0;
 }
 

@@ -24,13 +24,21 @@ Commands:
   dump FILE.k10             print a project as JSON (UTF-8)
   catalog wires|transformers [DIR]  print a catalog file of DIR (default: here) as JSON (UTF-8)
   import-dos FILE OUT.k10   import a DOS file set (.ip, .lin) into a new project file
+  calc FILE.k10 [OPTIONS]   calculate the network: voltage losses, currents, power losses, short circuits
+      --dir DIR                 folder of the catalogs and koefnagr.dat (default: here)
+      --source N|all            1-based source (default: all)
+      --mode normal|N|all       the normal scheme, mode N, or the normal scheme and every mode (default)
+      --method exact|engineering  load flow: the exact sweep (default) or the engineering single pass
+      --sc average|iec          short-circuit voltages: average voltage (default) or IEC 60909
+      --max-loss PERCENT        permissible voltage loss (default 5)
+      --format text|json|csv    output (default text)
   --help                    show this text
 
-Exit codes: 0 done, 1 the file could not be read or written, 2 wrong usage.
+Exit codes: 0 done, 1 the file could not be read or written (the message names it), 2 wrong usage.
+A scheme that the calculation refuses is a result: its problems are printed and the exit code is 0.
 )";
 
 using k10cli::UsageError;
-
 
 std::string utf8(std::string_view cp1251) { return k10::cp1251ToUtf8(cp1251); }
 
@@ -76,7 +84,7 @@ ordered_json projectToJson(const TProect& project) {
 int check(const std::vector<std::string>& args) {
     if (args.size() != 1)
         throw UsageError{};
-    TProect project = k10::readProject(args[0]);
+    TProect project = k10cli::onFile(args[0], [&] { return k10::readProject(args[0]); });
     long lines = 0, sections = 0, modes = 0;
     for (const TSource& source : project.Sources) {
         lines += source.LineCount();
@@ -92,14 +100,16 @@ int check(const std::vector<std::string>& args) {
 int convert(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError{};
-    k10::writeProject(args[1], k10::readProject(args[0]));
+    TProect project = k10cli::onFile(args[0], [&] { return k10::readProject(args[0]); });
+    k10cli::onFile(args[1], [&] { k10::writeProject(args[1], project); });
     return 0;
 }
 
 int dump(const std::vector<std::string>& args) {
     if (args.size() != 1)
         throw UsageError{};
-    std::cout << projectToJson(k10::readProject(args[0])).dump(2) << '\n';
+    TProect project = k10cli::onFile(args[0], [&] { return k10::readProject(args[0]); });
+    std::cout << projectToJson(project).dump(2) << '\n';
     return 0;
 }
 
@@ -108,7 +118,7 @@ int dump(const std::vector<std::string>& args) {
 int main(int argc, char** argv) {
     const std::map<std::string, k10cli::Command> commands = {
         {"check", check}, {"convert", convert}, {"dump", dump}, {"import-dos", k10cli::importDos},
-        {"catalog", k10cli::catalog}};
+        {"catalog", k10cli::catalog}, {"calc", k10cli::calc}};
 
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
@@ -120,8 +130,9 @@ int main(int argc, char** argv) {
         if (command == commands.end())
             throw UsageError{};
         return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
-    } catch (const UsageError&) {
-        std::cerr << "korvane10-tool: wrong usage\n" << kUsage;
+    } catch (const UsageError& usage) {
+        std::cerr << "korvane10-tool: " << (usage.message.empty() ? "wrong usage" : usage.message) << '\n'
+                  << kUsage;
         return 2;
     } catch (const k10::Error& error) {
         std::cerr << error.what() << '\n';

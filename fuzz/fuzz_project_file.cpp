@@ -1,12 +1,17 @@
 // Any bytes as a project file. The reader either refuses them with the core's Error or gives a project;
 // that project, once written, reads back and writes again to the same bytes. The reader of files, which
 // takes the bytes a block at a time, must agree with the reader of bytes in memory, message for message.
+// Every scheme of a project that reads is calculated with the default catalogs and the built-in
+// coefficient table, so that the load flow really runs; a calculated scheme holds only finite numbers.
 // Any other exception escapes and counts as a crash.
 
+#include "calc/calculation.h"
+#include "catalogs/catalog_files.h"
 #include "fuzz/fuzz_checks.h"
 #include "model/project_file.h"
 #include "text/errors.h"
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -40,6 +45,61 @@ const std::string& fileHolding(std::string_view bytes) {
     return path;
 }
 
+bool finite(double value) {
+    return std::isfinite(value);
+}
+
+bool finite(std::complex<double> value) {
+    return std::isfinite(value.real()) && std::isfinite(value.imag());
+}
+
+bool finite(const k10::calc::Currents& c) {
+    return finite(c.ik3MaxKa) && finite(c.ik2MaxKa) && finite(c.ik3MinKa) && finite(c.ik2MinKa);
+}
+
+bool finite(const k10::calc::RegimeResult& r) {
+    for (const auto& n : r.nodes)
+        if (!finite(n.uKv) || !finite(n.lossPercent) || !finite(n.distanceKm))
+            return false;
+    for (const auto& s : r.sections)
+        if (!finite(s.pKw) || !finite(s.qKvar) || !finite(s.iA) || !finite(s.loadingPercent) || !finite(s.dpKw) ||
+            !finite(s.dqKvar))
+            return false;
+    for (const auto& s : r.substations)
+        if (!finite(s.sKva) || !finite(s.loadingPercent) || !finite(s.dpKw))
+            return false;
+    const auto& t = r.totals;
+    return finite(t.pKw) && finite(t.qKvar) && finite(t.dpKw) && finite(t.lossSharePercent) &&
+           finite(t.worstLossPercent) && finite(t.mostLoadedPercent);
+}
+
+bool finite(const k10::calc::SchemeResult& s) {
+    if (!finite(s.regimes[0]) || !finite(s.regimes[1]) || !finite(s.shortCircuit.busbars))
+        return false;
+    for (const auto& n : s.shortCircuit.nodes)
+        if (!finite(n.zMaxOhm) || !finite(n.zMinOhm) || !finite(n.currents))
+            return false;
+    for (const auto& n : s.shortCircuit.lowVoltage)
+        if (!finite(n.currents))
+            return false;
+    return true;
+}
+
+void calculateEveryScheme(const TProect& project) {
+    static const k10::WireCatalog wires = k10::readWireCatalog(K10_SOURCE_DIR "/data/spravp.dat");
+    static const k10::TransCatalog transformers = k10::readTransCatalog(K10_SOURCE_DIR "/data/spravt.dat");
+    const k10::calc::Inputs inputs{wires, transformers, k10::builtInLoadCoefficients()};
+    // Both methods and both conventions, chosen by the project's size so that each gets its share.
+    const int pick = project.SourceCount();
+    const k10::calc::Settings settings{pick % 2 ? k10::calc::Method::Exact : k10::calc::Method::Engineering,
+                                       pick % 4 < 2 ? k10::calc::ShortCircuitConvention::AverageVoltage
+                                                    : k10::calc::ShortCircuitConvention::Iec60909,
+                                       5};
+    for (int source = 1; source <= project.SourceCount(); ++source)
+        for (const k10::calc::SchemeResult& scheme : k10::calc::calculateSource(project, source, inputs, settings))
+            require(!scheme.calculated || finite(scheme), "a calculated scheme has only finite numbers");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,6 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(inMemory.project == fromFile.project, "the file reader reads what the reader of bytes reads");
     if (!inMemory.project)
         return 0;
+    calculateEveryScheme(*inMemory.project);
 
     std::string written;
     try {

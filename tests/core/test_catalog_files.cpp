@@ -339,9 +339,11 @@ private slots:
         QTest::newRow("extra argument")
             << QStringList{"catalog", "wires", ".", "x"} << 2 << "korvane10-tool: wrong usage";
         QTest::newRow("missing file")
-            << QStringList{"catalog", "transformers", "/nonexistent"} << 1 << "File not found";
+            << QStringList{"catalog", "transformers", "/nonexistent"} << 1
+            << "/nonexistent/spravt.dat: File not found";
         QTest::newRow("malformed file")
-            << QStringList{"catalog", "transformers", "bad"} << 1 << "'x' is not a valid integer value";
+            << QStringList{"catalog", "transformers", "bad"} << 1
+            << "bad/spravt.dat: 'x' is not a valid integer value";
     }
     void toolCatalogFailures() {
         QFETCH(QStringList, args);

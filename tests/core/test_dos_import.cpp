@@ -281,7 +281,8 @@ private slots:
         QString out = dir.filePath("net.k10");
         Run run = runTool({"import-dos", dir.filePath(files[0]), out});
         QCOMPARE(run.exitCode, exitCode);
-        QCOMPARE(QString::fromUtf8(run.err), err);
+        // A failure's message names the file given.
+        QCOMPARE(QString::fromUtf8(run.err), exitCode == 1 ? dir.filePath(files[0]) + ": " + err : err);
         QCOMPARE(QFile::exists(out), exitCode == 0);
         if (exitCode == 0)
             QCOMPARE(runTool({"check", out}).out, counts);

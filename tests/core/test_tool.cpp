@@ -36,14 +36,14 @@ private slots:
     void checkPrintsTheCounts() {
         Run run = runTool({"check", kSample});
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("sources: 3, lines: 4, sections: 7, modes: 2\n"));
+        QCOMPARE(run.out, QByteArray("sources: 3, lines: 5, sections: 11, modes: 2\n"));
     }
 
     void checkOfABadFileFailsWithTheMessage() {
         QTemporaryDir dir;
         Run missing = runTool({"check", dir.filePath("none.k10")});
         QCOMPARE(missing.exitCode, 1);
-        QCOMPARE(missing.err, QByteArray("File not found\n"));
+        QCOMPARE(missing.err, (dir.filePath("none.k10") + ": File not found\n").toUtf8());
 
         QFile bad(dir.filePath("bad.k10"));
         QVERIFY(bad.open(QIODevice::WriteOnly));
@@ -51,7 +51,7 @@ private slots:
         bad.close();
         Run run = runTool({"check", bad.fileName()});
         QCOMPARE(run.exitCode, 1);
-        QCOMPARE(run.err, QByteArray("'10 kV' is not a valid floating point value\n"));
+        QCOMPARE(run.err, (bad.fileName() + ": '10 kV' is not a valid floating point value\n").toUtf8());
     }
 
     void convertRewritesByteForByte() {

@@ -1,0 +1,276 @@
+// korvane10-tool calc run as a user runs it: the reference cases 1 to 6 end to end from a project whose
+// coefficient rows give their loads, the three formats, the options and the exit codes.
+
+#include "calc/result_format.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+struct Run {
+    int exitCode;
+    QByteArray out;
+    QByteArray err;
+};
+
+Run runTool(const QStringList& args) {
+    QProcess process;
+    process.start(K10_TOOL, args);
+    process.waitForFinished(60000);
+    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+}
+
+const QString kReference = K10_TEST_DATA "/calc/reference.k10";
+const QString kBroken = K10_TEST_DATA "/calc/broken.k10";
+
+// A working folder with the default catalogs and the reference cases' coefficient table.
+class Folder {
+public:
+    Folder(bool withTable = true) {
+        for (const char* name : {"spravp.dat", "spravt.dat"})
+            QFile::copy(QString(K10_SOURCE_DIR "/data/") + name, dir.filePath(name));
+        if (withTable)
+            QFile::copy(K10_TEST_DATA "/calc/koefnagr.dat", dir.filePath("koefnagr.dat"));
+    }
+    QString path() const { return dir.path(); }
+    QTemporaryDir dir;
+};
+
+QJsonObject calcJson(const Folder& folder, const QStringList& options) {
+    Run run = runTool(QStringList{"calc", kReference, "--dir", folder.path(), "--format", "json"} + options);
+    if (run.exitCode != 0)
+        qWarning() << run.err;
+    return QJsonDocument::fromJson(run.out).object();
+}
+
+QJsonObject scheme(const QJsonObject& root, int source, int mode) {
+    for (const QJsonValue& s : root["schemes"].toArray())
+        if (s["source"].toInt() == source && s["mode"].toInt() == mode)
+            return s.toObject();
+    return {};
+}
+
+QJsonObject byKey(const QJsonArray& list, const QString& key, const QString& value) {
+    for (const QJsonValue& v : list)
+        if (v[key].toString() == value)
+            return v.toObject();
+    return {};
+}
+
+// The value at a path of keys and positions ("regimes/day/sections/0/p_kw").
+QJsonValue at(const QJsonValue& root, const QString& path) {
+    QJsonValue v = root;
+    for (const QString& key : path.split('/')) {
+        bool isIndex = false;
+        int index = key.toInt(&isIndex);
+        v = isIndex ? v.toArray()[index] : v.toObject()[key];
+    }
+    return v;
+}
+
+bool closeTo(double actual, double expected) {
+    return std::abs(actual - expected) <= 1e-4 * std::abs(expected);
+}
+
+#define QNEAR(actual, expected)                                                                            \
+    QVERIFY2(closeTo((actual), (expected)),                                                                \
+             qPrintable(QString("%1 = %2, expected %3").arg(#actual).arg((actual), 0, 'g', 10).arg(expected)))
+
+} // namespace
+
+class TestCalcTool : public QObject {
+    Q_OBJECT
+
+private slots:
+    void referenceCasesEndToEnd() {
+        Folder folder;
+        QJsonObject iec = calcJson(folder, {"--sc", "iec"});
+        QCOMPARE(iec["settings"].toObject()["coefficients"].toString(), QString("koefnagr.dat"));
+        QCOMPARE(iec["schemes"].toArray().size(), 7); // five normal schemes and two modes
+
+        // Case 1.
+        QJsonObject day = at(scheme(iec, 1, 0), "regimes/day").toObject();
+        QNEAR(byKey(day["nodes"].toArray(), "node", "1")["u_kv"].toDouble(), 9.87025);
+        QNEAR(byKey(day["nodes"].toArray(), "node", "2")["loss_percent"].toDouble(), 1.7740);
+        QJsonObject head = day["sections"].toArray()[0].toObject();
+        QNEAR(head["p_kw"].toDouble(), 506.8055);
+        QNEAR(head["q_kvar"].toDouble(), 305.6990);
+        QNEAR(head["i_a"].toDouble(), 34.171);
+        QNEAR(at(day, "totals/dp_kw").toDouble(), 6.8055);
+        QNEAR(at(day, "totals/dq_kvar").toDouble(), 5.6990);
+        // Case 2.
+        QJsonObject two = at(scheme(iec, 3, 0), "regimes/day").toObject();
+        QNEAR(byKey(two["nodes"].toArray(), "node", "D")["loss_percent"].toDouble(), 2.3631);
+        QNEAR(at(two, "totals/p_kw").toDouble(), 822.2706);
+        QNEAR(at(two, "totals/dq_kvar").toDouble(), 15.8154);
+        // Case 3.
+        QJsonObject three = at(scheme(iec, 4, 0), "regimes/day").toObject();
+        QNEAR(byKey(three["nodes"].toArray(), "node", "1")["u_kv"].toDouble(), 5.52535);
+        QNEAR(at(three, "totals/dp_kw").toDouble(), 54.538);
+        // Case 4: the mode, with its short circuits under IEC 60909.
+        QJsonObject four = scheme(iec, 1, 1);
+        QJsonObject fourDay = at(four, "regimes/day").toObject();
+        QNEAR(byKey(fourDay["nodes"].toArray(), "node", "b")["loss_percent"].toDouble(), 3.5056);
+        QNEAR(at(fourDay, "totals/p_kw").toDouble(), 766.309);
+        QJsonObject jumper = byKey(fourDay["sections"].toArray(), "end", "c");
+        QVERIFY(jumper["jumper"].toBool());
+        QCOMPARE(jumper["section"].toInt(), 0);
+        QNEAR(jumper["i_a"].toDouble(), 13.235);
+        QJsonObject c = byKey(at(four, "short_circuit/nodes").toArray(), "node", "c");
+        QNEAR(at(c, "z_max_ohm/0").toDouble(), 5.352);
+        QNEAR(at(c, "z_max_ohm/1").toDouble(), 4.778);
+        QNEAR(c["ik3_max_ka"].toDouble(), 0.8852);
+        QNEAR(c["ik3_min_ka"].toDouble(), 0.7531);
+        // Case 6 under IEC 60909, then under the average voltage.
+        QJsonObject sc = scheme(iec, 1, 0)["short_circuit"].toObject();
+        QNEAR(byKey(sc["nodes"].toArray(), "node", "2")["ik3_max_ka"].toDouble(), 1.1490);
+        QNEAR(at(sc, "busbars/ik3_min_ka").toDouble(), 2.8472);
+        QNEAR(at(sc, "low_voltage/0/ik3_max_ka").toDouble(), 4.6545);
+        QNEAR(at(sc, "low_voltage/0/ik3_min_ka").toDouble(), 4.1399);
+        QJsonObject average = scheme(calcJson(folder, {"--source", "1", "--mode", "normal"}), 1, 0);
+        QNEAR(byKey(at(average, "short_circuit/nodes").toArray(), "node", "2")["ik2_max_ka"].toDouble(), 0.9499);
+        QNEAR(at(average, "short_circuit/busbars/ik3_max_ka").toDouble(), 4.1451);
+        QNEAR(at(average, "short_circuit/low_voltage/0/ik3_max_ka").toDouble(), 4.3966);
+
+        // Case 5 and the engineering pass of case 1.
+        QJsonObject engineering = calcJson(folder, {"--method", "engineering", "--mode", "all"});
+        QJsonObject five = scheme(engineering, 5, 1)["regimes"].toObject();
+        QNEAR(at(five, "day/sections/0/p_kw").toDouble(), 132.0);
+        QNEAR(at(five, "day/sections/0/q_kvar").toDouble(), 116.413);
+        QNEAR(at(five, "evening/sections/0/q_kvar").toDouble(), 63.360);
+        QJsonObject oneEngineering = at(scheme(engineering, 1, 0), "regimes/day").toObject();
+        QNEAR(byKey(oneEngineering["nodes"].toArray(), "node", "2")["loss_percent"].toDouble(), 1.7460);
+    }
+
+    // A refused scheme is a result: exit 0, its problems, no regimes.
+    void brokenProjectIsAResult() {
+        Folder folder(false);
+        Run run = runTool({"calc", kBroken, "--dir", folder.path(), "--format", "json", "--source", "1"});
+        QCOMPARE(run.exitCode, 0);
+        QJsonObject root = QJsonDocument::fromJson(run.out).object();
+        QCOMPARE(at(root, "settings/coefficients").toString(), QString("built-in"));
+        QJsonObject first = at(root, "schemes/1").toObject();
+        QCOMPARE(first["calculated"].toBool(), false);
+        QVERIFY(!first.contains("regimes") && !first.contains("short_circuit"));
+        QStringList codes;
+        for (const QJsonValue& p : first["problems"].toArray())
+            codes << p["code"].toString() + ":" + p["kind"].toString();
+        QVERIFY(codes.contains("P1:error") && codes.contains("M2:error") && codes.contains("M6:error"));
+    }
+
+    void textReport() {
+        Folder folder;
+        Run run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "1", "--mode", "1"});
+        QCOMPARE(run.exitCode, 0);
+        QString text = QString::fromUtf8(run.out);
+        QVERIFY(text.startsWith("Источник 1 «S1», 10 кВ — режим 1: перемычка от узла «2» линии «101» к узлу «c»"));
+        QVERIFY(text.contains("Коэффициенты нагрузки: из файла koefnagr.dat"));
+        QVERIFY(text.contains("Не рассчитываются"));
+        QVERIFY(text.contains("Предупреждение S7: Линия «101», участок 2, узел «2»"));
+        QVERIFY(text.contains(QRegularExpression("201\\s+b\\s+[\\d,]+\\s+9,649\\s+3,51\\s")));
+        Run builtIn = runTool({"calc", kReference, "--dir", Folder(false).path(), "--source", "4", "--mode", "normal"});
+        QVERIFY(QString::fromUtf8(builtIn.out).contains("встроенная таблица"));
+    }
+
+    void csvRows() {
+        Folder folder;
+        Run run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "4", "--format", "csv"});
+        QCOMPARE(run.exitCode, 0);
+        QList<QByteArray> rows = run.out.split('\n');
+        QVERIFY(rows[0].startsWith("source,mode,regime,kind,line,section,node,end,transformer,"));
+        // Case 3: two nodes and one section in each regime, busbars and two nodes short-circuited.
+        QCOMPARE(run.out.count("\n"), 1 + 2 * 3 + 3);
+        QVERIFY(run.out.contains("\n4,0,day,node,401,,1,,,5,5.5253"));
+        QVERIFY(run.out.contains("\n4,0,,short_circuit,,,,,,"));
+    }
+
+    void numbersForPeople_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("quantity");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("voltage") << 9.87025 << int(k10::calc::Quantity::VoltageKv) << "9,870";
+        QTest::newRow("loss rounds up") << 1.2975 << int(k10::calc::Quantity::LossPercent) << "1,30";
+        QTest::newRow("negative zero") << -0.004 << int(k10::calc::Quantity::LossPercent) << "0,00";
+        QTest::newRow("negative") << -2.5 << int(k10::calc::Quantity::Power) << "-2,5";
+        QTest::newRow("current") << 34.171 << int(k10::calc::Quantity::CurrentA) << "34,2";
+        QTest::newRow("short circuit") << 0.88517 << int(k10::calc::Quantity::ShortCircuitKa) << "0,885";
+    }
+    void numbersForPeople() {
+        QFETCH(double, value);
+        QFETCH(int, quantity);
+        QFETCH(QString, text);
+        QCOMPARE(QString::fromStdString(k10::calc::formatNumber(value, k10::calc::Quantity(quantity))), text);
+    }
+
+    // Exit 2 with a message for wrong usage, 1 with the file's name when a file cannot be read.
+    void exitCodes_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message"); // the first line of standard error; %1 the folder
+        QTest::newRow("no such source") << QStringList{"--source", "9"} << 2
+                                        << "korvane10-tool: the project has no source 9 (it has 5)";
+        QTest::newRow("no such mode") << QStringList{"--source", "2", "--mode", "1"} << 2
+                                      << "korvane10-tool: no source asked for has a mode 1";
+        QTest::newRow("mode nowhere") << QStringList{"--mode", "2"} << 2
+                                      << "korvane10-tool: no source asked for has a mode 2";
+        QTest::newRow("unknown method") << QStringList{"--method", "fast"} << 2
+                                        << "korvane10-tool: unknown value \"fast\" of --method";
+        QTest::newRow("bad loss") << QStringList{"--max-loss", "abc"} << 2
+                                  << "korvane10-tool: --max-loss takes a percentage above 0 and below 100, not \"abc\"";
+        QTest::newRow("value missing") << QStringList{"--format"} << 2 << "korvane10-tool: --format needs a value";
+        QTest::newRow("missing catalog") << QStringList{"--dir", "%1/none"} << 1 << "%1/none/spravp.dat: File not found";
+        QTest::newRow("bad table") << QStringList{"--dir", "%1/bad"} << 1
+                                   << "Файл %1/bad/koefnagr.dat: нет строки кода 1. Таблица коэффициентов не прочитана.";
+    }
+    void exitCodes() {
+        QFETCH(QStringList, args);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        Folder folder;
+        QDir(folder.path()).mkdir("bad");
+        for (const char* name : {"spravp.dat", "spravt.dat"})
+            QFile::copy(folder.dir.filePath(name), folder.dir.filePath(QString("bad/") + name));
+        QFile table(folder.dir.filePath("bad/koefnagr.dat"));
+        QVERIFY(table.open(QIODevice::WriteOnly));
+        table.write("only a comment\r\n");
+        table.close();
+        for (QString& arg : args)
+            arg.replace("%1", folder.path());
+        if (!args.contains("--dir"))
+            args = QStringList{"--dir", folder.path()} + args;
+        Run run = runTool(QStringList{"calc", kReference} + args);
+        QCOMPARE(run.exitCode, exitCode);
+        QCOMPARE(QString::fromUtf8(run.err).section('\n', 0, 0), message.replace("%1", folder.path()));
+    }
+
+    // Every command names the file its failure concerns.
+    void failuresNameTheirFile_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("calc") << QStringList{"calc", "%1/none.k10"};
+        QTest::newRow("check") << QStringList{"check", "%1/none.k10"};
+        QTest::newRow("dump") << QStringList{"dump", "%1/none.k10"};
+        QTest::newRow("convert") << QStringList{"convert", "%1/none.k10", "%1/out.k10"};
+        QTest::newRow("catalog") << QStringList{"catalog", "wires", "%1/none"};
+    }
+    void failuresNameTheirFile() {
+        QFETCH(QStringList, args);
+        QTemporaryDir dir;
+        for (QString& arg : args)
+            arg.replace("%1", dir.path());
+        Run run = runTool(args);
+        QCOMPARE(run.exitCode, 1);
+        QString file = args[0] == "catalog" ? dir.path() + "/none/spravp.dat" : dir.path() + "/none.k10";
+        QCOMPARE(QString::fromUtf8(run.err), file + ": File not found\n");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCalcTool)
+#include "test_calc_tool.moc"
