@@ -103,6 +103,7 @@ public:
     QString chooseFile(QFileDialog&) override { return file; }
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
+    bool print(QWidget*, QTextDocument&) override { return false; }
 };
 
 struct Figures {

@@ -23,11 +23,11 @@
 #include <QLineSeries>
 #include <QProcess>
 #include <QPushButton>
+#include <QSemaphore>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QSemaphore>
 #include <QThreadPool>
 #include <QtTest>
 
@@ -36,7 +36,9 @@
 
 namespace {
 
-std::string cp(const QString& text) { return toCp1251(text); }
+std::string cp(const QString& text) {
+    return toCp1251(text);
+}
 
 TLine section(const QString& begin, const QString& end, double km, const QString& load = "100",
               const QString& wire = "АС-70") {
@@ -66,8 +68,8 @@ TSource chainSource(int lines, int sectionsPerLine, const QString& load = "100")
         const QString name = QString("Л%1").arg(l);
         line.Name = cp(name);
         for (int k = 1; k <= sectionsPerLine; ++k)
-            line.Sections.append(section(k == 1 ? name : QString("%1-%2").arg(l).arg(k - 1), QString("%1-%2").arg(l).arg(k),
-                                         1.0, load));
+            line.Sections.append(section(k == 1 ? name : QString("%1-%2").arg(l).arg(k - 1),
+                                         QString("%1-%2").arg(l).arg(k), 1.0, load));
     }
     return source;
 }
@@ -96,8 +98,8 @@ QStringList column(const QTableWidget* grid, int column) {
 // The JSON of `korvane10-tool calc` for one scheme of the project file.
 QJsonObject toolScheme(const QString& project, int source, const QString& dir) {
     QProcess tool;
-    tool.start(K10_TOOL, {"calc", project, "--dir", dir, "--source", QString::number(source), "--mode", "normal",
-                          "--format", "json"});
+    tool.start(K10_TOOL, {"calc", project, "--dir", dir, "--source", QString::number(source), "--mode",
+                          "normal", "--format", "json"});
     tool.waitForFinished(60000);
     QJsonDocument json = QJsonDocument::fromJson(tool.readAllStandardOutput());
     return json.object()["schemes"].toArray().at(0).toObject();
@@ -249,7 +251,8 @@ private slots:
         QCOMPARE(headers(window->NodesGrid), QString("Линия|Узел|U, кВ|ΔU, %"));
         QCOMPARE(headers(window->SectionsGrid),
                  QString("Линия|№|Начало|Конец|P, кВт|Q, квар|I, А|Загрузка, %|ΔP, кВт"));
-        QCOMPARE(headers(window->SubstationsGrid), QString("Линия|Узел|Трансформатор|S, кВА|Загрузка, %|ΔP, кВт"));
+        QCOMPARE(headers(window->SubstationsGrid),
+                 QString("Линия|Узел|Трансформатор|S, кВА|Загрузка, %|ΔP, кВт"));
         QCOMPARE(headers(window->ShortCircuitGrid),
                  QString("Линия|Место|Iк3 макс, кА|Iк2 макс, кА|Iк3 мин, кА|Iк2 мин, кА"));
         QCOMPARE(headers(window->ProblemsGrid), QString("Код|Вид|Сообщение"));
@@ -276,7 +279,7 @@ private slots:
         window->Tabs->setCurrentWidget(problems);
         doubleClick(problems, row, 2);
         QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests.at(0).at(0).value<ProjectPlace>(), (ProjectPlace{1, 2, 2, 0}));
+        QCOMPARE(requests.at(0).at(0).value<ProblemPlace>(), (ProblemPlace{1, 2, 2, 0}));
     }
 
     // Each kind of change updates the open results: the project, a catalog, the coefficient table, a
@@ -322,9 +325,9 @@ private slots:
         data->wireCatalog[5].Tok = 0.001; // 1 A permissible for АС-70
         changeAndWait();
         QStringList problemTexts = column(window->ProblemsGrid, 2);
-        for (auto [grid, valueColumn, code] : {std::tuple{window->NodesGrid, 3, "R2"},
-                                               std::tuple{window->SectionsGrid, 6, "R1"},
-                                               std::tuple{window->SectionsGrid, 7, "R1"}}) {
+        for (auto [grid, valueColumn, code] :
+             {std::tuple{window->NodesGrid, 3, "R2"}, std::tuple{window->SectionsGrid, 6, "R1"},
+              std::tuple{window->SectionsGrid, 7, "R1"}}) {
             QTableWidgetItem* item = grid->item(grid->rowCount() - 1, valueColumn);
             QCOMPARE(item->background().color(), ResultsGrid::overLimitColour());
             QVERIFY(!item->toolTip().isEmpty());
@@ -392,8 +395,8 @@ private slots:
             int row = column(window->NodesGrid, 1).indexOf(end);
             QVERIFY(row > 0);
             QCOMPARE(curve->points().last().x() > 0, true);
-            QVERIFY(std::abs(curve->points().last().y() - shownNumber(window->NodesGrid->item(row, 3)->text())) <=
-                    0.005 + 1e-9);
+            QVERIFY(std::abs(curve->points().last().y() -
+                             shownNumber(window->NodesGrid->item(row, 3)->text())) <= 0.005 + 1e-9);
         }
         // The evening regime draws the evening losses.
         window->Regime_Box->setCurrentIndex(1);
@@ -411,7 +414,7 @@ private slots:
         QVERIFY(html.open(QIODevice::ReadOnly));
         const QString page = QString::fromUtf8(html.readAll());
         for (const char* part : {"Узлы", "Участки", "ТП", "Токи КЗ", "Замечания", "ΔU, %", "Iк3 макс, кА",
-                                    "Дневной максимум", "Вечерний максимум", "data:image/png;base64,"})
+                                 "Дневной максимум", "Вечерний максимум", "data:image/png;base64,"})
             QVERIFY2(page.contains(QString(part)), part);
         QVERIFY(page.contains(window->Note->text().section('\n', 1).toHtmlEscaped()));
         QVERIFY(page.contains(window->NodesGrid->item(3, 3)->text()));
@@ -423,8 +426,8 @@ private slots:
         user->files.push_back(workspace->path("report.csv"));
         window->SaveReportClick();
         QProcess tool;
-        tool.start(K10_TOOL, {"calc", workspace->path("net.k10"), "--dir", workspace->path(""), "--mode", "normal",
-                              "--format", "csv"});
+        tool.start(K10_TOOL, {"calc", workspace->path("net.k10"), "--dir", workspace->path(""), "--mode",
+                              "normal", "--format", "csv"});
         QVERIFY(tool.waitForFinished(60000));
         QFile csv(workspace->path("report.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));
@@ -494,7 +497,8 @@ private slots:
         });
         QVERIFY(last != sections.end());
         TestCalculationData newest(data->proect);
-        k10::calc::SchemeResult expected = k10::calc::calculateScheme(newest.proect, 1, 0, newest.inputs(), {});
+        k10::calc::SchemeResult expected =
+            k10::calc::calculateScheme(newest.proect, 1, 0, newest.inputs(), {});
         QCOMPARE(last->pKw, expected.regimes[0].sections[std::size_t(last - sections.begin())].pKw);
         QCOMPARE(window->NodesGrid->rowCount(), 30 * 71);
     }
@@ -515,8 +519,9 @@ private slots:
         QTableWidget* grid = check.ProblemsGrid;
         QStringList rows;
         for (int row = 0; row < grid->rowCount(); ++row)
-            rows << QString("%1|%2|%3").arg(grid->item(row, 0)->text(), grid->item(row, 1)->text(),
-                                            grid->item(row, 2)->text());
+            rows << QString("%1|%2|%3")
+                        .arg(grid->item(row, 0)->text(), grid->item(row, 1)->text(),
+                             grid->item(row, 2)->text());
         QVERIFY2(rows.contains("ПС Плохая|Нормальная схема|S2"), qPrintable(rows.join("; ")));
         QVERIFY2(rows.contains("ПС Плохая|Режим 1: Л1 – Л2|M1"), qPrintable(rows.join("; ")));
         QVERIFY(!rows.join(' ').contains("ПС Тестовая"));
@@ -526,8 +531,8 @@ private slots:
             doubleClick(grid, int(rows.indexOf(QString(wanted))), 4);
         }
         QCOMPARE(requests.size(), 2);
-        QCOMPARE(requests.at(0).at(0).value<ProjectPlace>(), (ProjectPlace{2, 2, 1, 0}));
-        QCOMPARE(requests.at(1).at(0).value<ProjectPlace>(), (ProjectPlace{2, 0, 0, 1}));
+        QCOMPARE(requests.at(0).at(0).value<ProblemPlace>(), (ProblemPlace{2, 2, 1, 0}));
+        QCOMPARE(requests.at(1).at(0).value<ProblemPlace>(), (ProblemPlace{2, 0, 0, 1}));
     }
 
     void coefficientDialogRefusesOutOfRange_data() {
@@ -621,8 +626,9 @@ private slots:
         QCOMPARE(loadCalculationSettings(again), chosen);
         again.setValue("calculation/method", 7);
         again.setValue("calculation/maxLossPercent", "много");
-        QCOMPARE(loadCalculationSettings(again),
-                 (k10::calc::Settings{k10::calc::Method::Exact, k10::calc::ShortCircuitConvention::Iec60909, 5}));
+        QCOMPARE(
+            loadCalculationSettings(again),
+            (k10::calc::Settings{k10::calc::Method::Exact, k10::calc::ShortCircuitConvention::Iec60909, 5}));
     }
 };
 

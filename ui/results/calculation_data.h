@@ -31,12 +31,12 @@ signals:
 
 // A place in the project that a problem names, 1-based, 0 where none: the window that lists the problem
 // asks the main window to select it.
-struct ProjectPlace {
+struct ProblemPlace {
     int source = 0;
     int line = 0;
     int section = 0;
     int mode = 0;
 
-    friend bool operator==(const ProjectPlace&, const ProjectPlace&) = default;
+    friend bool operator==(const ProblemPlace&, const ProblemPlace&) = default;
 };
-Q_DECLARE_METATYPE(ProjectPlace)
+Q_DECLARE_METATYPE(ProblemPlace)

@@ -18,7 +18,8 @@ struct Snapshot {
     k10::calc::Settings settings;
 
     k10::calc::SchemeResult calculate(int source, int mode) const {
-        return k10::calc::calculateScheme(project, source, mode, {wires, transformers, coefficients}, settings);
+        return k10::calc::calculateScheme(project, source, mode, {wires, transformers, coefficients},
+                                          settings);
     }
 };
 
@@ -40,7 +41,8 @@ void CalculationRunner::start(const CalculationData& data, int source, int mode)
     const unsigned request = ++requested_;
     const bool builtIn = data.coefficients().builtIn;
     if (sectionCount(data.project().Sources[source]) <= kBackgroundSections) {
-        deliver(request, k10::calc::calculateScheme(data.project(), source, mode, data.inputs(), data.settings()),
+        deliver(request,
+                k10::calc::calculateScheme(data.project(), source, mode, data.inputs(), data.settings()),
                 builtIn);
         return;
     }
@@ -51,10 +53,12 @@ void CalculationRunner::start(const CalculationData& data, int source, int mode)
         deliver(request, watcher->result(), builtIn);
         watcher->deleteLater();
     });
-    watcher->setFuture(QtConcurrent::run(&calculationThreads(), [snapshot, source, mode] { return snapshot->calculate(source, mode); }));
+    watcher->setFuture(QtConcurrent::run(
+        &calculationThreads(), [snapshot, source, mode] { return snapshot->calculate(source, mode); }));
 }
 
-void CalculationRunner::deliver(unsigned request, const k10::calc::SchemeResult& result, bool builtInCoefficients) {
+void CalculationRunner::deliver(unsigned request, const k10::calc::SchemeResult& result,
+                                bool builtInCoefficients) {
     if (request != requested_)
         return; // the project has changed since this calculation began
     delivered_ = request;

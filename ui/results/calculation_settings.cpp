@@ -33,8 +33,8 @@ k10::calc::Settings loadCalculationSettings(QSettings& store) {
     k10::calc::Settings settings;
     settings.method = static_cast<k10::calc::Method>(
         storedChoice(store, kMethodKey, int(methodCaptions().size()), int(settings.method)));
-    settings.shortCircuit = static_cast<k10::calc::ShortCircuitConvention>(
-        storedChoice(store, kShortCircuitKey, int(shortCircuitCaptions().size()), int(settings.shortCircuit)));
+    settings.shortCircuit = static_cast<k10::calc::ShortCircuitConvention>(storedChoice(
+        store, kShortCircuitKey, int(shortCircuitCaptions().size()), int(settings.shortCircuit)));
     bool ok = false;
     double maxLoss = store.value(kMaxLossKey).toDouble(&ok);
     if (ok && std::isfinite(maxLoss) && maxLoss > 0 && maxLoss < 100)

@@ -11,19 +11,29 @@ using namespace k10::calc;
 
 namespace {
 
-QString utf8(const std::string& text) { return QString::fromStdString(text); }
+QString utf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // A caption inside a sentence: «Точный (итерационный)» reads «точный (итерационный)».
-QString inSentence(QString caption) { return caption.left(1).toLower() + caption.mid(1); }
+QString inSentence(QString caption) {
+    return caption.left(1).toLower() + caption.mid(1);
+}
 
-Cell text(const QString& value) { return {value, std::nullopt, {}}; }
-Cell text(const std::string& value) { return text(utf8(value)); }
+Cell text(const QString& value) {
+    return {value, std::nullopt, {}};
+}
+Cell text(const std::string& value) {
+    return text(utf8(value));
+}
 
 Cell number(double value, Quantity quantity, const QString& problem = {}) {
     return {utf8(formatNumber(value, quantity)), value, problem};
 }
 
-Cell whole(int value, const QString& shown) { return {shown, double(value), {}}; }
+Cell whole(int value, const QString& shown) {
+    return {shown, double(value), {}};
+}
 
 // The message of a warning about one value, or empty when there is none.
 template <typename Matches>
@@ -47,17 +57,19 @@ QString sectionName(const std::string& line, int section) {
     return section == 0 ? QString("перемычка") : QString("%1 № %2").arg(utf8(line)).arg(section);
 }
 
-const RegimeResult& regimeOf(const SchemeResult& scheme, Regime regime) { return scheme.regimes[int(regime)]; }
+const RegimeResult& regimeOf(const SchemeResult& scheme, Regime regime) {
+    return scheme.regimes[int(regime)];
+}
 
 } // namespace
 
 Table nodesTable(const SchemeResult& scheme, Regime regime) {
     Table table{"Узлы", {"Линия", "Узел", "U, кВ", "ΔU, %"}, {}, {}};
     for (const NodeResult& node : regimeOf(scheme, regime).nodes)
-        table.rows.push_back({text(node.line), text(node.node),
-                              number(node.uKv, Quantity::VoltageKv, nodeWarning(scheme, "R3", regime, node)),
-                              number(node.lossPercent, Quantity::LossPercent,
-                                     nodeWarning(scheme, "R2", regime, node))});
+        table.rows.push_back(
+            {text(node.line), text(node.node),
+             number(node.uKv, Quantity::VoltageKv, nodeWarning(scheme, "R3", regime, node)),
+             number(node.lossPercent, Quantity::LossPercent, nodeWarning(scheme, "R2", regime, node))});
     for (const NodeRef& node : scheme.deEnergised)
         table.rows.push_back({text(node.line), text(node.node), text(QString("отключён")), text(QString())});
     return table;
@@ -97,10 +109,8 @@ Table substationsTable(const SchemeResult& scheme, Regime regime) {
 }
 
 Table shortCircuitTable(const SchemeResult& scheme) {
-    Table table{"Токи КЗ",
-                {"Линия", "Место", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"},
-                {},
-                {}};
+    Table table{
+        "Токи КЗ", {"Линия", "Место", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"}, {}, {}};
     if (!scheme.calculated)
         return table;
     auto add = [&table](const QString& line, const QString& place, const Currents& currents) {
@@ -131,12 +141,18 @@ QString schemeCaption(const TSource& source, int mode) {
     if (mode == 0)
         return "Нормальная схема";
     const TModeWork& work = source.ModeWorks[mode];
-    return QString("Режим %1: %2 – %3").arg(mode).arg(fromCp1251(work.L_Begin.view()), fromCp1251(work.L_End.view()));
+    return QString("Режим %1: %2 – %3")
+        .arg(mode)
+        .arg(fromCp1251(work.L_Begin.view()), fromCp1251(work.L_End.view()));
 }
 
-QString regimeCaption(Regime regime) { return regime == Regime::Day ? "Дневной максимум" : "Вечерний максимум"; }
+QString regimeCaption(Regime regime) {
+    return regime == Regime::Day ? "Дневной максимум" : "Вечерний максимум";
+}
 
-QString kindCaption(ProblemKind kind) { return kind == ProblemKind::Error ? "Ошибка" : "Предупреждение"; }
+QString kindCaption(ProblemKind kind) {
+    return kind == ProblemKind::Error ? "Ошибка" : "Предупреждение";
+}
 
 QString summaryLine(const SchemeResult& scheme, Regime regime) {
     if (!scheme.calculated)
@@ -159,15 +175,19 @@ QString settingsLine(const Settings& settings, bool builtInCoefficients) {
         .arg(inSentence(methodCaptions().at(int(settings.method))),
              inSentence(shortCircuitCaptions().at(int(settings.shortCircuit))),
              utf8(formatNumber(settings.maxLossPercent, Quantity::LossPercent)),
-             builtInCoefficients ? QString("встроенная таблица (файл %1 не прочитан)").arg(k10::LoadCoefficientFile)
-                                 : QString("из файла %1").arg(k10::LoadCoefficientFile));
+             builtInCoefficients
+                 ? QString("встроенная таблица (файл %1 не прочитан)").arg(k10::LoadCoefficientFile)
+                 : QString("из файла %1").arg(k10::LoadCoefficientFile));
 }
 
-QString notCalculatedLine() { return utf8(notCalculatedNote()); }
+QString notCalculatedLine() {
+    return utf8(notCalculatedNote());
+}
 
-ProjectPlace placeOf(const SchemeResult& scheme, const Problem& problem) {
-    ProjectPlace place{scheme.source, 0, 0, 0};
-    bool ofMode = scheme.mode > 0 && (problem.code.starts_with('M') || (problem.section == 0 && problem.node.empty()));
+ProblemPlace placeOf(const SchemeResult& scheme, const Problem& problem) {
+    ProblemPlace place{scheme.source, 0, 0, 0};
+    bool ofMode =
+        scheme.mode > 0 && (problem.code.starts_with('M') || (problem.section == 0 && problem.node.empty()));
     if (ofMode) {
         place.mode = scheme.mode;
         return place;

@@ -25,7 +25,7 @@ struct Table {
     QString title;
     QStringList headers;
     std::vector<std::vector<Cell>> rows;
-    std::vector<ProjectPlace> places; // of each row, where the rows name places (the problems)
+    std::vector<ProblemPlace> places; // of each row, where the rows name places (the problems)
 };
 
 Table nodesTable(const k10::calc::SchemeResult& scheme, k10::calc::Regime regime);
@@ -50,6 +50,6 @@ QString notCalculatedLine();
 
 // Where a problem of the scheme points: the section's line and section, a mode's row for a problem of
 // the mode (or of its jumper), else the source alone.
-ProjectPlace placeOf(const k10::calc::SchemeResult& scheme, const k10::calc::Problem& problem);
+ProblemPlace placeOf(const k10::calc::SchemeResult& scheme, const k10::calc::Problem& problem);
 
 } // namespace results

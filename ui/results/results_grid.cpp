@@ -44,7 +44,8 @@ QTableWidgetItem* makeItem(const results::Cell& cell) {
 
 } // namespace
 
-ResultsGrid::ResultsGrid(const QStringList& headers, QWidget* parent) : QTableWidget(0, int(headers.size()), parent) {
+ResultsGrid::ResultsGrid(const QStringList& headers, QWidget* parent)
+    : QTableWidget(0, int(headers.size()), parent) {
     setHorizontalHeaderLabels(headers);
     setEditTriggers(NoEditTriggers);
     setSelectionBehavior(SelectRows);
@@ -71,9 +72,11 @@ void ResultsGrid::showTable(const results::Table& table) {
     resizeColumnsToContents();
 }
 
-ProjectPlace ResultsGrid::placeAt(int row) const {
+ProblemPlace ResultsGrid::placeAt(int row) const {
     const QTableWidgetItem* first = item(row, 0);
-    return first ? first->data(kPlaceRole).value<ProjectPlace>() : ProjectPlace{};
+    return first ? first->data(kPlaceRole).value<ProblemPlace>() : ProblemPlace{};
 }
 
-QColor ResultsGrid::overLimitColour() { return QColor(0xff, 0xc8, 0xc8); }
+QColor ResultsGrid::overLimitColour() {
+    return QColor(0xff, 0xc8, 0xc8);
+}

@@ -15,7 +15,7 @@ public:
     // Replaces the rows, keeping the column sorted as the user last chose.
     void showTable(const results::Table& table);
     // The place stored with a row (the problems tables), or nothing.
-    ProjectPlace placeAt(int row) const;
+    ProblemPlace placeAt(int row) const;
     // The colour of a value over its limit.
     static QColor overLimitColour();
 };

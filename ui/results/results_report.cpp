@@ -19,7 +19,9 @@ namespace {
 
 const char* const kImageName = "profile.png";
 
-QString escaped(const QString& text) { return text.toHtmlEscaped(); }
+QString escaped(const QString& text) {
+    return text.toHtmlEscaped();
+}
 
 QString tableHtml(const Table& table, const QString& caption) {
     QString html = QString("<h3>%1</h3>\n").arg(escaped(caption));
@@ -85,26 +87,30 @@ QString reportHtml(const ReportParts& parts, const QString& imageName) {
     const k10::calc::SchemeResult& scheme = *parts.scheme;
     QString title = QString("Результаты расчёта: %1, %2")
                         .arg(QString::fromStdString(scheme.sourceName), parts.schemeName);
-    QString html = QString("<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\"><title>%1</title>"
-                           "</head><body>\n<h1>%1</h1>\n")
-                       .arg(escaped(title));
+    QString html =
+        QString("<!DOCTYPE html>\n<html lang=\"ru\"><head><meta charset=\"utf-8\"><title>%1</title>"
+                "</head><body>\n<h1>%1</h1>\n")
+            .arg(escaped(title));
     html += QString("<p>%1</p>\n<p>%2</p>\n")
-                .arg(escaped(settingsLine(parts.settings, parts.builtInCoefficients)), escaped(notCalculatedLine()));
+                .arg(escaped(settingsLine(parts.settings, parts.builtInCoefficients)),
+                     escaped(notCalculatedLine()));
     for (Regime regime : {Regime::Day, Regime::Evening})
-        html += QString("<p><b>%1.</b> %2</p>\n").arg(regimeCaption(regime), escaped(summaryLine(scheme, regime)));
+        html += QString("<p><b>%1.</b> %2</p>\n")
+                    .arg(regimeCaption(regime), escaped(summaryLine(scheme, regime)));
 
     html += tableHtml(problemsTable(scheme), "Замечания");
     if (scheme.calculated) {
         for (Regime regime : {Regime::Day, Regime::Evening}) {
             html += QString("<h2>%1</h2>\n").arg(regimeCaption(regime));
-            for (const Table& table :
-                 {nodesTable(scheme, regime), sectionsTable(scheme, regime), substationsTable(scheme, regime)})
+            for (const Table& table : {nodesTable(scheme, regime), sectionsTable(scheme, regime),
+                                       substationsTable(scheme, regime)})
                 html += tableHtml(table, table.title);
         }
         html += tableHtml(shortCircuitTable(scheme), "Токи КЗ");
     }
     if (!parts.profile.isNull())
-        html += QString("<h2>Профиль напряжения: линия %1, %2</h2>\n<p><img src=\"%3\" width=\"%4\" alt=\"%5\"></p>\n")
+        html += QString("<h2>Профиль напряжения: линия %1, %2</h2>\n<p><img src=\"%3\" width=\"%4\" "
+                        "alt=\"%5\"></p>\n")
                     .arg(escaped(parts.profileLine), regimeCaption(parts.regime).toLower(),
                          imageName.isEmpty() ? imageDataUrl(parts.profile) : imageName)
                     .arg(parts.profile.width())

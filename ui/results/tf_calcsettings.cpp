@@ -60,7 +60,8 @@ void TF_CalcSettings::storeInto(k10::calc::Settings& settings) const {
 
 void TF_CalcSettings::accept() {
     if (!permissibleLoss(MaxLoss->text())) {
-        interaction().showMessage(this, "Допустимая потеря напряжения должна быть числом больше 0 и меньше 100.");
+        interaction().showMessage(this,
+                                  "Допустимая потеря напряжения должна быть числом больше 0 и меньше 100.");
         MaxLoss->setFocus();
         return;
     }

@@ -24,7 +24,8 @@ results::Table problemsOfProject(const CalculationData& data) {
             const QString schemeName = results::schemeCaption(record, scheme.mode);
             results::Table problems = results::problemsTable(scheme);
             for (std::size_t row = 0; row < problems.rows.size(); ++row) {
-                std::vector<results::Cell> cells{{sourceName, std::nullopt, {}}, {schemeName, std::nullopt, {}}};
+                std::vector<results::Cell> cells{{sourceName, std::nullopt, {}},
+                                                 {schemeName, std::nullopt, {}}};
                 cells.insert(cells.end(), problems.rows[row].begin(), problems.rows[row].end());
                 table.rows.push_back(std::move(cells));
                 table.places.push_back(problems.places[row]);

@@ -22,5 +22,5 @@ public:
     ResultsGrid* ProblemsGrid;
 
 signals:
-    void selectRequested(const ProjectPlace& place);
+    void selectRequested(const ProblemPlace& place);
 };

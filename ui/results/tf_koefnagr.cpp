@@ -44,7 +44,8 @@ TF_KoefNagr::TF_KoefNagr(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Коэффициенты графиков нагрузки");
     Grid = new QTableWidget(32, 6, this);
     Grid->setObjectName("Grid");
-    Grid->setHorizontalHeaderLabels({"Шифр", "Наименование потребителя", "k дн.", "k веч.", "cos φ дн.", "cos φ веч."});
+    Grid->setHorizontalHeaderLabels(
+        {"Шифр", "Наименование потребителя", "k дн.", "k веч.", "cos φ дн.", "cos φ веч."});
     Grid->verticalHeader()->hide();
     Grid->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     Grid->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
@@ -89,7 +90,9 @@ void TF_KoefNagr::storeInto(k10::LoadCoefficientTable& table) const {
                 valueOf(table.rows[std::size_t(row)], kColumns[column]) = *value;
 }
 
-void TF_KoefNagr::DefaultsButtonClick() { prefill(k10::builtInLoadCoefficients()); }
+void TF_KoefNagr::DefaultsButtonClick() {
+    prefill(k10::builtInLoadCoefficients());
+}
 
 void TF_KoefNagr::accept() {
     for (int row = 0; row < Grid->rowCount(); ++row)

@@ -25,8 +25,7 @@ using namespace results;
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name) {
+template <typename Widget> Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(name);
     return widget;
 }
@@ -157,9 +156,13 @@ void TF_Results::setData(CalculationData* data) {
     scheduleCalculation();
 }
 
-bool TF_Results::calculating() const { return pending_->isActive() || runner_->busy(); }
+bool TF_Results::calculating() const {
+    return pending_->isActive() || runner_->busy();
+}
 
-Regime TF_Results::regime() const { return Regime(std::max(0, Regime_Box->currentIndex())); }
+Regime TF_Results::regime() const {
+    return Regime(std::max(0, Regime_Box->currentIndex()));
+}
 
 void TF_Results::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
@@ -261,8 +264,7 @@ void TF_Results::SaveReportClick() {
     if (path.isEmpty())
         return;
     try {
-        saveReport(reportParts(), path,
-                            reportFormatOf(path, SaveReportDialog->selectedNameFilter()));
+        saveReport(reportParts(), path, reportFormatOf(path, SaveReportDialog->selectedNameFilter()));
     } catch (const std::exception& error) {
         interaction().showError(this, QString::fromUtf8(error.what()));
     }

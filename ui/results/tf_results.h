@@ -60,7 +60,7 @@ signals:
     // New results are shown (also when there is nothing to calculate).
     void resultsReady();
     // A double-click on a problem asks the main window to select what it names.
-    void selectRequested(const ProjectPlace& place);
+    void selectRequested(const ProblemPlace& place);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -33,7 +33,8 @@ std::vector<ProfileCurve> voltageProfile(const RegimeResult& regime, const QStri
             continue;
         ProfileCurve curve{QString::fromStdString(nodes[end].node), {}};
         // The parents lead to the head; a step count bounds the walk should the links ever form a loop.
-        for (int at = int(end), steps = 0; at >= 0 && std::size_t(at) < nodes.size() && steps <= int(nodes.size());
+        for (int at = int(end), steps = 0;
+             at >= 0 && std::size_t(at) < nodes.size() && steps <= int(nodes.size());
              at = nodes[std::size_t(at)].parent, ++steps) {
             const NodeResult& node = nodes[std::size_t(at)];
             curve.points.push_back({node.distanceKm, node.lossPercent, QString::fromStdString(node.node)});
