@@ -1,12 +1,11 @@
 // Start-up: the application, its Russian translations, every window created once, the event loop.
 
+#include "ui/interaction.h"
+#include "ui/russian_locale.h"
 #include "ui/workbench.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QTimer>
-#include <QTranslator>
 
 #include <chrono>
 #include <iostream>
@@ -17,14 +16,10 @@ int main(int argc, char** argv) {
     // The calculation settings are kept between runs under these names.
     QApplication::setOrganizationName("Korvane10");
     QApplication::setApplicationName("Korvane10");
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    useRussianLocale(app);
 
-    // Qt's own buttons and file dialogs speak Russian.
-    QTranslator qtTranslations;
-    if (qtTranslations.load(QLocale(), "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslations);
-
-    Workbench workbench;
+    DesktopInteraction desktop;
+    Workbench workbench(desktop);
     workbench.show();
 
     // For the benchmark only: prints the milliseconds from the start of main to the shown window, on the

@@ -1,5 +1,6 @@
 // k10bench: the largest project through the reader, the writer, the main window, the two programs and the
-// calculation, each figure against a baseline measured in the same run. It prints figures; it never fails on speed.
+// calculation, each figure against a baseline measured in the same run. It prints figures; it never fails on
+// speed.
 
 #include "bench/child_process.h"
 #include "bench/project_generator.h"
@@ -100,9 +101,14 @@ public:
         messages << text;
         return false;
     }
+    Answer askYesNoCancel(QWidget*, const QString& text) override {
+        messages << text;
+        return Answer::Cancel;
+    }
     QString chooseFile(QFileDialog&) override { return file; }
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
+    QString defaultApplication(const QString&) override { return {}; }
     bool print(QWidget*, QTextDocument&) override { return false; }
 };
 
@@ -175,7 +181,6 @@ void measureWrite(Figures& figures, const TProect& project, const std::string& f
 void measureWindow(Figures& figures, const std::string& file) {
     BenchInteraction user;
     user.file = QString::fromStdString(file);
-    setInteraction(&user);
 
     // The read runs in turns with the Open, in the same process, so that the two meet the same state of
     // the memory and of the machine.
@@ -183,7 +188,7 @@ void measureWindow(Figures& figures, const std::string& file) {
     std::unique_ptr<Workbench> forms;
     for (int run = 0; run < figures.runs; ++run) {
         forms.reset();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(user);
         forms->show();
         QApplication::processEvents();
 
@@ -222,7 +227,6 @@ void measureWindow(Figures& figures, const std::string& file) {
 
     if (!user.messages.isEmpty())
         progress("the window reported: " + user.messages.join("; ").toStdString());
-    setInteraction(nullptr);
 }
 
 // The calculation of every source's normal scheme, in turns with the read of the same project; then one
@@ -257,7 +261,8 @@ void measureCalculation(Figures& figures, const std::string& file, const std::st
 
         releaseFreedMemory();
         start = Clock::now();
-        std::vector<k10::calc::SchemeResult> schemes = k10::calc::calculateSource(project, 1, inputs, settings);
+        std::vector<k10::calc::SchemeResult> schemes =
+            k10::calc::calculateSource(project, 1, inputs, settings);
         modes.push_back(millisecondsSince(start));
         figures.modeSchemes = static_cast<int>(schemes.size()) - 1;
         figures.modesCalculated = static_cast<int>(
@@ -365,7 +370,8 @@ void printTable(const Figures& f) {
                   << std::setw(static_cast<int>(widths[3] + 2)) << row.ratio << row.target << '\n';
     std::cout << "calc: " << f.normalCalculated << " of " << f.normalSchemes
               << " normal schemes calculated, mean iterations " << fixed(f.meanIterations, 2)
-              << "; calc_modes: " << f.modesCalculated << " of " << f.modeSchemes << " modes of source 1 calculated\n";
+              << "; calc_modes: " << f.modesCalculated << " of " << f.modeSchemes
+              << " modes of source 1 calculated\n";
 }
 
 void printJson(const Figures& f) {

@@ -53,7 +53,8 @@ std::string quoted(std::string_view cp1251) {
 
 std::string describeMode(const TModeWork& m) {
     std::string text;
-    if (!withoutTrailingBlanks(m.Uzel_Begin.view()).empty() || !withoutTrailingBlanks(m.Uzel_End.view()).empty()) {
+    if (!withoutTrailingBlanks(m.Uzel_Begin.view()).empty() ||
+        !withoutTrailingBlanks(m.Uzel_End.view()).empty()) {
         text = "перемычка от узла " + quoted(m.Uzel_Begin.view()) + " линии " + quoted(m.L_Begin.view()) +
                " к узлу " + quoted(m.Uzel_End.view()) + " линии " + quoted(m.L_End.view()) + ", " +
                formatReal(m.Dlina) + " км";
@@ -78,18 +79,6 @@ Complex regimeLoad(const SectionData* own, const LoadCoefficientTable& table, Re
     double cos = day ? k.cosDay : k.cosEvening;
     return {s * cos, s * std::sqrt(std::max(0.0, 1 - cos * cos))};
 }
-
-// Keeps the largest value seen and what it belongs to.
-template <class What> struct Largest {
-    double value = -1;
-    What what{};
-    void offer(double v, const What& w) {
-        if (v > value) {
-            value = v;
-            what = w;
-        }
-    }
-};
 
 class SchemeCalculator {
 public:
@@ -122,7 +111,8 @@ public:
             for (std::size_t i = 0; i < scheme->nodes.size(); ++i)
                 network.load[i + 1] =
                     regimeLoad(scheme->nodes[i].own, catalogs_.coefficients(), regime, scheme->loadFactor);
-            FlowResult flow = settings_.method == Method::Exact ? solveExact(network) : solveEngineering(network);
+            FlowResult flow =
+                settings_.method == Method::Exact ? solveExact(network) : solveEngineering(network);
             if (!flow.converged()) {
                 converged = false;
                 r.problems.push_back(notConverged(flow, regime));
@@ -156,7 +146,9 @@ private:
             lineNames_.push_back(&names_.line(treeOf(node)));
         }
     }
-    std::size_t indexOf(const SchemeNode& node) const { return static_cast<std::size_t>(&node - scheme_->nodes.data()); }
+    std::size_t indexOf(const SchemeNode& node) const {
+        return static_cast<std::size_t>(&node - scheme_->nodes.data());
+    }
     const std::string& lineName(const SchemeNode& node) const { return *lineNames_[indexOf(node)]; }
     const std::string& nodeName(const SchemeNode& node) const { return *nodeNames_[indexOf(node)]; }
     const SchemeNode& parentOf(const SchemeNode& node) const {
@@ -185,8 +177,9 @@ private:
                               ? "(напряжение падает ниже половины номинального)"
                               : "(расчёт пришёл к решению, которого нагрузка дать не может)";
         return makeProblem("R5", {},
-                           std::string("расчёт установившегося режима ") + regimeWord(static_cast<int>(regime)) +
-                               " не сходится " + why + ": нагрузка слишком велика для сети; схема не рассчитана",
+                           std::string("расчёт установившегося режима ") +
+                               regimeWord(static_cast<int>(regime)) + " не сходится " + why +
+                               ": нагрузка слишком велика для сети; схема не рассчитана",
                            static_cast<int>(regime));
     }
 
@@ -194,95 +187,102 @@ private:
                               std::vector<Problem>& problems) {
         RegimeResult result;
         result.iterations = flow.iterations;
-        const double uNom = network.nominalKv;
         const int regimeIndex = static_cast<int>(regime);
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
-        std::vector<int> headOf(nodes.size());
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            const SchemeNode& node = nodes[i];
-            headOf[i] = node.parent < 0 ? static_cast<int>(i) : headOf[static_cast<std::size_t>(node.parent)];
-            if (node.parent < 0)
-                result.lines.push_back({lineName(node), {}});
-        }
-        std::vector<int> lineOfHead(nodes.size(), -1);
-        for (std::size_t i = 0, line = 0; i < nodes.size(); ++i)
-            if (nodes[i].parent < 0)
-                lineOfHead[i] = static_cast<int>(line++);
-
-        Largest<NodeRef> worst;
-        Largest<std::pair<std::string, int>> mostLoaded;
-        std::vector<Largest<NodeRef>> lineWorst(result.lines.size());
-        std::vector<Largest<std::pair<std::string, int>>> lineMostLoaded(result.lines.size());
         result.nodes.reserve(nodes.size());
         result.sections.reserve(nodes.size());
         result.substations.reserve(nodes.size());
+        TotalsBuilder whole;
+        std::vector<TotalsBuilder> lines;
+        std::vector<std::size_t> lineOf(
+            nodes.size()); // the line, in the order of the heads, feeding each node
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             const SchemeNode& node = nodes[i];
             const std::size_t k = i + 1;
-            Totals& lineTotals =
-                result.lines[static_cast<std::size_t>(lineOfHead[static_cast<std::size_t>(headOf[i])])].totals;
-            auto line = static_cast<std::size_t>(lineOfHead[static_cast<std::size_t>(headOf[i])]);
-
-            NodeResult n{lineName(node), nodeName(node), node.parent, node.lengthKm, magnitude(flow.u[k]), 0};
-            if (node.parent >= 0)
-                n.distanceKm += result.nodes[static_cast<std::size_t>(node.parent)].distanceKm;
-            n.lossPercent = (uNom - n.uKv) / uNom * 100;
-            worst.offer(n.lossPercent, {n.line, n.node});
-            lineWorst[line].offer(n.lossPercent, {n.line, n.node});
-            Place place{treeOf(node).name, placeIndex(node), 0, treeOf(node).nodes[static_cast<std::size_t>(node.local)]};
-            if (n.lossPercent > settings_.maxLossPercent)
-                problems.push_back(makeProblem("R2", place,
-                                               "потеря напряжения " + formatNumber(n.lossPercent, Quantity::LossPercent) +
-                                                   " % больше допустимой " + formatReal(settings_.maxLossPercent) +
-                                                   " % (" + regimeWord(regimeIndex) + ")",
-                                               regimeIndex));
-            if (n.uKv < 0.9 * uNom)
-                problems.push_back(makeProblem("R3", place,
-                                               "напряжение " + formatNumber(n.uKv, Quantity::VoltageKv) +
-                                                   " кВ ниже 0,9 номинального (" + regimeWord(regimeIndex) + ")",
-                                               regimeIndex));
-            result.nodes.push_back(std::move(n));
-
             if (node.parent < 0) {
-                lineTotals.pKw = flow.sBegin[k].real();
-                lineTotals.qKvar = flow.sBegin[k].imag();
+                lineOf[i] = lines.size();
+                lines.emplace_back().supplied(flow.sBegin[k]);
+                result.lines.push_back({lineName(node), {}});
             } else {
-                SectionResult s = sectionResult(node, flow, k);
-                place.section = s.section;
-                if (s.permissibleA > 0 && s.iA > s.permissibleA)
-                    problems.push_back(makeProblem("R1", place,
-                                                   "ток " + formatNumber(s.iA, Quantity::CurrentA) +
-                                                       " А больше допустимого " +
-                                                       formatNumber(s.permissibleA, Quantity::CurrentA) + " А (" +
-                                                       regimeWord(regimeIndex) + ")",
-                                                   regimeIndex));
-                mostLoaded.offer(s.loadingPercent, {s.line, s.section});
-                lineMostLoaded[line].offer(s.loadingPercent, {s.line, s.section});
-                result.totals.dpKw += s.dpKw;
-                result.totals.dqKvar += s.dqKvar;
-                lineTotals.dpKw += s.dpKw;
-                lineTotals.dqKvar += s.dqKvar;
-                result.sections.push_back(std::move(s));
+                lineOf[i] = lineOf[static_cast<std::size_t>(node.parent)];
+            }
+            TotalsBuilder& line = lines[lineOf[i]];
+
+            result.nodes.push_back(
+                nodeResult(node, flow.u[k], network.nominalKv, result.nodes, problems, regimeIndex));
+            whole.node(result.nodes.back());
+            line.node(result.nodes.back());
+            if (node.parent >= 0) {
+                result.sections.push_back(sectionResult(node, flow, k, problems, regimeIndex));
+                whole.section(result.sections.back());
+                line.section(result.sections.back());
             }
             if (node.own && node.own->transformer)
                 result.substations.push_back(substation(node, network.load[k], problems, regimeIndex));
         }
-        result.totals.pKw = flow.sBegin[0].real();
-        result.totals.qKvar = flow.sBegin[0].imag();
-        finishTotals(result.totals, worst, mostLoaded);
-        for (std::size_t line = 0; line < result.lines.size(); ++line)
-            finishTotals(result.lines[line].totals, lineWorst[line], lineMostLoaded[line]);
+        whole.supplied(flow.sBegin[0]);
+        result.totals = whole.finish();
+        for (std::size_t l = 0; l < lines.size(); ++l)
+            result.lines[l].totals = lines[l].finish();
         return result;
     }
 
-    static void finishTotals(Totals& totals, const Largest<NodeRef>& worst,
-                             const Largest<std::pair<std::string, int>>& mostLoaded) {
-        totals.lossSharePercent = totals.pKw > 0 ? totals.dpKw / totals.pKw * 100 : 0;
-        totals.worstNode = worst.what;
-        totals.worstLossPercent = std::max(0.0, worst.value);
-        totals.mostLoadedLine = mostLoaded.what.first;
-        totals.mostLoadedSection = mostLoaded.what.second;
-        totals.mostLoadedPercent = std::max(0.0, mostLoaded.value);
+    // The totals of a part of the network, gathered row by row.
+    class TotalsBuilder {
+    public:
+        void supplied(Complex s) {
+            totals_.pKw = s.real();
+            totals_.qKvar = s.imag();
+        }
+        void node(const NodeResult& n) {
+            if (n.lossPercent > totals_.worstLossPercent || totals_.worstNode.node.empty()) {
+                totals_.worstLossPercent = n.lossPercent;
+                totals_.worstNode = {n.line, n.node};
+            }
+        }
+        void section(const SectionResult& s) {
+            totals_.dpKw += s.dpKw;
+            totals_.dqKvar += s.dqKvar;
+            if (s.loadingPercent > totals_.mostLoadedPercent || totals_.mostLoadedLine.empty()) {
+                totals_.mostLoadedPercent = s.loadingPercent;
+                totals_.mostLoadedLine = s.line;
+                totals_.mostLoadedSection = s.section;
+            }
+        }
+        Totals finish() {
+            totals_.lossSharePercent = totals_.pKw > 0 ? totals_.dpKw / totals_.pKw * 100 : 0;
+            totals_.worstLossPercent = std::max(0.0, totals_.worstLossPercent);
+            return std::move(totals_);
+        }
+
+    private:
+        Totals totals_;
+    };
+
+    Place placeOf(const SchemeNode& node, int section = 0) const {
+        const LineTree& tree = treeOf(node);
+        return {tree.name, placeIndex(node), section, tree.nodes[static_cast<std::size_t>(node.local)]};
+    }
+
+    NodeResult nodeResult(const SchemeNode& node, Complex u, double uNom, const std::vector<NodeResult>& done,
+                          std::vector<Problem>& problems, int regime) {
+        NodeResult n{lineName(node), nodeName(node), node.parent, node.lengthKm, magnitude(u), 0};
+        if (node.parent >= 0)
+            n.distanceKm += done[static_cast<std::size_t>(node.parent)].distanceKm;
+        n.lossPercent = (uNom - n.uKv) / uNom * 100;
+        if (n.lossPercent > settings_.maxLossPercent)
+            problems.push_back(
+                makeProblem("R2", placeOf(node),
+                            "потеря напряжения " + formatNumber(n.lossPercent, Quantity::LossPercent) +
+                                " % больше допустимой " + formatReal(settings_.maxLossPercent) + " % (" +
+                                regimeWord(regime) + ")",
+                            regime));
+        if (n.uKv < 0.9 * uNom)
+            problems.push_back(makeProblem("R3", placeOf(node),
+                                           "напряжение " + formatNumber(n.uKv, Quantity::VoltageKv) +
+                                               " кВ ниже 0,9 номинального (" + regimeWord(regime) + ")",
+                                           regime));
+        return n;
     }
 
     int placeIndex(const SchemeNode& node) const {
@@ -290,7 +290,8 @@ private:
         return tree.source == scheme_->trees.front()->source ? tree.index : 0;
     }
 
-    SectionResult sectionResult(const SchemeNode& node, const FlowResult& flow, std::size_t k) {
+    SectionResult sectionResult(const SchemeNode& node, const FlowResult& flow, std::size_t k,
+                                std::vector<Problem>& problems, int regime) {
         const SchemeNode& parent = parentOf(node);
         SectionResult s;
         s.jumper = node.feed == Feed::Jumper;
@@ -305,6 +306,12 @@ private:
         s.loadingPercent = s.permissibleA > 0 ? s.iA / s.permissibleA * 100 : 0;
         s.dpKw = flow.loss[k].real();
         s.dqKvar = flow.loss[k].imag();
+        if (s.permissibleA > 0 && s.iA > s.permissibleA)
+            problems.push_back(makeProblem(
+                "R1", placeOf(node, s.section),
+                "ток " + formatNumber(s.iA, Quantity::CurrentA) + " А больше допустимого " +
+                    formatNumber(s.permissibleA, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
+                regime));
         return s;
     }
 
@@ -322,18 +329,18 @@ private:
         s.dpKw = t.dP * share * share;
         // A load equal to the rating, through cos and sin, may come back a rounding error above it.
         if (s.sKva > s.ratedKva * (1 + 1e-9))
-            problems.push_back(makeProblem(
-                "R4", {treeOf(node).name, placeIndex(node), 0, treeOf(node).nodes[static_cast<std::size_t>(node.local)]},
-                "нагрузка подстанции " + formatNumber(s.sKva, Quantity::Power) + " кВА больше номинальной мощности трансформатора " +
-                    std::to_string(t.S) + " кВА (" + regimeWord(regime) + ")",
-                regime));
+            problems.push_back(makeProblem("R4", placeOf(node),
+                                           "нагрузка подстанции " + formatNumber(s.sKva, Quantity::Power) +
+                                               " кВА больше номинальной мощности трансформатора " +
+                                               std::to_string(t.S) + " кВА (" + regimeWord(regime) + ")",
+                                           regime));
         return s;
     }
 
     // The voltages behind the faults (kV): both system modes on the network, both on the 0.4 kV side.
     struct Voltages {
         VoltageFactors network, low;
-        double referenceKv; // the voltage the path is referred from to 0.4 kV
+        double referenceKv;      // the voltage the path is referred from to 0.4 kV
         double correctionFactor; // c_max of the low-voltage side in K_T; 0: no correction
     };
 
@@ -367,12 +374,14 @@ private:
             const SchemeNode& node = scheme_->nodes[i];
             path[i] = node.z + (node.parent >= 0 ? path[static_cast<std::size_t>(node.parent)] : Complex());
             Complex zMax = sysMax + path[i], zMin = sysMin + path[i];
-            sc.nodes.push_back({lineName(node), nodeName(node), zMax, zMin, currents(zMax, zMin, uMax, uMin)});
+            sc.nodes.push_back(
+                {lineName(node), nodeName(node), zMax, zMin, currents(zMax, zMin, uMax, uMin)});
             if (!node.own || !node.own->transformer)
                 continue;
             const TTrans& t = *node.own->transformer;
             Complex zT = transformerImpedance(t.S, t.U, t.dP, kLowVoltageKv);
-            double kT = v.correctionFactor > 0 ? transformerCorrection(t.S, t.U, t.dP, v.correctionFactor) : 1;
+            double kT =
+                v.correctionFactor > 0 ? transformerCorrection(t.S, t.U, t.dP, v.correctionFactor) : 1;
             sc.lowVoltage.push_back({lineName(node), nodeName(node), cp1251ToUtf8(trimBlanks(t.Name.view())),
                                      currents(zMax * toLow + kT * zT, zMin * toLow + kT * zT,
                                               v.low.max * kLowVoltageKv, v.low.min * kLowVoltageKv)});

@@ -66,7 +66,8 @@ bool impossible(const FlowResult& r, double nominalKv) {
 
 void currents(const RadialNetwork& network, FlowResult& r, bool atNominal) {
     for (std::size_t i = 1; i < network.parent.size(); ++i) {
-        double u = atNominal ? network.nominalKv : magnitude(r.u[static_cast<std::size_t>(network.parent[i])]);
+        double u =
+            atNominal ? network.nominalKv : magnitude(r.u[static_cast<std::size_t>(network.parent[i])]);
         r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * u);
     }
 }

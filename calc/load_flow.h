@@ -29,10 +29,11 @@ enum class FlowFailure { None, NoConvergence, VoltageCollapse, ImpossibleSolutio
 struct FlowResult {
     FlowFailure failure = FlowFailure::None;
     int iterations = 0;
-    std::vector<Complex> u;      // kV; u[0] is the busbars' voltage
-    std::vector<Complex> sBegin; // kVA entering each node's branch at its parent; sBegin[0] the supplied power
-    std::vector<Complex> loss;   // kW + j kvar of each node's branch
-    std::vector<double> iA;      // current of each node's branch
+    std::vector<Complex> u; // kV; u[0] is the busbars' voltage
+    std::vector<Complex>
+        sBegin;                // kVA entering each node's branch at its parent; sBegin[0] the supplied power
+    std::vector<Complex> loss; // kW + j kvar of each node's branch
+    std::vector<double> iA;    // current of each node's branch
 
     bool converged() const { return failure == FlowFailure::None; }
 };

@@ -106,7 +106,9 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
     if (!load || *load < 0 || *load > kMaxLoadKva)
         report.add("S4", number, data.end,
                    "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
-                       (!load ? " не является числом" : *load < 0 ? " отрицательна" : " больше 1 000 000 кВА"));
+                       (!load       ? " не является числом"
+                        : *load < 0 ? " отрицательна"
+                                    : " больше 1 000 000 кВА"));
     else
         data.loadKva = *load;
 
@@ -245,7 +247,8 @@ private:
             const SectionData& s = tree_.sections[k];
             if (!answer && !hangsOnRootless(s.begin)) {
                 report_.add("T5", static_cast<int>(k + 1), s.begin,
-                            "участки образуют замкнутый контур, не связанный с началом линии " + quoted(head_));
+                            "участки образуют замкнутый контур, не связанный с началом линии " +
+                                quoted(head_));
                 return false;
             }
         }
@@ -277,7 +280,8 @@ private:
             }
         tree_.parent.resize(tree_.nodes.size(), -1);
         for (std::size_t i = 1; i < tree_.nodes.size(); ++i)
-            tree_.parent[i] = index.at(tree_.sections[static_cast<std::size_t>(tree_.feedingSection[i] - 1)].begin);
+            tree_.parent[i] =
+                index.at(tree_.sections[static_cast<std::size_t>(tree_.feedingSection[i] - 1)].begin);
         tree_.valid = true;
     }
 
@@ -351,10 +355,13 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
 }
 
 void checkSource(const TSource& source, std::vector<Problem>& problems) {
-    auto add = [&](const char* code, const std::string& what) { problems.push_back(makeProblem(code, {}, what)); };
+    auto add = [&](const char* code, const std::string& what) {
+        problems.push_back(makeProblem(code, {}, what));
+    };
     double u = source.Napr;
     if (u != 6 && u != 10 && u != 20) {
-        Problem p = makeProblem("P2", {}, "номинальное напряжение " + formatReal(u) + " кВ не 6, 10 или 20 кВ");
+        Problem p =
+            makeProblem("P2", {}, "номинальное напряжение " + formatReal(u) + " кВ не 6, 10 или 20 кВ");
         // Without a positive voltage of a distribution network nothing can be calculated at all.
         if (!(u > 0 && u <= kMaxNominalKv))
             p.kind = ProblemKind::Error;

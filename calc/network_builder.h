@@ -3,6 +3,7 @@
 #include "calc/calculation.h"
 #include "calc/load_flow.h"
 
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -78,8 +79,8 @@ void checkSource(const TSource& source, std::vector<Problem>& problems);
 enum class Feed { Head, Section, Jumper };
 
 struct SchemeNode {
-    int tree = 0;   // index into the scheme's trees
-    int local = 0;  // node of that tree
+    int tree = 0;    // index into the scheme's trees
+    int local = 0;   // node of that tree
     int parent = -1; // scheme node feeding it; -1 for the busbars
     Feed feed = Feed::Head;
     int section = 0; // 1-based section of the node's tree carrying the feed; 0 for a head or the jumper

@@ -17,7 +17,8 @@ struct Place {
 
 ProblemKind kindOf(std::string_view code);
 
-// The problem with its message (UTF-8): the place ("Линия «101», участок 2, узел «5»: ") and then what is wrong.
+// The problem with its message (UTF-8): the place ("Линия «101», участок 2, узел «5»: ") and then what is
+// wrong.
 Problem makeProblem(const char* code, const Place& place, const std::string& what, int regime = -1);
 
 // "днём" / "вечером".

@@ -12,8 +12,8 @@ namespace {
 
 // Characters of a UTF-8 text, for the alignment of the columns.
 std::size_t widthOf(const std::string& text) {
-    return static_cast<std::size_t>(
-        std::count_if(text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+    return static_cast<std::size_t>(std::count_if(
+        text.begin(), text.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
 }
 
 // A plain-text table: a caption, a header row, texts aligned left and numbers right.
@@ -71,11 +71,13 @@ std::string header(const SchemeResult& s, const Settings& settings, bool builtIn
                                    : "режим " + std::to_string(s.mode) + ": " + s.modeText) +
                       "\n";
     out += std::string("Метод: ") +
-           (settings.method == Method::Exact ? "точный (итерационный расчёт)" : "инженерный (однократный расчёт)") +
+           (settings.method == Method::Exact ? "точный (итерационный расчёт)"
+                                             : "инженерный (однократный расчёт)") +
            "; токи КЗ: " +
            (settings.shortCircuit == ShortCircuitConvention::AverageVoltage ? "по среднему напряжению"
                                                                             : "по МЭК 60909") +
-           "; допустимая потеря напряжения " + number(settings.maxLossPercent, Quantity::LossPercent) + " %\n";
+           "; допустимая потеря напряжения " + number(settings.maxLossPercent, Quantity::LossPercent) +
+           " %\n";
     out += builtIn ? "Коэффициенты нагрузки: встроенная таблица (файла koefnagr.dat нет); значения "
                      "предварительные\n"
                    : "Коэффициенты нагрузки: из файла koefnagr.dat\n";
@@ -87,8 +89,8 @@ std::string problemsText(const SchemeResult& s) {
         return "Замечаний нет.\n\n";
     std::string out = "Замечания:\n";
     for (const Problem& p : s.problems)
-        out += std::string("  ") + (p.kind == ProblemKind::Error ? "Ошибка" : "Предупреждение") + " " + p.code +
-               ": " + p.text + "\n";
+        out += std::string("  ") + (p.kind == ProblemKind::Error ? "Ошибка" : "Предупреждение") + " " +
+               p.code + ": " + p.text + "\n";
     return out + "\n";
 }
 
@@ -125,8 +127,9 @@ std::string totalsText(const SchemeResult& s) {
 }
 
 std::string linesText(const SchemeResult& s) {
-    TextTable t("Линии", {"Линия", "P днём, кВт", "ΔP днём, кВт", "ΔU днём, %", "P вечером, кВт", "ΔP вечером, кВт",
-                          "ΔU вечером, %"},
+    TextTable t("Линии",
+                {"Линия", "P днём, кВт", "ΔP днём, кВт", "ΔU днём, %", "P вечером, кВт", "ΔP вечером, кВт",
+                 "ΔU вечером, %"},
                 {false, true, true, true, true, true, true});
     for (std::size_t i = 0; i < s.regimes[0].lines.size(); ++i) {
         std::vector<std::string> row = {s.regimes[0].lines[i].line};
@@ -142,27 +145,29 @@ std::string linesText(const SchemeResult& s) {
 }
 
 std::string nodesText(const SchemeResult& s) {
-    TextTable t("Узлы", {"Линия", "Узел", "От шин, км", "U днём, кВ", "ΔU днём, %", "U вечером, кВ", "ΔU вечером, %"},
+    TextTable t("Узлы",
+                {"Линия", "Узел", "От шин, км", "U днём, кВ", "ΔU днём, %", "U вечером, кВ", "ΔU вечером, %"},
                 {false, false, true, true, true, true, true});
     for (std::size_t i = 0; i < s.regimes[0].nodes.size(); ++i) {
         const NodeResult& day = s.regimes[0].nodes[i];
         const NodeResult& evening = s.regimes[1].nodes[i];
-        t.add({day.line, day.node, number(day.distanceKm, Quantity::LengthKm), number(day.uKv, Quantity::VoltageKv),
-               number(day.lossPercent, Quantity::LossPercent), number(evening.uKv, Quantity::VoltageKv),
-               number(evening.lossPercent, Quantity::LossPercent)});
+        t.add({day.line, day.node, number(day.distanceKm, Quantity::LengthKm),
+               number(day.uKv, Quantity::VoltageKv), number(day.lossPercent, Quantity::LossPercent),
+               number(evening.uKv, Quantity::VoltageKv), number(evening.lossPercent, Quantity::LossPercent)});
     }
     return t.text();
 }
 
 std::string sectionsText(const RegimeResult& r, const char* regime) {
-    TextTable t(std::string("Участки ") + regime,
-                {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт", "ΔQ, квар"},
-                {false, true, false, false, true, true, true, true, true, true});
+    TextTable t(
+        std::string("Участки ") + regime,
+        {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт", "ΔQ, квар"},
+        {false, true, false, false, true, true, true, true, true, true});
     for (const SectionResult& x : r.sections)
         t.add({x.line, x.jumper ? "перемычка" : std::to_string(x.section), x.begin, x.end,
-               number(x.pKw, Quantity::Power), number(x.qKvar, Quantity::Power), number(x.iA, Quantity::CurrentA),
-               number(x.loadingPercent, Quantity::Loading), number(x.dpKw, Quantity::Losses),
-               number(x.dqKvar, Quantity::Losses)});
+               number(x.pKw, Quantity::Power), number(x.qKvar, Quantity::Power),
+               number(x.iA, Quantity::CurrentA), number(x.loadingPercent, Quantity::Loading),
+               number(x.dpKw, Quantity::Losses), number(x.dqKvar, Quantity::Losses)});
     return t.text();
 }
 
@@ -170,8 +175,8 @@ std::string substationsText(const SchemeResult& s) {
     if (s.regimes[0].substations.empty())
         return {};
     TextTable t("Подстанции",
-                {"Линия", "Узел", "Трансформатор", "S днём, кВА", "Загрузка днём, %", "ΔP днём, кВт", "S вечером, кВА",
-                 "Загрузка вечером, %", "ΔP вечером, кВт"},
+                {"Линия", "Узел", "Трансформатор", "S днём, кВА", "Загрузка днём, %", "ΔP днём, кВт",
+                 "S вечером, кВА", "Загрузка вечером, %", "ΔP вечером, кВт"},
                 {false, false, false, true, true, true, true, true, true});
     for (std::size_t i = 0; i < s.regimes[0].substations.size(); ++i) {
         const SubstationResult& x = s.regimes[0].substations[i];
@@ -208,9 +213,10 @@ std::string shortCircuitText(const ShortCircuitResult& sc) {
     std::string out = t.text();
     if (sc.lowVoltage.empty())
         return out;
-    TextTable low("Токи короткого замыкания на шинах 0,4 кВ подстанций",
-                  {"Линия", "Узел", "Трансформатор", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"},
-                  {false, false, false, true, true, true, true});
+    TextTable low(
+        "Токи короткого замыкания на шинах 0,4 кВ подстанций",
+        {"Линия", "Узел", "Трансформатор", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"},
+        {false, false, false, true, true, true, true});
     for (const LowVoltageShortCircuit& n : sc.lowVoltage) {
         std::vector<std::string> row = {n.line, n.node, n.transformer};
         for (std::string& cell : currentCells(n.currents))
@@ -221,11 +227,33 @@ std::string shortCircuitText(const ShortCircuitResult& sc) {
 }
 
 // CSV: one header for every kind of row; a row leaves empty the columns its kind does not have.
-const std::vector<std::string> kCsvColumns = {
-    "source",      "mode",          "regime",      "kind",        "line",        "section",     "node",
-    "end",         "transformer",   "distance_km", "u_kv",        "loss_percent", "p_kw",       "q_kvar",
-    "s_kva",       "i_a",           "loading_percent", "dp_kw",   "dq_kvar",     "z_max_r_ohm", "z_max_x_ohm",
-    "z_min_r_ohm", "z_min_x_ohm",   "ik3_max_ka",  "ik2_max_ka",  "ik3_min_ka",  "ik2_min_ka"};
+const std::vector<std::string> kCsvColumns = {"source",
+                                              "mode",
+                                              "regime",
+                                              "kind",
+                                              "line",
+                                              "section",
+                                              "node",
+                                              "end",
+                                              "transformer",
+                                              "distance_km",
+                                              "u_kv",
+                                              "loss_percent",
+                                              "p_kw",
+                                              "q_kvar",
+                                              "s_kva",
+                                              "i_a",
+                                              "loading_percent",
+                                              "dp_kw",
+                                              "dq_kvar",
+                                              "z_max_r_ohm",
+                                              "z_max_x_ohm",
+                                              "z_min_r_ohm",
+                                              "z_min_x_ohm",
+                                              "ik3_max_ka",
+                                              "ik2_max_ka",
+                                              "ik3_min_ka",
+                                              "ik2_min_ka"};
 
 std::string csvField(const std::string& text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
@@ -251,7 +279,10 @@ public:
     }
     CsvRow& real(const std::string& column, double value) { return set(column, formatReal(value)); }
     CsvRow& currents(const Currents& c) {
-        return real("ik3_max_ka", c.ik3MaxKa).real("ik2_max_ka", c.ik2MaxKa).real("ik3_min_ka", c.ik3MinKa).real("ik2_min_ka", c.ik2MinKa);
+        return real("ik3_max_ka", c.ik3MaxKa)
+            .real("ik2_max_ka", c.ik2MaxKa)
+            .real("ik3_min_ka", c.ik3MinKa)
+            .real("ik2_min_ka", c.ik2MinKa);
     }
     std::string text() const {
         std::string out;
@@ -340,7 +371,8 @@ int decimalsOf(Quantity quantity) {
 
 std::string formatNumber(double value, Quantity quantity) {
     char buffer[400];
-    auto done = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimalsOf(quantity));
+    auto done =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimalsOf(quantity));
     std::string text(buffer, done.ptr);
     if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
         text.erase(0, 1);

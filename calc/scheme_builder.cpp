@@ -14,9 +14,9 @@ namespace k10::calc {
 namespace {
 
 // Marks in a node's parent slot: no parent inside the scheme.
-constexpr int kBusbars = -1;      // a head of the source's own lines
-constexpr int kOpened = -2;       // the switched-off node: cut from its feeder
-constexpr int kOtherSource = -3;  // a head of another source's line
+constexpr int kBusbars = -1;     // a head of the source's own lines
+constexpr int kOpened = -2;      // the switched-off node: cut from its feeder
+constexpr int kOtherSource = -3; // a head of another source's line
 
 std::string quoted(std::string_view cp1251) {
     return "«" + cp1251ToUtf8(cp1251) + "»";
@@ -25,8 +25,8 @@ std::string quoted(std::string_view cp1251) {
 // The mode's look-ups and checks (M1 to M8).
 class ModeReader {
 public:
-    ModeReader(const TProect& project, const SourceLines& lines, const TModeWork& mode, const Catalogs& catalogs,
-               std::vector<LineTree>& foreign, std::vector<Problem>& problems)
+    ModeReader(const TProect& project, const SourceLines& lines, const TModeWork& mode,
+               const Catalogs& catalogs, std::vector<LineTree>& foreign, std::vector<Problem>& problems)
         : project_(project), lines_(lines), mode_(mode), catalogs_(catalogs), foreign_(foreign),
           problems_(problems) {}
 
@@ -92,8 +92,8 @@ private:
         if (sources == 0)
             return -1;
         std::vector<Problem> foreignProblems;
-        foreign_.push_back(buildLineTree(project_.Sources[otherSource], otherSource, otherLine, catalogs_,
-                                         foreignProblems));
+        foreign_.push_back(
+            buildLineTree(project_.Sources[otherSource], otherSource, otherLine, catalogs_, foreignProblems));
         for (Problem& p : foreignProblems) {
             p.lineIndex = 0;
             failed_ = failed_ || p.kind == ProblemKind::Error;
@@ -115,11 +115,14 @@ private:
         }
         int fromTree = ownLine(mode_.L_Begin.view());
         if (fromTree < 0)
-            add("M3", {}, "у источника нет линии " + quoted(mode_.L_Begin.view()) + ", от которой идёт перемычка");
+            add("M3", {},
+                "у источника нет линии " + quoted(mode_.L_Begin.view()) + ", от которой идёт перемычка");
         if (endTree_ == -1)
             add("M3", {}, "нет линии " + quoted(mode_.L_End.view()) + ", к которой идёт перемычка");
         if (endTree_ == -2)
-            add("M3", {}, "линия " + quoted(mode_.L_End.view()) + ", к которой идёт перемычка, есть у нескольких источников");
+            add("M3", {},
+                "линия " + quoted(mode_.L_End.view()) +
+                    ", к которой идёт перемычка, есть у нескольких источников");
         if (fromTree < 0 || endTree_ < 0)
             return;
         const LineTree& toLine = *trees_[static_cast<std::size_t>(endTree_)];
@@ -128,8 +131,9 @@ private:
             add("M5", placeOf(endTree_, {}),
                 "перемычка соединяет сети разного напряжения: " + formatReal(lines_.source->Napr) + " и " +
                     formatReal(otherKv) + " кВ");
-        ModeJumper jumper{fromTree, trees_[static_cast<std::size_t>(fromTree)]->find(from), endTree_,
-                          toLine.find(to), mode_.Dlina, nullptr};
+        ModeJumper jumper{fromTree,    trees_[static_cast<std::size_t>(fromTree)]->find(from),
+                          endTree_,    toLine.find(to),
+                          mode_.Dlina, nullptr};
         if (jumper.fromNode < 0)
             add("M2", placeOf(fromTree, from), "узла перемычки нет на линии");
         if (jumper.toNode < 0)
@@ -142,7 +146,8 @@ private:
         std::string_view wire = trimBlanks(mode_.Provod.view());
         if (!(mode_.Dlina >= 0 && mode_.Dlina <= kMaxLengthKm)) {
             add("M4", {},
-                "длина перемычки " + formatReal(mode_.Dlina) + (mode_.Dlina > 0 ? " км больше 1000 км" : " км меньше 0"));
+                "длина перемычки " + formatReal(mode_.Dlina) +
+                    (mode_.Dlina > 0 ? " км больше 1000 км" : " км меньше 0"));
             return false;
         }
         if (wire.empty() && mode_.Dlina == 0)
@@ -151,7 +156,8 @@ private:
         if (!jumper.wire)
             add("M4", {},
                 wire.empty() ? "у перемычки длиной " + formatReal(mode_.Dlina) + " км не задан провод"
-                             : "провода перемычки " + quoted(wire) + " нет в справочнике (или его данные недопустимы)");
+                             : "провода перемычки " + quoted(wire) +
+                                   " нет в справочнике (или его данные недопустимы)");
         return jumper.wire != nullptr;
     }
 
@@ -213,13 +219,14 @@ private:
 // The network as parent links over the nodes of all the scheme's trees, numbered tree after tree.
 class Links {
 public:
-    Links(const std::vector<const LineTree*>& trees, int ownTrees) : trees_(trees) {
+    Links(const std::vector<const LineTree*>& trees, int ownTrees) {
         for (std::size_t t = 0; t < trees.size(); ++t) {
             offset_.push_back(static_cast<int>(parent_.size()));
             const LineTree& tree = *trees[t];
             for (std::size_t i = 0; i < tree.parent.size(); ++i) {
                 int p = tree.parent[i];
-                parent_.push_back(p >= 0 ? offset_.back() + p : (static_cast<int>(t) < ownTrees ? kBusbars : kOtherSource));
+                parent_.push_back(p >= 0 ? offset_.back() + p
+                                         : (static_cast<int>(t) < ownTrees ? kBusbars : kOtherSource));
                 feed_.push_back(p >= 0 ? Feed::Section : Feed::Head);
                 section_.push_back(tree.feedingSection[i]);
                 where_.push_back({static_cast<int>(t), static_cast<int>(i)});
@@ -299,7 +306,6 @@ public:
     std::pair<int, int> where(int node) const { return where_[static_cast<std::size_t>(node)]; }
 
 private:
-    const std::vector<const LineTree*>& trees_;
     std::vector<int> offset_;
     std::vector<int> parent_;
     std::vector<Feed> feed_;

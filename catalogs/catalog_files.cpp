@@ -98,16 +98,8 @@ RecordArray<Record> parseCatalog(std::string_view bytes, const char* what, ReadF
 class EntryLine {
 public:
     EntryLine(std::string_view name, const char* what, int slot) : name_(name), what_(what), slot_(slot) {
-        for (char c : name) {
-            if (c == ':')
-                refuse("содержит двоеточие, а в файле справочника оно разделяет поля");
-            if (c == '\r' || c == '\n')
-                refuse("содержит перевод строки, а в файле справочника он разделяет записи");
-            auto byte = static_cast<unsigned char>(c);
-            if (unicodeToCp866(cp1251ToUnicode(byte)) < 0)
-                refuse("содержит символ «" + cp1251ToUtf8(std::string_view(&c, 1)) +
-                       "», которого нет в кодировке DOS (866) файла справочника");
-        }
+        if (std::optional<CatalogNameFault> fault = catalogNameFault(name))
+            refuse(problemOf(*fault));
         put(cp1251ToCp866(name), 9);
     }
 
@@ -129,6 +121,19 @@ private:
         text_ += ": ";
     }
 
+    static std::string problemOf(const CatalogNameFault& fault) {
+        switch (fault.kind) {
+        case CatalogNameFault::Kind::Colon:
+            return "содержит двоеточие, а в файле справочника оно разделяет поля";
+        case CatalogNameFault::Kind::LineBreak:
+            return "содержит перевод строки, а в файле справочника он разделяет записи";
+        case CatalogNameFault::Kind::Character:
+            break;
+        }
+        return "содержит символ «" + cp1251ToUtf8(std::string_view(&fault.character, 1)) +
+               "», которого нет в кодировке DOS (866) файла справочника";
+    }
+
     [[noreturn]] void refuse(const std::string& problem) const {
         // The name as the user knows it: without its padding blanks, up to a line break.
         std::string_view shown = name_.substr(0, name_.find_first_of("\r\n"));
@@ -145,6 +150,18 @@ private:
 };
 
 } // namespace
+
+std::optional<CatalogNameFault> catalogNameFault(std::string_view name) {
+    for (char c : name) {
+        if (c == ':')
+            return CatalogNameFault{CatalogNameFault::Kind::Colon, c};
+        if (c == '\r' || c == '\n')
+            return CatalogNameFault{CatalogNameFault::Kind::LineBreak, c};
+        if (unicodeToCp866(cp1251ToUnicode(static_cast<unsigned char>(c))) < 0)
+            return CatalogNameFault{CatalogNameFault::Kind::Character, c};
+    }
+    return std::nullopt;
+}
 
 WireCatalog parseWireCatalog(std::string_view bytes) {
     return parseCatalog<TProvoda>(bytes, kWires, [](TProvoda& wire, EntryFields& fields) {

@@ -3,6 +3,7 @@
 #include "catalogs/catalog_records.h"
 #include "model/record_array.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,16 @@ inline constexpr const char* TransCatalogFile = "spravt.dat";
 // followed by ": "; the wire file starts with three header lines. Lines that are not entry lines are
 // skipped on reading. A reader throws Error on a field that is not a number and on more entry lines than a
 // catalog holds; a writer throws Error rather than write an entry that would read back differently.
+
+// What keeps a name (Windows-1251) out of a catalog file, which could not carry it back: a colon separates
+// the fields of an entry line, a line break the entries, and the file holds only what the DOS code page
+// 866 holds. The writers refuse such a name, and the entry dialogs ask before they store one.
+struct CatalogNameFault {
+    enum class Kind { Colon, LineBreak, Character };
+    Kind kind;
+    char character; // the first one at fault
+};
+std::optional<CatalogNameFault> catalogNameFault(std::string_view name);
 
 WireCatalog parseWireCatalog(std::string_view bytes);
 std::string serializeWireCatalog(const WireCatalog& catalog);

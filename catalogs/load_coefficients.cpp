@@ -107,7 +107,8 @@ public:
     }
 
     // One row "code: k_day: k_evening: cos_day: cos_evening:"; returns its code.
-    int read(std::string_view line, int row, LoadCoefficientTable& table, std::array<bool, kCodes>& seen) const {
+    int read(std::string_view line, int row, LoadCoefficientTable& table,
+             std::array<bool, kCodes>& seen) const {
         auto fields = splitRow(line);
         if (!fields)
             refuse(row, "строка должна иметь вид «код: k_день: k_вечер: cos_день: cos_вечер:»");
@@ -175,10 +176,12 @@ LoadCoefficientTable parseLoadCoefficients(std::string_view bytes, const std::st
 }
 
 std::string serializeLoadCoefficients(const LoadCoefficientTable& table) {
-    std::string out = "Load coefficients of the load-graph codes: the share of the maximum load and cos phi\r\n"
-                      "in the daytime and in the evening maximum. The values are provisional: replace them with those of\r\n"
-                      "the design guidance for rural networks.\r\n"
-                      "code: k_day: k_evening: cos_day: cos_evening:\r\n";
+    std::string out =
+        "Load coefficients of the load-graph codes: the share of the maximum load and cos phi\r\n"
+        "in the daytime and in the evening maximum. The values are provisional: replace them with those "
+        "of\r\n"
+        "the design guidance for rural networks.\r\n"
+        "code: k_day: k_evening: cos_day: cos_evening:\r\n";
     for (int code = 1; code <= kCodes; ++code) {
         const LoadCoefficients& row = table.forCode(code);
         out += std::to_string(code) + ": " + formatReal(row.kDay) + ": " + formatReal(row.kEvening) + ": " +

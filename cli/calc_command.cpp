@@ -75,14 +75,18 @@ Options parseOptions(const std::vector<std::string>& args) {
         else if (arg == "--mode")
             o.mode = value == "all" ? kAll : value == "normal" ? kNormalOnly : positiveNumber(value, arg);
         else if (arg == "--method")
-            o.settings.method = oneOf<Method>(arg, value, {{"exact", Method::Exact}, {"engineering", Method::Engineering}});
+            o.settings.method =
+                oneOf<Method>(arg, value, {{"exact", Method::Exact}, {"engineering", Method::Engineering}});
         else if (arg == "--sc")
-            o.settings.shortCircuit = oneOf<ShortCircuitConvention>(
-                arg, value, {{"average", ShortCircuitConvention::AverageVoltage}, {"iec", ShortCircuitConvention::Iec60909}});
+            o.settings.shortCircuit =
+                oneOf<ShortCircuitConvention>(arg, value,
+                                              {{"average", ShortCircuitConvention::AverageVoltage},
+                                               {"iec", ShortCircuitConvention::Iec60909}});
         else if (arg == "--max-loss") {
             auto percent = k10::parseRealTrimmed(value);
             if (!percent || !(*percent > 0 && *percent < 100))
-                throw UsageError{"--max-loss takes a percentage above 0 and below 100, not \"" + value + "\""};
+                throw UsageError{"--max-loss takes a percentage above 0 and below 100, not \"" + value +
+                                 "\""};
             o.settings.maxLossPercent = *percent;
         } else if (arg == "--format")
             o.format = oneOf<std::string>(arg, value, {{"text", "text"}, {"json", "json"}, {"csv", "csv"}});
@@ -141,7 +145,10 @@ std::vector<SchemeResult> calculate(const TProect& project, const std::vector<st
 // JSON.
 
 ordered_json currentsJson(const Currents& c) {
-    return {{"ik3_max_ka", c.ik3MaxKa}, {"ik2_max_ka", c.ik2MaxKa}, {"ik3_min_ka", c.ik3MinKa}, {"ik2_min_ka", c.ik2MinKa}};
+    return {{"ik3_max_ka", c.ik3MaxKa},
+            {"ik2_max_ka", c.ik2MaxKa},
+            {"ik3_min_ka", c.ik3MinKa},
+            {"ik2_min_ka", c.ik2MinKa}};
 }
 
 ordered_json totalsJson(const Totals& t) {
@@ -150,16 +157,20 @@ ordered_json totalsJson(const Totals& t) {
             {"dp_kw", t.dpKw},
             {"dq_kvar", t.dqKvar},
             {"loss_share_percent", t.lossSharePercent},
-            {"worst_node", {{"line", t.worstNode.line}, {"node", t.worstNode.node}, {"loss_percent", t.worstLossPercent}}},
+            {"worst_node",
+             {{"line", t.worstNode.line}, {"node", t.worstNode.node}, {"loss_percent", t.worstLossPercent}}},
             {"most_loaded_section",
-             {{"line", t.mostLoadedLine}, {"section", t.mostLoadedSection}, {"loading_percent", t.mostLoadedPercent}}}};
+             {{"line", t.mostLoadedLine},
+              {"section", t.mostLoadedSection},
+              {"loading_percent", t.mostLoadedPercent}}}};
 }
 
 ordered_json regimeJson(const RegimeResult& r) {
-    ordered_json nodes = ordered_json::array(), sections = ordered_json::array(), substations = ordered_json::array(),
-                 lines = ordered_json::array();
+    ordered_json nodes = ordered_json::array(), sections = ordered_json::array(),
+                 substations = ordered_json::array(), lines = ordered_json::array();
     for (const NodeResult& n : r.nodes)
-        nodes.push_back({{"line", n.line}, {"node", n.node}, {"u_kv", n.uKv}, {"loss_percent", n.lossPercent}});
+        nodes.push_back(
+            {{"line", n.line}, {"node", n.node}, {"u_kv", n.uKv}, {"loss_percent", n.lossPercent}});
     for (const SectionResult& s : r.sections)
         sections.push_back({{"line", s.line},
                             {"section", s.section},
@@ -184,8 +195,9 @@ ordered_json regimeJson(const RegimeResult& r) {
         line.update(totalsJson(l.totals));
         lines.push_back(std::move(line));
     }
-    return {{"iterations", r.iterations}, {"nodes", std::move(nodes)},           {"sections", std::move(sections)},
-            {"substations", std::move(substations)}, {"totals", totalsJson(r.totals)}, {"lines", std::move(lines)}};
+    return {{"iterations", r.iterations},      {"nodes", std::move(nodes)},
+            {"sections", std::move(sections)}, {"substations", std::move(substations)},
+            {"totals", totalsJson(r.totals)},  {"lines", std::move(lines)}};
 }
 
 ordered_json shortCircuitJson(const ShortCircuitResult& sc) {
@@ -203,7 +215,8 @@ ordered_json shortCircuitJson(const ShortCircuitResult& sc) {
         node.update(currentsJson(n.currents));
         low.push_back(std::move(node));
     }
-    return {{"busbars", currentsJson(sc.busbars)}, {"nodes", std::move(nodes)}, {"low_voltage", std::move(low)}};
+    return {
+        {"busbars", currentsJson(sc.busbars)}, {"nodes", std::move(nodes)}, {"low_voltage", std::move(low)}};
 }
 
 ordered_json schemeJson(const SchemeResult& s) {
@@ -217,8 +230,9 @@ ordered_json schemeJson(const SchemeResult& s) {
                             {"text", p.text}});
     for (const NodeRef& n : s.deEnergised)
         off.push_back({{"line", n.line}, {"node", n.node}});
-    ordered_json scheme = {{"source", s.source},     {"source_name", s.sourceName}, {"mode", s.mode},
-                           {"calculated", s.calculated}, {"problems", std::move(problems)}, {"de_energised", std::move(off)}};
+    ordered_json scheme = {
+        {"source", s.source},         {"source_name", s.sourceName},     {"mode", s.mode},
+        {"calculated", s.calculated}, {"problems", std::move(problems)}, {"de_energised", std::move(off)}};
     if (s.calculated) {
         scheme["regimes"] = {{"day", regimeJson(s.regimes[0])}, {"evening", regimeJson(s.regimes[1])}};
         scheme["short_circuit"] = shortCircuitJson(s.shortCircuit);
@@ -253,17 +267,20 @@ int calc(const std::vector<std::string>& args) {
     // The table's own messages name the file and the row.
     k10::LoadCoefficientTable table =
         k10::fileExists(tablePath)
-            ? k10::parseLoadCoefficients(onFile(tablePath, [&] { return k10::readWholeFile(tablePath); }), tablePath)
+            ? k10::parseLoadCoefficients(onFile(tablePath, [&] { return k10::readWholeFile(tablePath); }),
+                                         tablePath)
             : k10::builtInLoadCoefficients();
 
-    std::vector<SchemeResult> results = calculate(project, asked, {wires, transformers, table}, o.settings, o.mode);
+    std::vector<SchemeResult> results =
+        calculate(project, asked, {wires, transformers, table}, o.settings, o.mode);
     if (o.format == "json") {
         std::cout << resultsJson(results, o.settings, table.builtIn).dump(2) << '\n';
     } else if (o.format == "csv") {
         std::cout << resultsCsv(results);
     } else {
         for (const SchemeResult& s : results)
-            std::cout << (&s == &results.front() ? "" : "\n") << schemeReportText(s, o.settings, table.builtIn);
+            std::cout << (&s == &results.front() ? "" : "\n")
+                      << schemeReportText(s, o.settings, table.builtIn);
     }
     return 0;
 }

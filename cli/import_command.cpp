@@ -13,17 +13,17 @@ int importDos(const std::vector<std::string>& args) {
     if (args.size() != 2)
         throw UsageError{};
     k10::DosImportResult result = k10::importDosFileSet(args[0], 0);
-    // The warnings and the refusal or failure go to standard error, a failure's messages after the name of
-    // the file given; success is told by the exit code.
-    bool failed = result.outcome != k10::DosImportResult::Outcome::Imported;
-    for (std::string message : result.messages) {
-        if (message == "Импорт закончен")
-            continue;
+    const bool imported = result.outcome == k10::DosImportResult::Outcome::Imported;
+    // The warnings and the refusal or failure go to standard error. The last message of an import that
+    // went through only says that it did, which the exit code tells here.
+    const std::size_t shown = result.messages.size() - (imported ? 1 : 0);
+    for (std::size_t i = 0; i < shown; ++i) {
+        std::string message = result.messages[i];
         // A message of the window holds its two lines joined by a carriage return.
         std::replace(message.begin(), message.end(), '\r', '\n');
-        std::cerr << (failed ? args[0] + ": " : std::string()) << message << '\n';
+        std::cerr << (!imported ? args[0] + ": " : std::string()) << message << '\n';
     }
-    if (failed)
+    if (!imported)
         return 1;
 
     TProect project;

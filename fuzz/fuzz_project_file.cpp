@@ -62,8 +62,8 @@ bool finite(const k10::calc::RegimeResult& r) {
         if (!finite(n.uKv) || !finite(n.lossPercent) || !finite(n.distanceKm))
             return false;
     for (const auto& s : r.sections)
-        if (!finite(s.pKw) || !finite(s.qKvar) || !finite(s.iA) || !finite(s.loadingPercent) || !finite(s.dpKw) ||
-            !finite(s.dqKvar))
+        if (!finite(s.pKw) || !finite(s.qKvar) || !finite(s.iA) || !finite(s.loadingPercent) ||
+            !finite(s.dpKw) || !finite(s.dqKvar))
             return false;
     for (const auto& s : r.substations)
         if (!finite(s.sKva) || !finite(s.loadingPercent) || !finite(s.dpKw))
@@ -96,7 +96,8 @@ void calculateEveryScheme(const TProect& project) {
                                                     : k10::calc::ShortCircuitConvention::Iec60909,
                                        5};
     for (int source = 1; source <= project.SourceCount(); ++source)
-        for (const k10::calc::SchemeResult& scheme : k10::calc::calculateSource(project, source, inputs, settings))
+        for (const k10::calc::SchemeResult& scheme :
+             k10::calc::calculateSource(project, source, inputs, settings))
             require(!scheme.calculated || finite(scheme), "a calculated scheme has only finite numbers");
 }
 

@@ -16,7 +16,8 @@ namespace k10 {
 struct DosImportResult {
     enum class Outcome { Imported, Refused, Failed };
     Outcome outcome = Outcome::Failed;
-    // UTF-8, in the order the window shows them; a message of two lines holds one "\r" between them.
+    // UTF-8, in the order the window shows them; a message of two lines holds one "\r" between them. The
+    // warnings come first; the last message tells the outcome.
     std::vector<std::string> messages;
     // The sources read, with their lines and sections; empty unless Imported.
     std::vector<TSource> sources;

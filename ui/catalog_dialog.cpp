@@ -1,18 +1,14 @@
 #include "ui/catalog_dialog.h"
 
 #include "catalogs/catalog_files.h"
-#include "text/codepage.h"
+#include "ui/cp1251_text.h"
+#include "ui/dialog_buttons.h"
 #include "ui/fields.h"
-#include "ui/form_main.h"
 #include "ui/interaction.h"
 #include "ui/string_grid.h"
-#include "ui/tf_provodedit.h"
-#include "ui/tf_spravprovod.h"
-#include "ui/tf_spravtrans.h"
-#include "ui/tf_transedit.h"
-#include "ui/workbench.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -36,68 +32,37 @@ template <class Widget> Widget* named(Widget* widget, const char* name) {
     return widget;
 }
 
-// The catalog of one record type in the main window, edited through one entry dialog. The entry dialog
-// gives prefill(const Record&) and storeInto(Record&), which cuts the name and the numbers to their
-// fields.
-template <class Record, class Entry> class CatalogStoreOf final : public CatalogStore {
-public:
-    using Catalog = k10::RecordArray<Record>;
-    struct Links {
-        Catalog TFormMain::*catalog;
-        bool TFormMain::*read;
-        void (TFormMain::*refillLists)();
-        void (TFormMain::*write)();
-    };
-
-    CatalogStoreOf(TFormMain& main, const Links& links, Entry& entry)
-        : main_(main), links_(links), entry_(entry) {}
-
-    int count() const override { return (main_.*links_.catalog).count(); }
-    bool wasRead() const override { return main_.*links_.read; }
-    CatalogEntryDialog& entryDialog() override { return entry_; }
-    void prefillBlank() override { entry_.prefill(Record{}); }
-    void prefill(int slot) override { entry_.prefill(catalog()[slot]); }
-    void append() override {
-        Record record;
-        entry_.storeInto(record);
-        catalog().append(std::move(record));
+// Why the entry dialog refuses a name that the catalog file could not carry back.
+QString nameProblem(const QString& name) {
+    std::optional<k10::CatalogNameFault> fault = k10::catalogNameFault(toCp1251(name));
+    if (!fault)
+        return {};
+    switch (fault->kind) {
+    case k10::CatalogNameFault::Kind::Colon:
+        return "Марка не может содержать двоеточие: в файле справочника оно разделяет поля.";
+    case k10::CatalogNameFault::Kind::LineBreak:
+        return "Марка не может содержать перевод строки: в файле справочника он разделяет записи.";
+    case k10::CatalogNameFault::Kind::Character:
+        break;
     }
-    void store(int slot) override { entry_.storeInto(catalog()[slot]); }
-    void remove(int slot) override { catalog().remove(slot); }
-    void refillLists() override { (main_.*links_.refillLists)(); }
-    void write() override { (main_.*links_.write)(); }
-
-private:
-    Catalog& catalog() { return main_.*links_.catalog; }
-
-    TFormMain& main_;
-    Links links_;
-    Entry& entry_;
-};
+    return QString("Марка не может содержать символ «%1»: его нет в кодировке DOS (866) файла справочника.")
+        .arg(fromCp1251(std::string_view(&fault->character, 1)));
+}
 
 } // namespace
 
-CatalogEntryDialog::CatalogEntryDialog(QWidget* parent, const char* name, const QString& caption)
-    : QDialog(parent) {
+CatalogEntryDialog::CatalogEntryDialog(Interaction& user, QWidget* parent, const char* name,
+                                       const QString& caption)
+    : QDialog(parent), user_(user) {
     setObjectName(name);
     setWindowTitle(caption);
 
     fields_ = new QGridLayout;
-    OkButton = named(new QPushButton("OK", this), "OkButton");
-    OkButton->setDefault(true);
-    CancelButton = named(new QPushButton("Cancel", this), "CancelButton");
-    CancelButton->setAutoDefault(false);
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    // Esc and the title bar's close box end the dialog through reject() as well.
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
+    QDialogButtonBox* buttons = okCancelButtons(this, OkButton, CancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields_);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
@@ -125,22 +90,11 @@ QString CatalogEntryDialog::typedName() const {
     return name_->text();
 }
 
-QString CatalogEntryDialog::nameProblem(const QString& name) {
-    if (name.contains(':'))
-        return "Марка не может содержать двоеточие: в файле справочника оно разделяет поля.";
-    for (char32_t code : name.toUcs4())
-        if (code < 0x20 || k10::unicodeToCp866(code) < 0)
-            return QString("Марка не может содержать символ «%1»: его нет в кодировке DOS (866) файла "
-                           "справочника.")
-                .arg(QString::fromUcs4(&code, 1));
-    return {};
-}
-
 bool CatalogEntryDialog::checkName() {
     QString problem = nameProblem(typedName());
     if (problem.isEmpty())
         return true;
-    interaction().showMessage(this, problem);
+    user_.showMessage(this, problem);
     name_->setFocus(Qt::OtherFocusReason);
     return false;
 }
@@ -150,7 +104,8 @@ void CatalogEntryDialog::accept() {
         QDialog::accept();
 }
 
-CatalogDialog::CatalogDialog(QWidget* parent, const CatalogTexts& texts) : QDialog(parent), texts_(texts) {
+CatalogDialog::CatalogDialog(Interaction& user, QWidget* parent, const CatalogTexts& texts)
+    : QDialog(parent), user_(user), texts_(texts) {
     setObjectName(texts.objectName);
     setWindowTitle(texts.caption);
 
@@ -223,7 +178,7 @@ void CatalogDialog::guarded(Operation operation) {
     try {
         (this->*operation)();
     } catch (const std::exception& error) {
-        interaction().showError(this, QString::fromUtf8(error.what()));
+        user_.showError(this, QString::fromUtf8(error.what()));
     }
 }
 
@@ -231,7 +186,7 @@ bool CatalogDialog::mayChange() {
     // A catalog whose file could not be read is empty in memory: writing it would empty the file.
     if (store_->wasRead())
         return true;
-    interaction().showMessage(this, texts_.unreadMessage);
+    user_.showMessage(this, store_->unreadMessage());
     return false;
 }
 
@@ -243,13 +198,13 @@ void CatalogDialog::add() {
     if (!mayChange())
         return;
     if (store_->count() >= texts_.limit) {
-        interaction().showMessage(this, joinLines(texts_.limitFirst, texts_.limitSecond));
+        user_.showMessage(this, joinLines(texts_.limitFirst, texts_.limitSecond));
         return;
     }
     CatalogEntryDialog& entry = store_->entryDialog();
     entry.setWindowTitle(texts_.addCaption);
     store_->prefillBlank();
-    if (!interaction().runDialog(entry) || !entry.checkName())
+    if (!user_.runDialog(entry) || !entry.checkName())
         return;
 
     store_->append();
@@ -268,7 +223,7 @@ void CatalogDialog::change() {
     CatalogEntryDialog& entry = store_->entryDialog();
     entry.setWindowTitle(texts_.changeCaption);
     store_->prefill(slot);
-    if (!interaction().runDialog(entry) || !entry.checkName())
+    if (!user_.runDialog(entry) || !entry.checkName())
         return;
 
     store_->store(slot);
@@ -279,7 +234,7 @@ void CatalogDialog::change() {
 void CatalogDialog::remove() {
     if (!mayChange() || !hasSelectedEntry())
         return;
-    if (!interaction().askYesNo(this, texts_.deleteQuestion))
+    if (!user_.askYesNo(this, texts_.deleteQuestion))
         return;
 
     store_->remove(SelectedRow + 1);
@@ -287,20 +242,4 @@ void CatalogDialog::remove() {
     // and SelectedRow follows.
     store_->refillLists();
     store_->write();
-}
-
-void attachCatalogDialogs(const Workbench& forms) {
-    TFormMain& main = *forms.FormMain;
-    using Wires = CatalogStoreOf<TProvoda, TF_ProvodEdit>;
-    forms.F_SpravProvod->setStore(
-        std::make_unique<Wires>(main,
-                                Wires::Links{&TFormMain::WireCatalog, &TFormMain::WireCatalogRead,
-                                             &TFormMain::fillWireLists, &TFormMain::Write_Provoda},
-                                *forms.F_ProvodEdit));
-    using Transformers = CatalogStoreOf<TTrans, TF_TransEdit>;
-    forms.F_SpravTrans->setStore(std::make_unique<Transformers>(
-        main,
-        Transformers::Links{&TFormMain::TransCatalog, &TFormMain::TransCatalogRead,
-                            &TFormMain::fillTransLists, &TFormMain::Write_Trans},
-        *forms.F_TransEdit));
 }

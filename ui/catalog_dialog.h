@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class Interaction;
 class QAction;
 class QGridLayout;
 class QMenu;
@@ -11,7 +12,6 @@ class QPushButton;
 class QShowEvent;
 class StringGrid;
 class TextField;
-class Workbench;
 
 // The entry dialog of a catalog: the entry's name and numbers above OK and Cancel. The catalog dialog
 // fills it before every showing and stores it after OK. OK refuses a name that the catalog file could not
@@ -30,12 +30,8 @@ public:
 
     void accept() override;
 
-    // Why a name cannot be stored in a catalog file (empty when it can): a colon separates the fields of
-    // an entry line, and the file holds only what the DOS code page 866 holds.
-    static QString nameProblem(const QString& name);
-
 protected:
-    CatalogEntryDialog(QWidget* parent, const char* name, const QString& caption);
+    CatalogEntryDialog(Interaction& user, QWidget* parent, const char* name, const QString& caption);
 
     // The field of the entry's name, checked on OK and focused on every showing.
     void setNameField(TextField* field);
@@ -46,6 +42,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Interaction& user_;
     TextField* name_ = nullptr;
     QGridLayout* fields_;
 };
@@ -60,16 +57,17 @@ struct CatalogTexts {
     const char* deleteQuestion;
     const char* addCaption;    // of the entry dialog
     const char* changeCaption; // of the entry dialog
-    const char* unreadMessage; // every change is refused while the catalog's file could not be read
 };
 
-// One catalog in the main window and the entry dialog that edits its entries: what the catalog dialog
-// acts on, the record type hidden. Slots are numbered from 1.
+// One catalog of the document and the entry dialog that edits its entries: what the catalog dialog acts
+// on, the record type hidden. Slots are numbered from 1.
 class CatalogStore {
 public:
     virtual ~CatalogStore() = default;
     virtual int count() const = 0;
+    // Every change is refused while the catalog's file could not be read, with this message.
     virtual bool wasRead() const = 0;
+    virtual QString unreadMessage() const = 0;
     virtual CatalogEntryDialog& entryDialog() = 0;
     // Fills the entry dialog from a new, empty entry, or from the entry in a slot.
     virtual void prefillBlank() = 0;
@@ -114,7 +112,7 @@ public:
     void GridSelectCell(int ACol, int ARow);
 
 protected:
-    CatalogDialog(QWidget* parent, const CatalogTexts& texts);
+    CatalogDialog(Interaction& user, QWidget* parent, const CatalogTexts& texts);
 
 private:
     using Operation = void (CatalogDialog::*)();
@@ -129,9 +127,7 @@ private:
     // True when SelectedRow shows an entry.
     bool hasSelectedEntry() const;
 
+    Interaction& user_;
     const CatalogTexts& texts_;
     std::unique_ptr<CatalogStore> store_;
 };
-
-// Ties both catalog dialogs to the catalogs of the main window and to their entry dialogs.
-void attachCatalogDialogs(const Workbench& forms);

@@ -1,6 +1,8 @@
 #include "ui/form_main.h"
 
+#include "ui/app_info.h"
 #include "ui/cp1251_text.h"
+#include "ui/help_opener.h"
 #include "ui/interaction.h"
 #include "ui/row_formats.h"
 #include "ui/string_grid.h"
@@ -8,6 +10,7 @@
 #include "ui/workbench.h"
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFileDialog>
@@ -19,6 +22,7 @@
 #include <QStyle>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -27,7 +31,7 @@ namespace {
 // One header cell above a data table: a sunken, bold, centred caption that wraps within the cell. A cell
 // with a column index stands directly above that column and fixes its width.
 struct HeaderCell {
-    const char* caption;  // lines joined by one carriage return
+    const char* caption; // lines joined by one carriage return
     int left;
     int top;
     int width;
@@ -106,13 +110,19 @@ void sizeFromHeader(StringGrid* grid, const std::vector<QLabel*>& header) {
     grid->setFixedWidth(total + grid->columnCount() + 2);
 }
 
-std::vector<QLabel*> sourceHeader, sectionHeader, modeHeader;
+// The 0-based row of a slot in a list of `count`, or the nearest row there is.
+int nearestRow(int slot, int count) {
+    return std::clamp(slot - 1, 0, std::max(count - 1, 0));
+}
 
 } // namespace
 
-TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
+TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* parent)
+    : QMainWindow(parent), Proect(document.project()),
+      WireCatalog(document.reference<k10::WireCatalog>().data()),
+      TransCatalog(document.reference<k10::TransCatalog>().data()), document_(document), user_(user) {
     setObjectName("FormMain");
-    setWindowTitle("Korvane10 DEMO");
+    setWindowTitle(k10app::Title);
     resize(645, 661);
 
     auto* client = new QWidget(this);
@@ -125,15 +135,17 @@ TFormMain::TFormMain(QWidget* parent) : QMainWindow(parent) {
     buildModesBox(client);
     buildStatusBar();
     buildFileDialogs();
+    connect(&document_, &ProjectDocument::projectChanged, this, &TFormMain::projectChanged);
     FormCreate();
 }
 
 TFormMain::~TFormMain() = default;
 
-void TFormMain::attach(Workbench* forms) { forms_ = forms; }
+void TFormMain::attach(Workbench* forms) {
+    forms_ = forms;
+}
 
 void TFormMain::FormCreate() {
-    Proect = TProect{};
     CurSource = 0;
     CurLine = 0;
     CurSection = 0;
@@ -144,7 +156,7 @@ void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        run(&TFormMain::FormShow);
+        run([this] { FormShow(); });
     }
 }
 
@@ -153,24 +165,24 @@ void TFormMain::FormShow() {
     // helpers of the core never consult it, so there is no separator to set.
     // A catalog that cannot be read ends the start-up here with the error box; the window is shown all
     // the same.
-    Read_Provoda(WireCatalog);
+    document_.read<k10::WireCatalog>();
     fillWireLists();
-    Read_Trans(TransCatalog);
+    document_.read<k10::TransCatalog>();
     fillTransLists();
     sizeTables();
 }
 
 void TFormMain::sizeTables() {
-    sizeFromHeader(SourceGrid, sourceHeader);
-    sizeFromHeader(LineGrid, sectionHeader);
-    sizeFromHeader(ModeWorkGrid, modeHeader);
+    sizeFromHeader(SourceGrid, sourceHeader_);
+    sizeFromHeader(LineGrid, sectionHeader_);
+    sizeFromHeader(ModeWorkGrid, modeHeader_);
 }
 
-void TFormMain::run(Handler handler) {
+void TFormMain::run(const std::function<void()>& command) {
     try {
-        (this->*handler)();
+        command();
     } catch (const std::exception& error) {
-        interaction().showError(this, QString::fromUtf8(error.what()));
+        user_.showError(this, QString::fromUtf8(error.what()));
     }
 }
 
@@ -178,7 +190,8 @@ QAction* TFormMain::addCommand(QMenu* menu, const char* name, const QString& cap
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
     if (handler)
-        connect(action, &QAction::triggered, this, [this, handler] { run(handler); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { run([this, handler] { (this->*handler)(); }); });
     return action;
 }
 
@@ -197,6 +210,8 @@ void TFormMain::buildMenus() {
     DOS1 = addCommand(N1, "DOS1", "Импорт из DOS", &TFormMain::DOS1Click);
     N8 = separator(N1, "N8");
     N9 = addCommand(N1, "N9", "Выйти", &TFormMain::N9Click);
+
+    buildEditMenu();
 
     N13 = menuBar()->addMenu("Справочники");
     N13->setObjectName("N13");
@@ -240,19 +255,20 @@ void TFormMain::buildMenus() {
 void TFormMain::buildSourcesBox(QWidget* client) {
     RzGroupBox1 = makeBox(client, "RzGroupBox1", "Источники питания", QRect(8, 0, 625, 151));
     const int top = 18, row = 18;
-    sourceHeader = makeHeader(RzGroupBox1,
-                              {{"Наименование источника питания", 8, top, 233, 3 * row, 0},
-                               {"Код ист. пит.", 241, top, 57, 3 * row, 1},
-                               {"Ном. напр. (кВ)", 298, top, 57, 3 * row, 2},
-                               {"Сопротивление системы (Ом)", 355, top, 257, row},
-                               {"Макс. режим", 355, top + row, 129, row},
-                               {"Мин. режим", 484, top + row, 129, row},
-                               {"R", 355, top + 2 * row, 65, row, 3},
-                               {"X", 420, top + 2 * row, 65, row, 4},
-                               {"R", 485, top + 2 * row, 65, row, 5},
-                               {"X", 550, top + 2 * row, 65, row, 6}},
-                              7);
-    SourceGrid = makeGrid(RzGroupBox1, "SourceGrid", 7, 24, QRect(8, top + 3 * row, 601, 151 - top - 3 * row - 5));
+    sourceHeader_ = makeHeader(RzGroupBox1,
+                               {{"Наименование источника питания", 8, top, 233, 3 * row, 0},
+                                {"Код ист. пит.", 241, top, 57, 3 * row, 1},
+                                {"Ном. напр. (кВ)", 298, top, 57, 3 * row, 2},
+                                {"Сопротивление системы (Ом)", 355, top, 257, row},
+                                {"Макс. режим", 355, top + row, 129, row},
+                                {"Мин. режим", 484, top + row, 129, row},
+                                {"R", 355, top + 2 * row, 65, row, 3},
+                                {"X", 420, top + 2 * row, 65, row, 4},
+                                {"R", 485, top + 2 * row, 65, row, 5},
+                                {"X", 550, top + 2 * row, 65, row, 6}},
+                               7);
+    SourceGrid =
+        makeGrid(RzGroupBox1, "SourceGrid", 7, 24, QRect(8, top + 3 * row, 601, 151 - top - 3 * row - 5));
     attachMenu(Source_PopupMenu, {RzGroupBox1, SourceGrid});
     for (QLabel* cell : RzGroupBox1->findChildren<QLabel*>())
         attachMenu(Source_PopupMenu, {cell});
@@ -273,17 +289,18 @@ void TFormMain::buildLinesBox(QWidget* client) {
 void TFormMain::buildSectionsBox(QWidget* client) {
     RzGroupBox2 = makeBox(client, "RzGroupBox2", "Описание линий", QRect(96, 152, 537, 257));
     const int top = 18, row = 22;
-    sectionHeader = makeHeader(RzGroupBox2,
-                               {{"Участок", 8, top, 155, row},
-                                {"Начало", 8, top + row, 78, row, 0},
-                                {"Конец", 86, top + row, 78, row, 1},
-                                {"Длина участка (км)", 164, top, 73, 2 * row, 2},
-                                {"Провод, кабель", 237, top, 81, 2 * row, 3},
-                                {"Шифр графика нагрузок", 318, top, 73, 2 * row, 4},
-                                {"Макс. нагр. (кВА)", 391, top, 57, 2 * row, 5},
-                                {"Марка трасф.", 448, top, 84, 2 * row, 6}},
-                               7);
-    LineGrid = makeGrid(RzGroupBox2, "LineGrid", 7, 15, QRect(8, top + 2 * row, 518, 257 - top - 2 * row - 5));
+    sectionHeader_ = makeHeader(RzGroupBox2,
+                                {{"Участок", 8, top, 155, row},
+                                 {"Начало", 8, top + row, 78, row, 0},
+                                 {"Конец", 86, top + row, 78, row, 1},
+                                 {"Длина участка (км)", 164, top, 73, 2 * row, 2},
+                                 {"Провод, кабель", 237, top, 81, 2 * row, 3},
+                                 {"Шифр графика нагрузок", 318, top, 73, 2 * row, 4},
+                                 {"Макс. нагр. (кВА)", 391, top, 57, 2 * row, 5},
+                                 {"Марка трасф.", 448, top, 84, 2 * row, 6}},
+                                7);
+    LineGrid =
+        makeGrid(RzGroupBox2, "LineGrid", 7, 15, QRect(8, top + 2 * row, 518, 257 - top - 2 * row - 5));
     attachMenu(PopupMenu2, {RzGroupBox2, LineGrid});
     connect(LineGrid, &StringGrid::selectCell, this,
             [this](int column, int row) { LineGridSelectCell(column, row); });
@@ -292,18 +309,18 @@ void TFormMain::buildSectionsBox(QWidget* client) {
 void TFormMain::buildModesBox(QWidget* client) {
     RzGroupBox3 = makeBox(client, "RzGroupBox3", "Режимы работы", QRect(8, 411, 625, 174));
     const int top = 18, upper = 22, lower = 32;
-    modeHeader = makeHeader(RzGroupBox3,
-                            {{"Источники,\rлинии", 8, top, 137, upper},
-                             {"От", 8, top + upper, 73, lower, 0},
-                             {"До", 81, top + upper, 65, lower, 1},
-                             {"Перемычка", 146, top, 321, upper},
-                             {"Узел нач.", 146, top + upper, 81, lower, 2},
-                             {"Узел кон.", 227, top + upper, 81, lower, 3},
-                             {"Длина \r(км)", 308, top + upper, 81, lower, 4},
-                             {"Провод,\rкабель", 389, top + upper, 81, lower, 5},
-                             {"Узел\rоткл.", 470, top, 73, upper + lower, 6},
-                             {"Измен.\rнагрузки\r%", 543, top, 73, upper + lower, 7}},
-                            8);
+    modeHeader_ = makeHeader(RzGroupBox3,
+                             {{"Источники,\rлинии", 8, top, 137, upper},
+                              {"От", 8, top + upper, 73, lower, 0},
+                              {"До", 81, top + upper, 65, lower, 1},
+                              {"Перемычка", 146, top, 321, upper},
+                              {"Узел нач.", 146, top + upper, 81, lower, 2},
+                              {"Узел кон.", 227, top + upper, 81, lower, 3},
+                              {"Длина \r(км)", 308, top + upper, 81, lower, 4},
+                              {"Провод,\rкабель", 389, top + upper, 81, lower, 5},
+                              {"Узел\rоткл.", 470, top, 73, upper + lower, 6},
+                              {"Измен.\rнагрузки\r%", 543, top, 73, upper + lower, 7}},
+                             8);
     ModeWorkGrid = makeGrid(RzGroupBox3, "ModeWorkGrid", 8, 24,
                             QRect(8, top + upper + lower, 601, 174 - top - upper - lower - 5));
     attachMenu(PopupMenu3, {RzGroupBox3, ModeWorkGrid});
@@ -330,12 +347,14 @@ void TFormMain::buildStatusBar() {
 }
 
 void TFormMain::buildFileDialogs() {
-    auto make = [this](const char* name, QFileDialog::AcceptMode mode, const QString& filter, const QString& suffix) {
+    auto make = [this](const char* name, QFileDialog::AcceptMode mode, const QString& filter,
+                       const QString& suffix) {
         auto* dialog = new QFileDialog(this);
         dialog->setObjectName(name);
         dialog->setOption(QFileDialog::DontUseNativeDialog);
         dialog->setAcceptMode(mode);
-        dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                            : QFileDialog::AnyFile);
         dialog->setNameFilter(filter);
         dialog->setDefaultSuffix(suffix);
         dialog->setFilter(dialog->filter() | QDir::Hidden);
@@ -359,12 +378,56 @@ void TFormMain::clearLowerTables() {
 }
 
 void TFormMain::showSources() {
+    showPlace({});
+}
+
+void TFormMain::showPlace(const ProjectPlace& place) {
     SourceGrid->clearRow(0);
     SourceGrid->setRows(Proect.SourceCount());
     for (int i = 1; i <= Proect.SourceCount(); ++i)
         SourceGrid->setRowTexts(i - 1, sourceRow(Proect.Sources[i]));
-    // Row 0 becomes current, so that the lower tables and the edit commands speak of the same source.
-    SourceGrid->makeCurrent(0);
+    // The selection of each row refreshes the tables below it, so that they and the edit commands speak
+    // of the same records.
+    SourceGrid->makeCurrent(nearestRow(place.source, Proect.SourceCount()));
+    if (Proect.SourceCount() == 0)
+        return;
+    const TSource& source = Proect.Sources[CurSource + 1];
+    // A source without lines shows neither sections nor modes.
+    if (source.LineCount() == 0)
+        return;
+    if (place.line)
+        LinesGrid->makeCurrent(nearestRow(place.line, source.LineCount()));
+    if (place.section)
+        LineGrid->makeCurrent(nearestRow(place.section, source.Lines[CurLine + 1].SectionCount()));
+    if (place.mode)
+        ModeWorkGrid->makeCurrent(nearestRow(place.mode, source.ModeWorkCount()));
+}
+
+void TFormMain::projectChanged(const ProjectChange& change) {
+    switch (change.cause) {
+    case ProjectChange::Cause::Edit:
+        // The command that made it has written its rows.
+        return;
+    case ProjectChange::Cause::Replaced:
+        showSources();
+        return;
+    case ProjectChange::Cause::Undo:
+    case ProjectChange::Cause::Redo:
+        showPlace(change.place);
+        return;
+    }
+}
+
+SelectionCheck TFormMain::selection() const {
+    return SelectionCheck(Proect, {CurSource, CurLine, CurSection, CurModeWork});
+}
+
+std::optional<ProjectPlace> TFormMain::target(const SelectionCheck& check) {
+    if (check.passed())
+        return check.place();
+    if (!check.refusal().isEmpty())
+        user_.showMessage(this, check.refusal());
+    return std::nullopt;
 }
 
 void TFormMain::SelectSourceGrid(int ASource, int ALine) {
@@ -429,14 +492,28 @@ void TFormMain::LinesGridSelectCell(int, int ARow) {
         LineGrid->setRowTexts(k - 1, sectionRow(line.Sections[k]));
 }
 
-void TFormMain::LineGridSelectCell(int, int ARow) { CurSection = ARow; }
-
-void TFormMain::ModeWorkGridSelectCell(int, int ARow) { CurModeWork = ARow; }
-
-void TFormMain::N9Click() { close(); }
-
-void TFormMain::N12Click() {
-    interaction().openDocument(QCoreApplication::applicationDirPath() + "/KORVANE10.chm");
+void TFormMain::LineGridSelectCell(int, int ARow) {
+    CurSection = ARow;
 }
 
-void TFormMain::N3Click() { interaction().runDialog(*forms_->FormAbout); }
+void TFormMain::ModeWorkGridSelectCell(int, int ARow) {
+    CurModeWork = ARow;
+}
+
+void TFormMain::N9Click() {
+    close();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    bool mayClose = false;
+    run([&] { mayClose = mayDropProject(); });
+    event->setAccepted(mayClose);
+}
+
+void TFormMain::N12Click() {
+    openHelp(user_, this);
+}
+
+void TFormMain::N3Click() {
+    user_.runDialog(*forms_->FormAbout);
+}

@@ -1,10 +1,16 @@
 #pragma once
 
 #include "catalogs/catalog_files.h"
-#include "model/project.h"
+#include "document/project_document.h"
+#include "ui/selection.h"
 
 #include <QMainWindow>
 
+#include <functional>
+#include <optional>
+#include <vector>
+
+class Interaction;
 class QAction;
 class QFileDialog;
 class QGroupBox;
@@ -13,39 +19,40 @@ class QMenu;
 class StringGrid;
 class Workbench;
 
-// The main window: owns the project and the catalogs, shows them in four linked tables and starts every
-// command. Its methods are spread over files by area: the window and its refresh (form_main.cpp), Open
-// and Save, sources, lines and sections, operating modes, catalogs, import.
+// The main window: shows the document's project in four linked tables and starts every command. Its
+// handlers check the selection, run their dialog and hand the change to the document as a command; after
+// their own commands they write the rows as they always have, and after undo, redo and Open the tables
+// are refilled from the records. Its methods are spread over files by area: the window and its refresh
+// (form_main.cpp), Open, Save and the history, sources, lines and sections, operating modes, catalogs,
+// import.
 class TFormMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TFormMain(QWidget* parent = nullptr);
+    TFormMain(ProjectDocument& document, Interaction& user, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     // Gives the window the other windows of the application, once they all exist.
     void attach(Workbench* forms);
 
-    // State.
-    k10::WireCatalog WireCatalog;
-    k10::TransCatalog TransCatalog;
+    // What the window shows, owned by the document.
+    const TProect& Proect;
+    const k10::WireCatalog& WireCatalog;
+    const k10::TransCatalog& TransCatalog;
     int WireCount() const { return WireCatalog.count(); }
     int TransCount() const { return TransCatalog.count(); }
-    // True once the catalog's file has been read: a catalog whose file could not be read is never written
-    // back, so its file is not replaced by an empty one.
-    bool WireCatalogRead = false;
-    bool TransCatalogRead = false;
-    TProect Proect;
+
+    // The current rows of the four tables: view state, read by every command.
     int CurSource = 0;
     int CurLine = 0;
     int CurSection = 0;
     int CurModeWork = 0;
 
     // Controls.
-    QGroupBox* RzGroupBox1;  // sources
-    QGroupBox* RzGroupBox2;  // sections of the current line
-    QGroupBox* RzGroupBox3;  // operating modes
-    QGroupBox* RzGroupBox4;  // lines
+    QGroupBox* RzGroupBox1; // sources
+    QGroupBox* RzGroupBox2; // sections of the current line
+    QGroupBox* RzGroupBox3; // operating modes
+    QGroupBox* RzGroupBox4; // lines
     StringGrid* SourceGrid;
     StringGrid* LinesGrid;
     StringGrid* LineGrid;
@@ -53,17 +60,20 @@ public:
     QLabel* DatePane;
     QLabel* TimePane;
 
-    QMenu* N1;  // "Файл"
+    QMenu* N1; // "Файл"
     QAction* N6;
     QAction* N7;
     QAction* N11;
     QAction* DOS1;
     QAction* N8;
     QAction* N9;
-    QMenu* N13;  // "Справочники"
+    QMenu* N17;   // "Правка"
+    QAction* N18; // "Отменить"
+    QAction* N19; // "Повторить"
+    QMenu* N13;   // "Справочники"
     QAction* N14;
     QAction* N16;
-    QMenu* N2;  // "Помощь"
+    QMenu* N2; // "Помощь"
     QAction* N3;
     QAction* N12;
 
@@ -98,13 +108,18 @@ public:
     void LinesGridSelectCell(int ACol, int ARow);
     void LineGridSelectCell(int ACol, int ARow);
     void ModeWorkGridSelectCell(int ACol, int ARow);
-    void N9Click();   // Exit
-    void N12Click();  // Help
-    void N3Click();   // About
+    void N9Click();  // Exit
+    void N12Click(); // Help
+    void N3Click();  // About
 
-    // Open and Save.
+    // Open, Save and the history.
     void N6Click();
     void N7Click();
+    void N18Click(); // Undo
+    void N19Click(); // Redo
+    // True when the project may be dropped: it holds no unsaved change, or the user had it saved, or
+    // chose to drop it. A cancelled or failed Save keeps it.
+    bool mayDropProject();
 
     // Sources.
     void Source_AddClick();
@@ -125,12 +140,7 @@ public:
     void ModeWork_DelClick();
     void CalculateClick();
 
-    // Catalogs. The readers fill the catalog only when the whole file was read; the writers refuse while
-    // the catalog's file has not been read.
-    void Read_Provoda(k10::WireCatalog& catalog);
-    void Write_Provoda();
-    void Read_Trans(k10::TransCatalog& catalog);
-    void Write_Trans();
+    // Catalogs.
     // Writes the catalog's names into its dialog's grid and, after emptying them, into the drop-down
     // lists that offer them (the wire lists of the section and mode dialogs, the transformer list of the
     // section dialog).
@@ -144,18 +154,21 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // The close box and Exit: the window closes only when the project may be dropped.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     using Handler = void (TFormMain::*)();
     // Runs a command; a failure that escapes it ends it with the application's standard error box.
-    void run(Handler handler);
+    void run(const std::function<void()>& command);
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Handler handler);
     void buildMenus();
+    void buildEditMenu();
     void buildSourcesBox(QWidget* client);
     void buildLinesBox(QWidget* client);
     void buildSectionsBox(QWidget* client);
     void buildModesBox(QWidget* client);
-    static QIcon calculateIcon();  // the small picture of the Calculate item
+    static QIcon calculateIcon(); // the small picture of the Calculate item
     void buildStatusBar();
     void buildFileDialogs();
     void sizeTables();
@@ -163,7 +176,20 @@ private:
     void clearLowerTables();
     // Rewrites the sources table from the project and makes row 0 current.
     void showSources();
+    // Refills every table from the project with the records of the place current, or the nearest ones
+    // where they no longer exist.
+    void showPlace(const ProjectPlace& place);
+    void projectChanged(const ProjectChange& change);
 
+    // The records a command acts on, from the current rows; nothing after the refusal of the first check
+    // that failed has been shown.
+    SelectionCheck selection() const;
+    std::optional<ProjectPlace> target(const SelectionCheck& check);
+
+    ProjectDocument& document_;
+    Interaction& user_;
     Workbench* forms_ = nullptr;
     bool shown_ = false;
+    // The header cells above each data table's columns, in column order; they fix the column widths.
+    std::vector<QLabel*> sourceHeader_, sectionHeader_, modeHeader_;
 };

@@ -1,5 +1,6 @@
 // Import of sources, lines and sections from the DOS version's file set.
 
+#include "document/project_commands.h"
 #include "import/dos_import.h"
 #include "ui/cp1251_text.h"
 #include "ui/form_main.h"
@@ -8,17 +9,16 @@
 #include <QFileDialog>
 
 void TFormMain::DOS1Click() {
-    QString path = interaction().chooseFile(*I_forDos);
+    QString path = user_.chooseFile(*I_forDos);
     if (path.isEmpty())
         return;
     // The set is read whole before anything reaches the project: after a failure the project and the
     // tables are as they were.
     k10::DosImportResult result = k10::importDosFileSet(toLocalPath(path), Proect.SourceCount());
     for (const std::string& message : result.messages)
-        interaction().showMessage(this, QString::fromUtf8(message));
+        user_.showMessage(this, QString::fromUtf8(message));
     if (result.outcome != k10::DosImportResult::Outcome::Imported)
         return;
-    for (TSource& source : result.sources)
-        Proect.Sources.append(std::move(source));
+    document_.apply(importSources(document_, std::move(result.sources)));
     showSources();
 }

@@ -2,6 +2,7 @@
 
 #include "ui/form_main.h"
 
+#include "document/project_commands.h"
 #include "ui/interaction.h"
 #include "ui/row_formats.h"
 #include "ui/string_grid.h"
@@ -10,30 +11,20 @@
 
 #include <utility>
 
-namespace {
-
-bool isSourceRow(const TProect& project, int row) {
-    return row >= 0 && row < project.SourceCount();
-}
-
-} // namespace
-
 void TFormMain::Source_AddClick() {
-    if (Proect.Sources.full()) {
-        interaction().showMessage(this, "Нельзя создать больше 100 источников питания");
+    if (!target(selection().roomForSource()))
         return;
-    }
 
     TF_Source& dialog = *forms_->F_Source;
     TSource blank;
     blank.Code = Proect.SourceCount() + 1;
     dialog.prefill(blank);
-    if (!interaction().runDialog(dialog))
+    if (!user_.runDialog(dialog))
         return;
 
     TSource source;
     dialog.storeInto(source);
-    Proect.Sources.append(std::move(source));
+    document_.apply(addSource(document_, std::move(source)));
 
     // The new source is not selected: the current row and the lower tables stay as they were.
     const int count = Proect.SourceCount();
@@ -42,33 +33,30 @@ void TFormMain::Source_AddClick() {
 }
 
 void TFormMain::Source_EditClick() {
-    if (Proect.SourceCount() < 1) {
-        interaction().showMessage(this, "Необходимо сначала создать источник питания");
-        return;
-    }
-    if (!isSourceRow(Proect, CurSource))
+    std::optional<ProjectPlace> place =
+        target(selection().source("Необходимо сначала создать источник питания", QString()));
+    if (!place)
         return;
 
     TF_Source& dialog = *forms_->F_Source;
-    dialog.prefill(Proect.Sources[CurSource + 1]);
-    if (!interaction().runDialog(dialog))
+    dialog.prefill(sourceAt(Proect, *place));
+    if (!user_.runDialog(dialog))
         return;
 
-    TSource& source = Proect.Sources[CurSource + 1];
-    dialog.storeInto(source);
-    SourceGrid->setRowTexts(CurSource, sourceRow(source));
+    // Only the source's own fields change; its lines and modes stay.
+    TSource changed = sourceAt(Proect, *place);
+    dialog.storeInto(changed);
+    document_.apply(changeSource(document_, place->source, std::move(changed)));
+    SourceGrid->setRowTexts(CurSource, sourceRow(sourceAt(Proect, *place)));
 }
 
 void TFormMain::Source_DelClick() {
-    if (Proect.SourceCount() < 1) {
-        interaction().showMessage(this, "Удалять нечего");
-        return;
-    }
-    if (!isSourceRow(Proect, CurSource))
+    std::optional<ProjectPlace> place = target(selection().source("Удалять нечего", QString()));
+    if (!place)
         return;
 
     // The source goes with its lines, sections and modes; the later sources move forward whole.
-    Proect.Sources.remove(CurSource + 1);
+    document_.apply(deleteSource(document_, place->source));
     // Rewrites every row and makes row 0 current, whose selection refreshes the lower tables for the
     // first source (or empties them when none is left).
     showSources();

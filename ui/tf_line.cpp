@@ -2,10 +2,12 @@
 
 #include "model/project.h"
 #include "ui/cp1251_text.h"
+#include "ui/dialog_buttons.h"
 #include "ui/fields.h"
 #include "ui/interaction.h"
 #include "ui/tf_grnagr.h"
 
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -34,7 +36,7 @@ QHBoxLayout* withUnit(QWidget* field, const QString& unit, QWidget* parent) {
 
 } // namespace
 
-TF_Line::TF_Line(QWidget* parent) : QDialog(parent) {
+TF_Line::TF_Line(Interaction& user, QWidget* parent) : QDialog(parent), user_(user) {
     setObjectName("TF_Line");
     setWindowTitle("Коррекция линии");
 
@@ -97,23 +99,13 @@ TF_Line::TF_Line(QWidget* parent) : QDialog(parent) {
     fields->addWidget(caption("Марка трасформатора", Trans_Box, this), 4, 0);
     fields->addWidget(Trans_Box, 4, 1);
 
-    OkButton = new QPushButton("OK", this);
-    OkButton->setObjectName("OkButton");
-    OkButton->setDefault(true);
-    CancelButton = new QPushButton("Cancel", this);
-    CancelButton->setObjectName("CancelButton");
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
+    QDialogButtonBox* buttons = okCancelButtons(this, OkButton, CancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addLayout(fields);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget* order[] = {L_Begin,   L_End,   Dlina,    Provod_Box,  Max_Nagr,
@@ -126,30 +118,21 @@ void TF_Line::setCodeTable(TF_GrNagr* table) {
     codeTable_ = table;
 }
 
-void TF_Line::clearFields() {
-    L_Begin->clear();
-    L_Begin->setEnabled(true);
-    L_End->clear();
-    Gr_Nagr->clear();
-    Max_Nagr->clearValue();
-    Provod_Box->setCurrentIndex(-1);
-    Provod_Box->clearEditText();
-    Trans_Box->setCurrentIndex(-1);
-    Trans_Box->clearEditText();
-    Dlina->setValue(0);
-}
-
-void TF_Line::showSection(const TLine& section) {
+void TF_Line::prefill(const TLine& section) {
     L_Begin->setText(fromCp1251(section.L_Begin.view()));
+    L_Begin->setEnabled(true);
     L_End->setText(fromCp1251(section.L_End.view()));
     Dlina->setValue(section.Dlina);
     Gr_Nagr->setText(fromCp1251(section.Gr_Nagr));
     Max_Nagr->setText(fromCp1251(section.Max_Nagr));
-    Provod_Box->setCurrentText(fromCp1251(section.Provod));
-    Trans_Box->setCurrentText(fromCp1251(section.Trans));
+    // The list's items stay; only the typed text is the section's.
+    for (TypedComboBox* list : {Provod_Box, Trans_Box})
+        list->setCurrentIndex(-1);
+    Provod_Box->setEditText(fromCp1251(section.Provod));
+    Trans_Box->setEditText(fromCp1251(section.Trans));
 }
 
-void TF_Line::readSection(TLine& section) const {
+void TF_Line::storeInto(TLine& section) const {
     section.L_Begin = toCp1251(L_Begin->text());
     section.L_End = toCp1251(L_End->text());
     section.Dlina = Dlina->value();
@@ -165,7 +148,7 @@ QStringList TF_Line::rowTexts() const {
 }
 
 void TF_Line::Gr_NagrButtonClick() {
-    if (!codeTable_ || !interaction().runDialog(*codeTable_))
+    if (!codeTable_ || !user_.runDialog(*codeTable_))
         return;
     // A cancelled table, or one left on its header row, leaves the field as it was.
     QString code = codeTable_->selectedCode();

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 class DecimalSpinField;
+class Interaction;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -21,7 +22,7 @@ class TF_Line : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TF_Line(QWidget* parent = nullptr);
+    explicit TF_Line(Interaction& user, QWidget* parent = nullptr);
 
     QGroupBox* GroupBox1; // " Участок "
     TextField* L_Begin;
@@ -38,12 +39,11 @@ public:
     // The table the button of Gr_Nagr opens; given once every window exists.
     void setCodeTable(TF_GrNagr* table);
 
-    // Empties every field (Dlina 0) and enables L_Begin.
-    void clearFields();
-    // Shows a stored section; the enabled state of L_Begin is left to the caller.
-    void showSection(const TLine& section);
+    // Fills every field from a section (a new one: all empty, Dlina 0) and enables L_Begin; a command
+    // that locks the begin node does so afterwards.
+    void prefill(const TLine& section);
     // Copies the fields into a section; the node names are cut to their 8 characters there.
-    void readSection(TLine& section) const;
+    void storeInto(TLine& section) const;
     // The texts of a sections table row as the fields hold them, the node names whole.
     QStringList rowTexts() const;
 
@@ -53,5 +53,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Interaction& user_;
     TF_GrNagr* codeTable_ = nullptr;
 };

@@ -2,8 +2,10 @@
 
 #include "model/project.h"
 #include "ui/cp1251_text.h"
+#include "ui/dialog_buttons.h"
 #include "ui/fields.h"
 
+#include <QDialogButtonBox>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -69,7 +71,7 @@ TF_ModeWork::TF_ModeWork(QWidget* parent) : QDialog(parent) {
     GroupBox2 = group(this, "GroupBox2", " Перемычка ");
     Uzel_Begin = named(new TextField(GroupBox2), "Uzel_Begin");
     Uzel_End = named(new TextField(GroupBox2), "Uzel_End");
-    Dlina = named(new WholeNumberField(GroupBox2), "Dlina");
+    Dlina = named(new DecimalSpinField(GroupBox2), "Dlina");
     Dlina->setFixedWidth(kNumberWidth);
     Dlina->setValue(0);
     DlinaUnit = named(new QLabel("км.", GroupBox2), "DlinaUnit");
@@ -96,21 +98,13 @@ TF_ModeWork::TF_ModeWork(QWidget* parent) : QDialog(parent) {
     for (QGridLayout* grid : {lines, jumper, bottom})
         grid->setColumnMinimumWidth(0, captionWidth);
 
-    OkButton = named(new QPushButton("OK", this), "OkButton");
-    OkButton->setDefault(true);
-    CancelButton = named(new QPushButton("Cancel", this), "CancelButton");
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* panel = new QHBoxLayout;
-    panel->addStretch();
-    panel->addWidget(OkButton);
-    panel->addWidget(CancelButton);
+    QDialogButtonBox* panel = okCancelButtons(this, OkButton, CancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(GroupBox1);
     layout->addWidget(GroupBox2);
     layout->addWidget(GroupBox3);
-    layout->addLayout(panel);
+    layout->addWidget(panel);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(L_End, Uzel_Begin);
@@ -129,6 +123,17 @@ void TF_ModeWork::rebuildLineList(const TProect& project) {
     for (const TSource& source : project.Sources)
         for (const TLines& line : source.Lines)
             L_End->addItem(fromCp1251(line.Name.view()));
+}
+
+void TF_ModeWork::prefill(const TModeWork& mode) {
+    L_begin->setText(fromCp1251(mode.L_Begin.view()));
+    L_End->setEditText(fromCp1251(mode.L_End.view()));
+    Uzel_Begin->setText(fromCp1251(mode.Uzel_Begin));
+    Uzel_End->setText(fromCp1251(mode.Uzel_End));
+    Provod_Box->setEditText(fromCp1251(mode.Provod));
+    Uzel_Off->setText(fromCp1251(mode.Uzel_Off));
+    Dlina->setValue(mode.Dlina);
+    Izm_Nagr->setValue(mode.Izm_Nagr);
 }
 
 void TF_ModeWork::storeInto(TModeWork& mode) const {

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 
+class DecimalSpinField;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -25,8 +26,11 @@ public:
     // Rebuilds the list of L_End: one empty entry, then the name of every line of every source, in
     // order, duplicates included.
     void rebuildLineList(const TProect& project);
+    // Fills every field from a mode (a new one: empty texts, 0 for the numbers); the list of L_End is
+    // rebuilt first, which empties its text.
+    void prefill(const TModeWork& mode);
     // Copies the fields into a mode: the two line names cut to their 8 characters, the other texts whole,
-    // the length and the load change as the whole numbers shown.
+    // the length as the real shown and the load change as the whole number shown.
     void storeInto(TModeWork& mode) const;
     // The dialog's texts as one row of the modes table, the numbers as they are shown.
     QStringList shownRow() const;
@@ -39,7 +43,7 @@ public:
     QGroupBox* GroupBox2; // " Перемычка "
     TextField* Uzel_Begin;
     TextField* Uzel_End;
-    WholeNumberField* Dlina;
+    DecimalSpinField* Dlina; // km, a real like a section's length
     QLabel* DlinaUnit;
     TypedComboBox* Provod_Box; // the wire catalog's names; start-up and the catalog dialogs fill it
 

@@ -1,7 +1,11 @@
 #include "ui/tf_newline.h"
 
+#include "model/project.h"
+#include "ui/cp1251_text.h"
+#include "ui/dialog_buttons.h"
 #include "ui/fields.h"
 
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -23,38 +27,35 @@ TF_NewLine::TF_NewLine(QWidget* parent) : QDialog(parent) {
     LineName->setFixedWidth(90);
     Label1->setBuddy(LineName);
 
-    OkButton = new QPushButton("OK", this);
-    OkButton->setObjectName("OkButton");
-    OkButton->setDefault(true);
-    CancelButton = new QPushButton("Cancel", this);
-    CancelButton->setObjectName("CancelButton");
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    QDialogButtonBox* buttons = okCancelButtons(this, OkButton, CancelButton);
 
     auto* fieldRow = new QHBoxLayout;
     fieldRow->addStretch();
     fieldRow->addWidget(LineName);
     fieldRow->addStretch();
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Label1);
     layout->addLayout(fieldRow);
     layout->addSpacing(6);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setTabOrder(LineName, OkButton);
     setTabOrder(OkButton, CancelButton);
 }
 
-QString TF_NewLine::shownNumber() const {
-    if (LineName->text().trimmed().isEmpty())
-        return {};
-    std::optional<double> number = WholeNumberField::parse(LineName->text());
-    return number ? WholeNumberField::formatted(*number) : QString();
+void TF_NewLine::prefill() {
+    LineName->clearValue();
+}
+
+void TF_NewLine::storeInto(TLines& line, int sourcePosition) const {
+    QString name = QString::number(sourcePosition);
+    if (LineName->value() < 10)
+        name += '0';
+    if (!LineName->text().trimmed().isEmpty())
+        if (std::optional<double> number = WholeNumberField::parse(LineName->text()))
+            name += WholeNumberField::formatted(*number);
+    line.Name = toCp1251(name);
 }
 
 void TF_NewLine::showEvent(QShowEvent* event) {

@@ -25,8 +25,8 @@ std::uint8_t low8Bits(std::int32_t value) {
 
 } // namespace
 
-TF_ProvodEdit::TF_ProvodEdit(QWidget* parent)
-    : CatalogEntryDialog(parent, "TF_ProvodEdit", "Добавление/исправление марки провода") {
+TF_ProvodEdit::TF_ProvodEdit(Interaction& user, QWidget* parent)
+    : CatalogEntryDialog(user, parent, "TF_ProvodEdit", "Добавление/исправление марки провода") {
     // The name may be typed longer than it is stored: the catalog grid shows it whole after an add.
     Name_Provod = named(new TextField(this), "Name_Provod", kNameWidth);
     R = named(new DecimalSpinField(this), "R", kNumberWidth);

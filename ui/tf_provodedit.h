@@ -12,7 +12,7 @@ class TF_ProvodEdit : public CatalogEntryDialog {
     Q_OBJECT
 
 public:
-    explicit TF_ProvodEdit(QWidget* parent = nullptr);
+    explicit TF_ProvodEdit(Interaction& user, QWidget* parent = nullptr);
 
     TextField* Name_Provod;
     DecimalSpinField* R;

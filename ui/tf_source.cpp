@@ -3,10 +3,12 @@
 #include "model/project.h"
 #include "text/errors.h"
 #include "ui/cp1251_text.h"
+#include "ui/dialog_buttons.h"
 #include "ui/fields.h"
 #include "ui/interaction.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -67,7 +69,7 @@ private:
 
 } // namespace
 
-TF_Source::TF_Source(QWidget* parent) : QDialog(parent) {
+TF_Source::TF_Source(Interaction& user, QWidget* parent) : QDialog(parent), user_(user) {
     setObjectName("TF_Source");
     setWindowTitle("Источник питания");
 
@@ -103,22 +105,12 @@ TF_Source::TF_Source(QWidget* parent) : QDialog(parent) {
     modes->addWidget(GroupBox2);
     modes->addWidget(GroupBox3);
 
-    OkButton = named(new QPushButton("OK", this), "OkButton");
-    OkButton->setDefault(true);
-    CancelButton = named(new QPushButton("Cancel", this), "CancelButton");
-    CancelButton->setAutoDefault(false);
-    connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
-    // Esc and the title bar's close box end the dialog through reject() as well.
-    connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(OkButton);
-    buttons->addWidget(CancelButton);
+    QDialogButtonBox* buttons = okCancelButtons(this, OkButton, CancelButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(GroupBox1);
-    layout->addLayout(buttons);
+    layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     QWidget::setTabOrder(Name, Napr);
@@ -193,14 +185,14 @@ void TF_Source::CodeExit() {
 
     const std::int32_t v = codeValue().value_or(0);
     if (v == 0) {
-        interaction().showMessage(this, "Код источника не должен быть пустым. ");
+        user_.showMessage(this, "Код источника не должен быть пустым. ");
         Code->setFocus(Qt::OtherFocusReason);
     }
     if (!project_)
         return;
     for (int i = 1; i <= project_->SourceCount(); ++i) {
         if (project_->Sources[i].Code == v) {
-            interaction().showMessage(this, "Такой код источника уже есть. ");
+            user_.showMessage(this, "Такой код источника уже есть. ");
             Code->setFocus(Qt::OtherFocusReason);
         }
     }

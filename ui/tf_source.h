@@ -6,6 +6,7 @@
 #include <optional>
 
 class DecimalSpinField;
+class Interaction;
 class QGroupBox;
 class QPushButton;
 class QShowEvent;
@@ -22,7 +23,7 @@ class TF_Source : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TF_Source(QWidget* parent = nullptr);
+    explicit TF_Source(Interaction& user, QWidget* parent = nullptr);
 
     // The project whose codes the code check reads; without one, only the empty code is reported.
     void setProject(const TProect* project);
@@ -57,5 +58,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    Interaction& user_;
     const TProect* project_ = nullptr;
 };

@@ -12,10 +12,9 @@ const CatalogTexts kWireTexts = {
     "Вы уверены, что хотите удалить провод ?",
     "Добавление",
     "Добавление",
-    "Справочник проводов не был прочитан из файла spravp.dat при запуске программы, поэтому изменять его "
-    "нельзя. Исправьте файл и запустите программу снова.",
 };
 
 } // namespace
 
-TF_SpravProvod::TF_SpravProvod(QWidget* parent) : CatalogDialog(parent, kWireTexts) {}
+TF_SpravProvod::TF_SpravProvod(Interaction& user, QWidget* parent)
+    : CatalogDialog(user, parent, kWireTexts) {}

@@ -8,5 +8,5 @@ class TF_SpravProvod : public CatalogDialog {
     Q_OBJECT
 
 public:
-    explicit TF_SpravProvod(QWidget* parent = nullptr);
+    explicit TF_SpravProvod(Interaction& user, QWidget* parent = nullptr);
 };

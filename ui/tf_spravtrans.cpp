@@ -13,10 +13,9 @@ const CatalogTexts kTransformerTexts = {
     "Вы уверены, что хотите удалить трансформатор ?",
     "Добавление",
     "Измеенение",
-    "Справочник трансформаторов не был прочитан из файла spravt.dat при запуске программы, поэтому изменять "
-    "его нельзя. Исправьте файл и запустите программу снова.",
 };
 
 } // namespace
 
-TF_SpravTrans::TF_SpravTrans(QWidget* parent) : CatalogDialog(parent, kTransformerTexts) {}
+TF_SpravTrans::TF_SpravTrans(Interaction& user, QWidget* parent)
+    : CatalogDialog(user, parent, kTransformerTexts) {}

@@ -8,5 +8,5 @@ class TF_SpravTrans : public CatalogDialog {
     Q_OBJECT
 
 public:
-    explicit TF_SpravTrans(QWidget* parent = nullptr);
+    explicit TF_SpravTrans(Interaction& user, QWidget* parent = nullptr);
 };

@@ -25,7 +25,8 @@ std::uint16_t low16Bits(std::int32_t value) {
 
 } // namespace
 
-TF_TransEdit::TF_TransEdit(QWidget* parent) : CatalogEntryDialog(parent, "TF_TransEdit", "Добавление") {
+TF_TransEdit::TF_TransEdit(Interaction& user, QWidget* parent)
+    : CatalogEntryDialog(user, parent, "TF_TransEdit", "Добавление") {
     // The name may be typed longer than it is stored: the catalog grid shows it whole after an add.
     Name_Trans = named(new TextField(this), "Name_Trans", kNameWidth);
     S = named(new IntegerSpinField(this), "S", kNumberWidth);

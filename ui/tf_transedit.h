@@ -12,7 +12,7 @@ class TF_TransEdit : public CatalogEntryDialog {
     Q_OBJECT
 
 public:
-    explicit TF_TransEdit(QWidget* parent = nullptr);
+    explicit TF_TransEdit(Interaction& user, QWidget* parent = nullptr);
 
     TextField* Name_Trans;
     IntegerSpinField* S;

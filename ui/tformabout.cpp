@@ -1,5 +1,6 @@
 #include "ui/tformabout.h"
 
+#include "ui/app_info.h"
 #include "ui/interaction.h"
 
 #include <QLabel>
@@ -26,14 +27,14 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     setWindowTitle("FormAbout");
     setFixedSize(377, 326);
 
-    ProductName = label(this, "ProductName", "Korvane10 DEMO", QRect(8, 12, 361, 44));
+    ProductName = label(this, "ProductName", k10app::Title, QRect(8, 12, 361, 44));
     QFont title = ProductName->font();
     title.setPointSize(22);
     title.setBold(true);
     ProductName->setFont(title);
     ProductName->setStyleSheet("color: maroon;");
 
-    Version = label(this, "Version", "version 1.3.0", QRect(8, 60, 361, 20));
+    Version = label(this, "Version", QString("version ") + k10app::Version, QRect(8, 60, 361, 20));
 
     // The description's two lines are kept joined by one carriage return, as every multi-line text of the
     // system; the label shows them as two lines.
@@ -48,9 +49,10 @@ TFormAbout::TFormAbout(QWidget* parent) : QDialog(parent) {
     credits->setFrameStyle(QFrame::NoFrame);
     credits->setReadOnly(true);
     credits->viewport()->setAutoFillBackground(false);
-    credits->setPlainText("Программа подготовки исходных данных для расчета распределительных сетей: источники "
-                          "питания, линии, участки и режимы работы.\nСправочники проводов и трансформаторов "
-                          "хранятся рядом с проектами.");
+    credits->setPlainText(
+        "Программа подготовки исходных данных для расчета распределительных сетей: источники "
+        "питания, линии, участки и режимы работы.\nСправочники проводов и трансформаторов "
+        "хранятся рядом с проектами.");
 
     label(this, "Copyright", "Группа разработчиков Korvane10, 2026", QRect(8, 270, 361, 18));
     label(this, "Contacts", "Вопросы и предложения: через трекер задач проекта", QRect(8, 292, 361, 18));

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+
+class Interaction;
+class ProjectDocument;
 class TFormMain;
 class TF_SpravProvod;
 class TF_SpravTrans;
@@ -13,12 +17,12 @@ class TF_GrNagr;
 class TF_ProvodEdit;
 class TF_TransEdit;
 
-// Every window of the application, created once at start-up in a fixed order, the main window first,
-// and kept to the end of the run. The dialogs are owned by the main window and shown modally as often as
-// needed.
+// The document and every window of the application, created once at start-up in a fixed order, the main
+// window first, and kept to the end of the run. The dialogs are owned by the main window and shown
+// modally as often as needed. Every window that waits for the user does so through the interaction given.
 class Workbench {
 public:
-    Workbench();
+    explicit Workbench(Interaction& user);
     ~Workbench();
     Workbench(const Workbench&) = delete;
     Workbench& operator=(const Workbench&) = delete;
@@ -26,6 +30,7 @@ public:
     // Shows the main window; its first showing reads the catalogs.
     void show();
 
+    const std::unique_ptr<ProjectDocument> Document;
     TFormMain* FormMain;
     TF_SpravProvod* F_SpravProvod;
     TF_SpravTrans* F_SpravTrans;
@@ -38,4 +43,9 @@ public:
     TF_GrNagr* F_GrNagr;
     TF_ProvodEdit* F_ProvodEdit;
     TF_TransEdit* F_TransEdit;
+
+private:
+    // Ties each catalog dialog to its catalog in the document, its entry dialog and the lists that offer
+    // the catalog's names.
+    void attachCatalogDialogs();
 };

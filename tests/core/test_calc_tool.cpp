@@ -80,9 +80,10 @@ bool closeTo(double actual, double expected) {
     return std::abs(actual - expected) <= 1e-4 * std::abs(expected);
 }
 
-#define QNEAR(actual, expected)                                                                            \
-    QVERIFY2(closeTo((actual), (expected)),                                                                \
-             qPrintable(QString("%1 = %2, expected %3").arg(#actual).arg((actual), 0, 'g', 10).arg(expected)))
+#define QNEAR(actual, expected)                                                                              \
+    QVERIFY2(                                                                                                \
+        closeTo((actual), (expected)),                                                                       \
+        qPrintable(QString("%1 = %2, expected %3").arg(#actual).arg((actual), 0, 'g', 10).arg(expected)))
 
 } // namespace
 
@@ -136,7 +137,8 @@ private slots:
         QNEAR(at(sc, "low_voltage/0/ik3_max_ka").toDouble(), 4.6545);
         QNEAR(at(sc, "low_voltage/0/ik3_min_ka").toDouble(), 4.1399);
         QJsonObject average = scheme(calcJson(folder, {"--source", "1", "--mode", "normal"}), 1, 0);
-        QNEAR(byKey(at(average, "short_circuit/nodes").toArray(), "node", "2")["ik2_max_ka"].toDouble(), 0.9499);
+        QNEAR(byKey(at(average, "short_circuit/nodes").toArray(), "node", "2")["ik2_max_ka"].toDouble(),
+              0.9499);
         QNEAR(at(average, "short_circuit/busbars/ik3_max_ka").toDouble(), 4.1451);
         QNEAR(at(average, "short_circuit/low_voltage/0/ik3_max_ka").toDouble(), 4.3966);
 
@@ -171,12 +173,14 @@ private slots:
         Run run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "1", "--mode", "1"});
         QCOMPARE(run.exitCode, 0);
         QString text = QString::fromUtf8(run.out);
-        QVERIFY(text.startsWith("Источник 1 «S1», 10 кВ — режим 1: перемычка от узла «2» линии «101» к узлу «c»"));
+        QVERIFY(text.startsWith(
+            "Источник 1 «S1», 10 кВ — режим 1: перемычка от узла «2» линии «101» к узлу «c»"));
         QVERIFY(text.contains("Коэффициенты нагрузки: из файла koefnagr.dat"));
         QVERIFY(text.contains("Не рассчитываются"));
         QVERIFY(text.contains("Предупреждение S7: Линия «101», участок 2, узел «2»"));
         QVERIFY(text.contains(QRegularExpression("201\\s+b\\s+[\\d,]+\\s+9,649\\s+3,51\\s")));
-        Run builtIn = runTool({"calc", kReference, "--dir", Folder(false).path(), "--source", "4", "--mode", "normal"});
+        Run builtIn =
+            runTool({"calc", kReference, "--dir", Folder(false).path(), "--source", "4", "--mode", "normal"});
         QVERIFY(QString::fromUtf8(builtIn.out).contains("встроенная таблица"));
     }
 
@@ -215,20 +219,24 @@ private slots:
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message"); // the first line of standard error; %1 the folder
-        QTest::newRow("no such source") << QStringList{"--source", "9"} << 2
-                                        << "korvane10-tool: the project has no source 9 (it has 5)";
+        QTest::newRow("no such source")
+            << QStringList{"--source", "9"} << 2 << "korvane10-tool: the project has no source 9 (it has 5)";
         QTest::newRow("no such mode") << QStringList{"--source", "2", "--mode", "1"} << 2
                                       << "korvane10-tool: no source asked for has a mode 1";
-        QTest::newRow("mode nowhere") << QStringList{"--mode", "2"} << 2
-                                      << "korvane10-tool: no source asked for has a mode 2";
-        QTest::newRow("unknown method") << QStringList{"--method", "fast"} << 2
-                                        << "korvane10-tool: unknown value \"fast\" of --method";
-        QTest::newRow("bad loss") << QStringList{"--max-loss", "abc"} << 2
-                                  << "korvane10-tool: --max-loss takes a percentage above 0 and below 100, not \"abc\"";
-        QTest::newRow("value missing") << QStringList{"--format"} << 2 << "korvane10-tool: --format needs a value";
-        QTest::newRow("missing catalog") << QStringList{"--dir", "%1/none"} << 1 << "%1/none/spravp.dat: File not found";
-        QTest::newRow("bad table") << QStringList{"--dir", "%1/bad"} << 1
-                                   << "Файл %1/bad/koefnagr.dat: нет строки кода 1. Таблица коэффициентов не прочитана.";
+        QTest::newRow("mode nowhere")
+            << QStringList{"--mode", "2"} << 2 << "korvane10-tool: no source asked for has a mode 2";
+        QTest::newRow("unknown method")
+            << QStringList{"--method", "fast"} << 2 << "korvane10-tool: unknown value \"fast\" of --method";
+        QTest::newRow("bad loss")
+            << QStringList{"--max-loss", "abc"} << 2
+            << "korvane10-tool: --max-loss takes a percentage above 0 and below 100, not \"abc\"";
+        QTest::newRow("value missing")
+            << QStringList{"--format"} << 2 << "korvane10-tool: --format needs a value";
+        QTest::newRow("missing catalog")
+            << QStringList{"--dir", "%1/none"} << 1 << "%1/none/spravp.dat: File not found";
+        QTest::newRow("bad table")
+            << QStringList{"--dir", "%1/bad"} << 1
+            << "Файл %1/bad/koefnagr.dat: нет строки кода 1. Таблица коэффициентов не прочитана.";
     }
     void exitCodes() {
         QFETCH(QStringList, args);

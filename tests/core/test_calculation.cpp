@@ -27,10 +27,10 @@ bool closeTo(double actual, double expected) {
     return std::abs(actual - expected) <= 1e-4 * std::abs(expected);
 }
 
-#define QNEAR(actual, expected)                                                                            \
-    QVERIFY2(closeTo((actual), (expected)), qPrintable(QString("%1 = %2, expected %3")                      \
-                                                           .arg(#actual)                                   \
-                                                           .arg((actual), 0, 'g', 10)                      \
+#define QNEAR(actual, expected)                                                                              \
+    QVERIFY2(closeTo((actual), (expected)), qPrintable(QString("%1 = %2, expected %3")                       \
+                                                           .arg(#actual)                                     \
+                                                           .arg((actual), 0, 'g', 10)                        \
                                                            .arg((expected), 0, 'g', 10)))
 
 const double kNaN = std::nan("");
@@ -127,32 +127,30 @@ private slots:
         QTest::addColumn<QVector<double>>("totalLosses");
         QTest::addColumn<int>("iterations");
 
-        QTest::newRow("case 1 exact") << caseOne() << Method::Exact << -1.0 << QVector<double>{1.2975, 1.7740}
-                                      << QVector<double>{506.8055, 305.6990, 34.171}
-                                      << QVector<double>{6.8055, 5.6990} << 3;
+        QTest::newRow("case 1 exact")
+            << caseOne() << Method::Exact << -1.0 << QVector<double>{1.2975, 1.7740}
+            << QVector<double>{506.8055, 305.6990, 34.171} << QVector<double>{6.8055, 5.6990} << 3;
         QTest::newRow("case 1 exact to 1e-10 kV")
             << caseOne() << Method::Exact << 1e-10 << QVector<double>{1.2975, 1.7740}
             << QVector<double>{506.8055, 305.6990, 34.171} << QVector<double>{6.8055, 5.6990} << 4;
-        QTest::newRow("case 1 engineering") << caseOne() << Method::Engineering << -1.0
-                                            << QVector<double>{1.2780, 1.7460} << QVector<double>{500, 300, kNaN}
-                                            << QVector<double>{5.712 + 0.888, kNaN} << 1;
-        QTest::newRow("case 2 exact") << caseTwo() << Method::Exact << -1.0
-                                      << QVector<double>{1.9795, 2.3338, 2.1420, 2.3631}
-                                      << QVector<double>{822.2706, 419.9814, 53.308}
-                                      << QVector<double>{14.2706, 15.8154} << -1;
-        QTest::newRow("case 2 engineering") << caseTwo() << Method::Engineering << -1.0
-                                            << QVector<double>{kNaN, kNaN, kNaN, 2.3081}
-                                            << QVector<double>{kNaN, kNaN, kNaN} << QVector<double>{kNaN, kNaN}
-                                            << 1;
-        QTest::newRow("case 3 exact") << caseThree() << Method::Exact << -1.0 << QVector<double>{7.9109}
-                                      << QVector<double>{kNaN, kNaN, 78.368} << QVector<double>{54.538, kNaN}
-                                      << 4;
-        QTest::newRow("case 3 exact to 1e-10 kV") << caseThree() << Method::Exact << 1e-10
-                                                  << QVector<double>{7.9109} << QVector<double>{kNaN, kNaN, 78.368}
-                                                  << QVector<double>{54.538, kNaN} << 7;
-        QTest::newRow("case 3 engineering") << caseThree() << Method::Engineering << -1.0
-                                            << QVector<double>{7.2833} << QVector<double>{kNaN, kNaN, kNaN}
-                                            << QVector<double>{kNaN, kNaN} << 1;
+        QTest::newRow("case 1 engineering")
+            << caseOne() << Method::Engineering << -1.0 << QVector<double>{1.2780, 1.7460}
+            << QVector<double>{500, 300, kNaN} << QVector<double>{5.712 + 0.888, kNaN} << 1;
+        QTest::newRow("case 2 exact")
+            << caseTwo() << Method::Exact << -1.0 << QVector<double>{1.9795, 2.3338, 2.1420, 2.3631}
+            << QVector<double>{822.2706, 419.9814, 53.308} << QVector<double>{14.2706, 15.8154} << -1;
+        QTest::newRow("case 2 engineering")
+            << caseTwo() << Method::Engineering << -1.0 << QVector<double>{kNaN, kNaN, kNaN, 2.3081}
+            << QVector<double>{kNaN, kNaN, kNaN} << QVector<double>{kNaN, kNaN} << 1;
+        QTest::newRow("case 3 exact")
+            << caseThree() << Method::Exact << -1.0 << QVector<double>{7.9109}
+            << QVector<double>{kNaN, kNaN, 78.368} << QVector<double>{54.538, kNaN} << 4;
+        QTest::newRow("case 3 exact to 1e-10 kV")
+            << caseThree() << Method::Exact << 1e-10 << QVector<double>{7.9109}
+            << QVector<double>{kNaN, kNaN, 78.368} << QVector<double>{54.538, kNaN} << 7;
+        QTest::newRow("case 3 engineering")
+            << caseThree() << Method::Engineering << -1.0 << QVector<double>{7.2833}
+            << QVector<double>{kNaN, kNaN, kNaN} << QVector<double>{kNaN, kNaN} << 1;
     }
     void loadFlowReferenceCases() {
         QFETCH(RadialNetwork, net);
@@ -167,7 +165,8 @@ private slots:
         QVERIFY(flow.converged());
         for (int i = 0; i < losses.size(); ++i)
             if (!std::isnan(losses[i]))
-                QNEAR((net.nominalKv - std::abs(flow.u[static_cast<std::size_t>(i + 1)])) / net.nominalKv * 100,
+                QNEAR((net.nominalKv - std::abs(flow.u[static_cast<std::size_t>(i + 1)])) / net.nominalKv *
+                          100,
                       losses[i]);
         const double expectedHead[3] = {head[0], head[1], head[2]};
         const double actualHead[3] = {flow.sBegin[1].real(), flow.sBegin[1].imag(), flow.iA[1]};
@@ -266,13 +265,14 @@ private slots:
     // Case 6: the short circuits of case 1 under both conventions, with a ТМ-160 at node 2.
     void caseSixShortCircuits_data() {
         QTest::addColumn<ShortCircuitConvention>("convention");
-        QTest::addColumn<QVector<double>>("node2");    // I_k3 max, I_k2 max
-        QTest::addColumn<QVector<double>>("busbars");  // I_k3 max, I_k3 min
-        QTest::addColumn<QVector<double>>("lowSide");  // I_k3 max, I_k3 min at 0.4 kV (NaN: not stated)
+        QTest::addColumn<QVector<double>>("node2");   // I_k3 max, I_k2 max
+        QTest::addColumn<QVector<double>>("busbars"); // I_k3 max, I_k3 min
+        QTest::addColumn<QVector<double>>("lowSide"); // I_k3 max, I_k3 min at 0.4 kV (NaN: not stated)
         QTest::newRow("IEC 60909") << ShortCircuitConvention::Iec60909 << QVector<double>{1.1490, 0.9951}
                                    << QVector<double>{4.3425, 2.8472} << QVector<double>{4.6545, 4.1399};
-        QTest::newRow("average voltage") << ShortCircuitConvention::AverageVoltage << QVector<double>{1.0968, 0.9499}
-                                         << QVector<double>{4.1451, 2.9895} << QVector<double>{4.3966, kNaN};
+        QTest::newRow("average voltage")
+            << ShortCircuitConvention::AverageVoltage << QVector<double>{1.0968, 0.9499}
+            << QVector<double>{4.1451, 2.9895} << QVector<double>{4.3966, kNaN};
     }
     void caseSixShortCircuits() {
         QFETCH(ShortCircuitConvention, convention);
@@ -342,19 +342,22 @@ private slots:
     // Lines of "begin>end" sections: the tree built, or the one problem that refuses it.
     void lineTopology_data() {
         QTest::addColumn<QStringList>("sections");
-        QTest::addColumn<QString>("problem"); // "code section node", empty when the line is fine
+        QTest::addColumn<QString>("problem");   // "code section node", empty when the line is fine
         QTest::addColumn<QStringList>("nodes"); // in the order of the walk from the busbars
-        QTest::newRow("branch") << QStringList{"101>1", "1>2", "1>3"} << "" << QStringList{"101", "1", "2", "3"};
+        QTest::newRow("branch") << QStringList{"101>1", "1>2", "1>3"} << ""
+                                << QStringList{"101", "1", "2", "3"};
         QTest::newRow("any order") << QStringList{"1>2", "101>1"} << "" << QStringList{"101", "1", "2"};
         QTest::newRow("begin nobody's end") << QStringList{"101>1", "5>6"} << "T1 2 5" << QStringList{};
         QTest::newRow("same pair twice") << QStringList{"101>1", "101>1"} << "S8 2 1" << QStringList{};
-        QTest::newRow("node fed twice") << QStringList{"101>1", "101>2", "1>3", "2>3"} << "T3 4 3"
-                                        << QStringList{};
+        QTest::newRow("node fed twice")
+            << QStringList{"101>1", "101>2", "1>3", "2>3"} << "T3 4 3" << QStringList{};
         QTest::newRow("back to the head") << QStringList{"101>1", "1>101"} << "T4 2 101" << QStringList{};
         QTest::newRow("closed loop") << QStringList{"101>1", "2>3", "3>2"} << "T5 2 2" << QStringList{};
         QTest::newRow("same node") << QStringList{"101>101"} << "S1 1 101" << QStringList{};
-        QTest::newRow("head not named like the line") << QStringList{"X>1"} << "T2 1 X" << QStringList{"X", "1"};
-        QTest::newRow("trailing blanks") << QStringList{"101 >1", "1  >2"} << "" << QStringList{"101", "1", "2"};
+        QTest::newRow("head not named like the line")
+            << QStringList{"X>1"} << "T2 1 X" << QStringList{"X", "1"};
+        QTest::newRow("trailing blanks")
+            << QStringList{"101 >1", "1  >2"} << "" << QStringList{"101", "1", "2"};
     }
     void lineTopology() {
         QFETCH(QStringList, sections);
@@ -363,7 +366,8 @@ private slots:
         CalcProject c;
         std::vector<Sec> list;
         for (const QString& s : sections)
-            list.push_back({s.section('>', 0, 0).toStdString(), s.section('>', 1, 1).toStdString(), 1, "АС-50", 10, 5});
+            list.push_back(
+                {s.section('>', 0, 0).toStdString(), s.section('>', 1, 1).toStdString(), 1, "АС-50", 10, 5});
         TSource& source = c.addSource("S", 10);
         c.addLine(source, "101", list);
         SchemeResult r = c.calculate(1, 0);
@@ -386,13 +390,13 @@ private slots:
         QTest::addColumn<QStringList>("deEnergised");
         QTest::newRow("case 4") << QStringList{"101", "2", "201", "c", "2", "АС-35", "b"} << ""
                                 << QStringList{"101", "1", "2", "c", "b"} << QStringList{};
-        QTest::newRow("no node switched off: a ring")
-            << QStringList{"101", "2", "201", "c", "2", "АС-35", ""} << "M7" << QStringList{} << QStringList{};
+        QTest::newRow("no node switched off: a ring") << QStringList{"101", "2", "201", "c", "2", "АС-35", ""}
+                                                      << "M7" << QStringList{} << QStringList{};
         QTest::newRow("switching off a re-roots a, b, c at c")
             << QStringList{"101", "2", "201", "c", "2", "АС-35", "a"} << ""
             << QStringList{"101", "1", "2", "c", "b", "a"} << QStringList{};
-        QTest::newRow("head switched off: line detached")
-            << QStringList{"", "", "", "", "0", "", "101"} << "" << QStringList{} << QStringList{"101", "1", "2"};
+        QTest::newRow("head switched off: line detached") << QStringList{"", "", "", "", "0", "", "101"} << ""
+                                                          << QStringList{} << QStringList{"101", "1", "2"};
         QTest::newRow("own node switched off, fed from the other source")
             << QStringList{"101", "1", "201", "c", "2", "АС-35", "1"} << "" << QStringList{"101"}
             << QStringList{"1", "2"};
@@ -400,7 +404,8 @@ private slots:
             << QStringList{"101", "2", "201", "c", "0", "", "c"} << "" << QStringList{"101", "1", "2", "c"}
             << QStringList{};
         QTest::newRow("off node found on L_Begin when not on L_End")
-            << QStringList{"101", "", "201", "", "0", "", "2"} << "" << QStringList{"101", "1"} << QStringList{"2"};
+            << QStringList{"101", "", "201", "", "0", "", "2"} << "" << QStringList{"101", "1"}
+            << QStringList{"2"};
         QTest::newRow("jumper between two unfed parts feeds nothing")
             << QStringList{"101", "2", "101", "1", "0", "", "1"} << "" << QStringList{"101"}
             << QStringList{"1", "2"};
@@ -414,7 +419,7 @@ private slots:
         k10test::addCaseOneAndFour(c);
         c.project.Sources[1].ModeWorks.clear();
         c.addMode(c.project.Sources[1], mode[0].toStdString(), mode[1].toStdString(), mode[2].toStdString(),
-                      mode[3].toStdString(), mode[4].toDouble(), mode[5].toStdString(), mode[6].toStdString(), 0);
+                  mode[3].toStdString(), mode[4].toDouble(), mode[5].toStdString(), mode[6].toStdString(), 0);
         SchemeResult r = c.calculate(1, 1);
         QCOMPARE(QString::fromStdString(codesOf(r).empty() ? "" : codesOf(r).front()), problem);
         QStringList walked, off;
@@ -444,11 +449,11 @@ private slots:
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("error");
         const std::vector<std::tuple<const char*, int, bool>> rows = {
-            {"P1", 0, true}, {"P2", 0, false}, {"P3", 0, true}, {"P4", 0, false}, {"S1", 0, true},
-            {"S2", 0, true}, {"S3", 0, true},  {"S4", 0, true}, {"S5", 0, true},  {"S6", 0, false},
-            {"S7", 0, false}, {"S8", 0, true}, {"T1", 0, true}, {"T2", 0, false}, {"T3", 0, true},
-            {"T4", 0, true}, {"T5", 0, true},  {"M1", 1, true}, {"M2", 1, true},  {"M3", 1, true},
-            {"M4", 1, true}, {"M5", 1, true},  {"M6", 1, true}, {"M7", 1, true},  {"M8", 1, true},
+            {"P1", 0, true},  {"P2", 0, false}, {"P3", 0, true},  {"P4", 0, false}, {"S1", 0, true},
+            {"S2", 0, true},  {"S3", 0, true},  {"S4", 0, true},  {"S5", 0, true},  {"S6", 0, false},
+            {"S7", 0, false}, {"S8", 0, true},  {"T1", 0, true},  {"T2", 0, false}, {"T3", 0, true},
+            {"T4", 0, true},  {"T5", 0, true},  {"M1", 1, true},  {"M2", 1, true},  {"M3", 1, true},
+            {"M4", 1, true},  {"M5", 1, true},  {"M6", 1, true},  {"M7", 1, true},  {"M8", 1, true},
             {"R1", 0, false}, {"R2", 0, false}, {"R3", 0, false}, {"R4", 0, false}, {"R5", 0, true}};
         for (auto [code, mode, error] : rows)
             QTest::newRow(code) << code << mode << error;
@@ -508,8 +513,11 @@ private slots:
                 std::vector<std::string> nodes = {name};
                 for (int k = 1; k <= 1 + below(30); ++k) {
                     Sec sec{nodes[static_cast<std::size_t>(below(static_cast<int>(nodes.size())))],
-                            name + "-" + std::to_string(k), 0.1 + below(20) / 10.0, wires[below(4)],
-                            below(4) ? 5.0 + below(100) : 0, 0};
+                            name + "-" + std::to_string(k),
+                            0.1 + below(20) / 10.0,
+                            wires[below(4)],
+                            below(4) ? 5.0 + below(100) : 0,
+                            0};
                     sec.q = sec.p * below(90) / 100.0;
                     nodes.push_back(sec.end);
                     loads[{name, sec.end}] = {sec.p, sec.q};

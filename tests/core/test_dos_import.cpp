@@ -201,6 +201,18 @@ private slots:
         QCOMPARE(result.sources[2].LineCount(), 0);
     }
 
+    // An identifier of two characters names its source by both: sources 10 to 99.
+    void twoCharacterIdentifierNamesSourcesFromTen() {
+        QByteArray sources;
+        for (int i = 1; i <= 12; ++i)
+            sources += sourceRow("S", QString("%1,0,0,0,0\r\n").arg(i));
+        DosImportResult result = importSet(sources, " 12,A\r\n");
+        QCOMPARE(result.outcome, Outcome::Imported);
+        QCOMPARE(result.sources[11].LineCount(), 1);
+        QCOMPARE(result.sources[11].Lines[1].Name.str(), std::string("12"));
+        QCOMPARE(result.sources[0].LineCount(), 0);
+    }
+
     // The set holds two sources; each of these line files fails the whole import.
     void lineFileFailures_data() {
         QTest::addColumn<QByteArray>("lines");

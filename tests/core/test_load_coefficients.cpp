@@ -92,7 +92,8 @@ private slots:
     void handEditedRowsRead() {
         QFETCH(QString, row);
         QFETCH(double, cosEvening);
-        QCOMPARE(parseLoadCoefficients(tableWithRow(5, row.toStdString()), "t").forCode(5).cosEvening, cosEvening);
+        QCOMPARE(parseLoadCoefficients(tableWithRow(5, row.toStdString()), "t").forCode(5).cosEvening,
+                 cosEvening);
     }
 
     // A bad file is refused whole, with a message naming the file and the row, and the code and the
@@ -103,21 +104,27 @@ private slots:
         const QString tail = ". Таблица коэффициентов не прочитана.";
         QTest::newRow("value out of range")
             << QByteArray::fromStdString(tableWithRow(9, "9: 1.6: 1: 0.8: 0.8:"))
-            << "Файл koefnagr.dat, строка 10: код 9, коэффициент дневного максимума: значение 1.6 вне пределов от 0 "
-               "до 1,5" + tail;
-        QTest::newRow("cos zero")
-            << QByteArray::fromStdString(tableWithRow(3, "3: 1: 1: 0.8: 0:"))
-            << "Файл koefnagr.dat, строка 4: код 3, cos φ вечернего максимума: значение 0 вне пределов: больше 0 и "
-               "не больше 1" + tail;
+            << "Файл koefnagr.dat, строка 10: код 9, коэффициент дневного максимума: значение 1.6 вне "
+               "пределов от 0 "
+               "до 1,5" +
+                   tail;
+        QTest::newRow("cos zero") << QByteArray::fromStdString(tableWithRow(3, "3: 1: 1: 0.8: 0:"))
+                                  << "Файл koefnagr.dat, строка 4: код 3, cos φ вечернего максимума: "
+                                     "значение 0 вне пределов: больше 0 и "
+                                     "не больше 1" +
+                                         tail;
         QTest::newRow("not a number")
             << QByteArray::fromStdString(tableWithRow(2, "2: 1: 1: 0,8: 1:"))
             << "Файл koefnagr.dat, строка 3: код 2, cos φ дневного максимума: «0,8» не число" + tail;
-        QTest::newRow("missing column")
-            << QByteArray::fromStdString(tableWithRow(2, "2: 1: 1: 0.8:"))
-            << "Файл koefnagr.dat, строка 3: строка должна иметь вид «код: k_день: k_вечер: cos_день: cos_вечер:»" + tail;
+        QTest::newRow("missing column") << QByteArray::fromStdString(tableWithRow(2, "2: 1: 1: 0.8:"))
+                                        << "Файл koefnagr.dat, строка 3: строка должна иметь вид «код: "
+                                           "k_день: k_вечер: cos_день: cos_вечер:»" +
+                                               tail;
         QTest::newRow("text after the last colon")
             << QByteArray::fromStdString(tableWithRow(2, "2: 1: 1: 0.8: 1: x"))
-            << "Файл koefnagr.dat, строка 3: строка должна иметь вид «код: k_день: k_вечер: cos_день: cos_вечер:»" + tail;
+            << "Файл koefnagr.dat, строка 3: строка должна иметь вид «код: k_день: k_вечер: cos_день: "
+               "cos_вечер:»" +
+                   tail;
         QTest::newRow("repeated code") << QByteArray::fromStdString(tableWithRow(2, "1: 1: 1: 0.8: 1:"))
                                        << "Файл koefnagr.dat, строка 3: код 1 повторяется" + tail;
         QTest::newRow("code out of range") << QByteArray::fromStdString(tableWithRow(32, "33: 1: 1: 0.8: 1:"))

@@ -3,6 +3,7 @@
 #include "text/errors.h"
 #include "text/file_io.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -67,6 +68,17 @@ class TestProjectFile : public QObject {
     Q_OBJECT
 
 private slots:
+    // Saving over a file keeps the permissions the user gave it.
+    void savedFileKeepsThePermissionsItReplaces() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("p.k10");
+        writeProject(path.toStdString(), TProect{});
+        const auto permissions = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(path, permissions));
+        writeProject(path.toStdString(), fullProject());
+        QCOMPARE(QFile::permissions(path) & ~(QFile::ReadUser | QFile::WriteUser), permissions);
+    }
+
     void emptyProjectIsTheLineZero() {
         QCOMPARE(serializeProject(TProect{}), std::string("0\r\n"));
         QCOMPARE(parseProject("0\r\n").SourceCount(), 0);

@@ -1,10 +1,12 @@
 #include "text/codepage.h"
+#include "text/errors.h"
 #include "text/number_parse.h"
 #include "text/real_format.h"
 #include "text/short_string.h"
 
 #include <QtTest>
 
+#include <cerrno>
 #include <cmath>
 #include <iconv.h>
 #include <limits>
@@ -36,6 +38,20 @@ class TestTextHelpers : public QObject {
     Q_OBJECT
 
 private slots:
+    // The messages of a failed file operation: a quota counts as a full disk, and an error the file layer
+    // has no name for gives its code.
+    void ioErrorMessages_data() {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("quota exceeded") << int(EDQUOT) << "Disk full";
+        QTest::newRow("unmapped") << int(EIO) << QString("I/O error %1").arg(EIO);
+    }
+    void ioErrorMessages() {
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        QCOMPARE(QString::fromUtf8(k10::ioError(code).what()), message);
+    }
+
     void shortStringCutsOnAssignment() {
         ShortString<8> node;
         node = "123456789012";

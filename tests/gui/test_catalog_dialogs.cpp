@@ -141,7 +141,7 @@ class TestCatalogDialogs : public QObject {
     }
 
     void start() {
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         forms->show();
     }
@@ -547,7 +547,7 @@ private slots:
     // real Yes/No question.
     void realDialogsAddAndDeleteAWire() {
         start();
-        user.reset(); // the desktop's own dialogs from here on
+        user->desktop = true; // the desktop's own boxes and dialogs from here on
         QString editCaption, question;
         QStringList afterAdd, afterDelete;
         auto closeStray = [] {
@@ -584,7 +584,7 @@ private slots:
             d->reject();
         });
         main->N14->trigger();
-        user = std::make_unique<ScriptedInteraction>();
+        user->desktop = false;
 
         QCOMPARE(editCaption, QString("Добавление"));
         QCOMPARE(afterAdd.size(), 20);

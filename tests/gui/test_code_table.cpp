@@ -43,7 +43,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         table = forms->F_GrNagr;
         line = forms->F_Line;
     }
@@ -175,7 +175,7 @@ private slots:
 
     // The real modal dialogs, one inside the other: the section dialog, and the table from its button.
     void realTableFromTheSectionDialog() {
-        user.reset(); // the desktop's own dialogs
+        user->desktop = true; // the desktop's own boxes and dialogs from here on
         QStringList fieldAfter;
         QList<int> rowOnReopening;
         // Opens the table from the field's button and lets `pick` act on it.
@@ -209,7 +209,7 @@ private slots:
             d->reject();
         });
         forms->F_Line->exec();
-        user = std::make_unique<ScriptedInteraction>();
+        user->desktop = false;
         QCOMPARE(fieldAfter, QStringList({"17", "17", "5", "5"}));
         QCOMPARE(rowOnReopening, QList<int>({0, 17, 5, 5}));
     }

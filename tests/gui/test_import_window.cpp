@@ -2,6 +2,7 @@
 
 #include "support/grid_text.h"
 #include "support/scripted_interaction.h"
+#include "document/project_document.h"
 #include "text/codepage.h"
 #include "ui/form_main.h"
 #include "ui/workbench.h"
@@ -45,7 +46,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         forms->show();
     }
@@ -108,6 +109,28 @@ private slots:
         QCOMPARE(main->Proect.Sources[1].LineCount(), 0);
         QCOMPARE(main->CurSource, 0);
         QCOMPARE(main->SourceGrid->currentRow(), 0);
+    }
+
+    // An import is one unsaved change: undone whole, it leaves the project as it was before.
+    void importIsUndoneWhole() {
+        writeDos(workspace->path("a.ip"), {kSource1});
+        import(workspace->path("a.ip"));
+        writeDos(workspace->path("b.ip"), {kSource2});
+        writeDos(workspace->path("b.lin"), {" 101,X1,1"});
+        import(workspace->path("b.ip"));
+        QVERIFY(forms->Document->isModified());
+        QCOMPARE(main->N18->text(), QString("Отменить: импорт из DOS"));
+        main->N18->trigger();
+        QCOMPARE(main->Proect.SourceCount(), 1);
+        QCOMPARE(gridRows(main->SourceGrid), QStringList({"ПС Северная          |5|10|0.1|0.2|0.3|0.4"}));
+        main->N18->trigger();
+        QCOMPARE(main->Proect.SourceCount(), 0);
+        QVERIFY(!forms->Document->isModified());
+        main->N19->trigger();
+        main->N19->trigger();
+        QCOMPARE(main->Proect.SourceCount(), 2);
+        QCOMPARE(main->Proect.Sources[2].LineCount(), 1);
+        QCOMPARE(main->CurSource, 1);
     }
 
     void cancelledChoiceDoesNothing() {

@@ -133,7 +133,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         dialog = forms->F_Line;
         forms->show();
@@ -285,9 +285,9 @@ private slots:
     }
 
     void firstSectionBeginsAtTheLineName() {
-        open(sample(Kind::LineWithoutSections));
-        main->Proect.Sources[1].Lines[1].Name = "105";
-        main->LinesGrid->setCell(0, 0, "105");
+        TProect project = sample(Kind::LineWithoutSections);
+        project.Sources[1].Lines[1].Name = "105";
+        open(project);
         QStringList seen;
         auto look = [&] {
             seen << dialog->L_Begin->text() + (dialog->L_Begin->isEnabled() ? "+" : "-") +
@@ -461,7 +461,7 @@ private slots:
             auto* ok = d->findChild<QPushButton*>("OkButton");
             QCOMPARE(ok->text(), QString("OK"));
             QVERIFY(ok->isDefault());
-            QCOMPARE(d->findChild<QPushButton*>("CancelButton")->text(), QString("Cancel"));
+            QCOMPARE(d->findChild<QPushButton*>("CancelButton")->text(), QString("Отмена"));
             d->show();
             QTest::keyClick(d, Qt::Key_Escape);
             QVERIFY(!d->isVisible());
@@ -475,7 +475,7 @@ private slots:
     // The real modal dialogs: a new line through TF_NewLine, then its first section through TF_Line.
     void realDialogsAddALineAndItsFirstSection() {
         open(sample(Kind::SourceWithoutLines));
-        user.reset(); // the desktop's own dialogs from here on
+        user->desktop = true; // the desktop's own boxes and dialogs from here on
         QString newLineTitle;
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<TF_NewLine*>(QApplication::activeModalWidget());
@@ -503,7 +503,7 @@ private slots:
             QTest::keyClick(d, Qt::Key_Return); // the default button
         });
         main->Line_Add->trigger();
-        user = std::make_unique<ScriptedInteraction>();
+        user->desktop = false;
 
         QCOMPARE(newLineTitle, QString("Новая линия"));
         QCOMPARE(gridRows(main->LinesGrid), QStringList({"104"}));

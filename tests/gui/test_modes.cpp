@@ -25,7 +25,6 @@
 
 namespace {
 
-const QChar kGroup(0x00A0);
 const QString kAddNoSource = "Необходимо ввести источник питания";
 const QString kAddNoLine = "Необходимо ввести линию для данного источника";
 const QString kAddNoSection = "Необходимо ввести описание линии для данного источника";
@@ -170,7 +169,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         forms->show();
     }
@@ -202,7 +201,7 @@ private slots:
                                Field{"L_End", "TypedComboBox", "До", f.GroupBox1},
                                Field{"Uzel_Begin", "TextField", "Узел начальный", f.GroupBox2},
                                Field{"Uzel_End", "TextField", "Узел конечный", f.GroupBox2},
-                               Field{"Dlina", "WholeNumberField", "Длина", f.GroupBox2},
+                               Field{"Dlina", "DecimalSpinField", "Длина", f.GroupBox2},
                                Field{"Provod_Box", "TypedComboBox", "Провод, кабель", f.GroupBox2},
                                Field{"Uzel_Off", "TextField", "Узел отключения", f.GroupBox3},
                                Field{"Izm_Nagr", "WholeNumberField", "Измение нагрузки", f.GroupBox3}}) {
@@ -220,7 +219,7 @@ private slots:
         QCOMPARE(f.Izm_Nagr->text(), QString("0"));
         QCOMPARE(f.OkButton->text(), QString("OK"));
         QVERIFY(f.OkButton->isDefault());
-        QCOMPARE(f.CancelButton->text(), QString("Cancel"));
+        QCOMPARE(f.CancelButton->text(), QString("Отмена"));
         QCOMPARE(f.layout()->sizeConstraint(), QLayout::SetFixedSize);
 
         // The focus order, as Tab walks it.
@@ -324,15 +323,15 @@ private slots:
         QCOMPARE(north.ModeWorkCount(), 4);
         QVERIFY(north.ModeWorks[4] == mode("101", "Резервна", "У1", "У2", 1500, "АС-70", "У9", -15));
         QCOMPARE(gridRows(main->ModeWorkGrid),
-                 kNorthRows + QStringList{"101|Резервная1|У1|У2|1" + QString(kGroup) + "500|АС-70|У9|(15)"});
+                 kNorthRows + QStringList{"101|Резервная1|У1|У2|1500|АС-70|У9|(15)"});
         QCOMPARE(items(forms->F_ModeWork->Provod_Box), wires);
 
         main->SelectSourceGrid(main->CurSource, main->CurLine);
         QCOMPARE(gridRows(main->ModeWorkGrid).last(), QString("101|Резервна|У1|У2|1500|АС-70|У9|-15"));
     }
 
-    // A 10-character line name in L_begin and L_End is cut to 8 in the record, shown whole in the row;
-    // every use starts from a blank dialog, and Cancel stores nothing.
+    // A 10-character line name in L_begin and L_End is cut to 8 in the record, shown whole in the row; a
+    // jumper's length keeps its fraction; every use starts from a blank dialog, and Cancel stores nothing.
     void addStartsBlankAndCancelStoresNothing() {
         openAndSelect(River, 0);
         user->scripts.push_back([](QDialog& d) {
@@ -350,16 +349,16 @@ private slots:
             return false;
         });
         main->ModeWork_Add->trigger();
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||3||7|0"}));
+        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||2.6||7|0"}));
         main->ModeWork_Add->trigger();
         QCOMPARE(second, QStringList({"Магистраль", "", "", "", "0", "", "", "0"}));
 
         const TSource& river = main->Proect.Sources[2];
         QCOMPARE(river.ModeWorkCount(), 1);
-        QVERIFY(river.ModeWorks[1] == mode("Магистра", "Магистра", "", "", 3, "", "7", 0));
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||3||7|0"}));
+        QVERIFY(river.ModeWorks[1] == mode("Магистра", "Магистра", "", "", 2.6, "", "7", 0));
+        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||2.6||7|0"}));
         main->SelectSourceGrid(main->CurSource, main->CurLine);
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистра|Магистра|||3||7|0"}));
+        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистра|Магистра|||2.6||7|0"}));
         QVERIFY(user->messages.isEmpty());
     }
 
@@ -383,14 +382,14 @@ private slots:
         QCOMPARE(user->messages, QStringList({kFull}));
     }
 
-    // The second mode's length of 2.6 shows as 3; OK stores 3 and writes the row from the dialog, Cancel
-    // keeps everything.
-    void changeRoundsTheLengthOnOkOnly_data() {
+    // The second mode's length of 2.6 shows as 2.6 and its load change as (15); OK stores the dialog and
+    // writes the row from it, Cancel keeps everything.
+    void changeStoresOnOkOnly_data() {
         QTest::addColumn<bool>("ok");
         QTest::newRow("OK") << true;
         QTest::newRow("Cancel") << false;
     }
-    void changeRoundsTheLengthOnOkOnly() {
+    void changeStoresOnOkOnly() {
         QFETCH(bool, ok);
         openAndSelect(North, 0);
         main->ModeWorkGrid->setCurrentCell(1, 0);
@@ -406,13 +405,13 @@ private slots:
         main->ModeWork_Edit->trigger();
         QVERIFY(user->messages.isEmpty());
         QCOMPARE(offered.size(), 7);
-        QCOMPARE(shown, QStringList({"101", "Магистра", "3", "4", "3", "АС-70", "6", "(15)"}));
+        QCOMPARE(shown, QStringList({"101", "Магистра", "3", "4", "2.6", "АС-70", "6", "(15)"}));
 
         TProect expected = modesProject();
         QStringList rows = kNorthRows;
         if (ok) {
-            expected.Sources[1].ModeWorks[2] = mode("101", "Магистра", "3", "4", 3, "АС-70", "16", -15);
-            rows[1] = "101|Магистра|3|4|3|АС-70|16|(15)";
+            expected.Sources[1].ModeWorks[2] = mode("101", "Магистра", "3", "4", 2.6, "АС-70", "16", -15);
+            rows[1] = "101|Магистра|3|4|2.6|АС-70|16|(15)";
         }
         QVERIFY(main->Proect == expected);
         QCOMPARE(gridRows(main->ModeWorkGrid), rows);
@@ -472,7 +471,7 @@ private slots:
         QFETCH(QString, ending);
         QFETCH(bool, stored);
         openAndSelect(River, 1);
-        user.reset(); // the desktop's own dialogs from here on
+        user->desktop = true; // the desktop's own boxes and dialogs from here on
 
         QString title, from;
         QStringList offered;
@@ -503,7 +502,7 @@ private slots:
                 f->reject();
         });
         main->ModeWork_Add->trigger();
-        user = std::make_unique<ScriptedInteraction>();
+        user->desktop = false;
 
         QVERIFY(reached);
         QCOMPARE(title, QString("Режимы работы"));

@@ -4,6 +4,7 @@
 #include "support/scripted_interaction.h"
 #include "support/test_calculation_data.h"
 #include "ui/cp1251_text.h"
+#include "ui/fields.h"
 #include "ui/results/calculation_runner.h"
 #include "ui/results/calculation_settings.h"
 #include "ui/results/results_grid.h"
@@ -35,6 +36,12 @@
 #include <memory>
 
 namespace {
+
+// Types into a field as the user does: what the field refuses never reaches it.
+void typeInto(QAbstractSpinBox* field, const QString& text) {
+    field->findChild<QLineEdit*>()->clear();
+    QTest::keyClicks(field, text);
+}
 
 std::string cp(const QString& text) {
     return toCp1251(text);
@@ -146,7 +153,7 @@ class TestResults : public QObject {
     // Shows the results window on the data and waits for its first results.
     void open(const TProect& project) {
         data = std::make_unique<TestCalculationData>(project);
-        window = std::make_unique<TF_Results>();
+        window = std::make_unique<TF_Results>(*user);
         window->setData(data.get());
         QSignalSpy ready(window.get(), &TF_Results::resultsReady);
         window->show();
@@ -473,7 +480,7 @@ private slots:
         });
 
         data = std::make_unique<TestCalculationData>(projectOf({chainSource(30, 70, "10")}));
-        window = std::make_unique<TF_Results>();
+        window = std::make_unique<TF_Results>(*user);
         window->setData(data.get());
         QSignalSpy ready(window.get(), &TF_Results::resultsReady);
         window->show();
@@ -550,7 +557,7 @@ private slots:
         QFETCH(int, gridColumn);
         QFETCH(QString, typed);
         k10::LoadCoefficientTable table = k10::builtInLoadCoefficients();
-        TF_KoefNagr dialog;
+        TF_KoefNagr dialog(*user);
         bool accepted = true;
         QTableWidget* grid = dialog.Grid;
         user->scripts.push_back([&](QDialog&) {
@@ -558,7 +565,7 @@ private slots:
             accepted = pressOk(dialog, dialog.OkButton);
             return accepted;
         });
-        QVERIFY(!editLoadCoefficients(dialog, table));
+        QVERIFY(!dialog.edit(table));
         QVERIFY(!accepted);
         QCOMPARE(user->messages.size(), 1);
         const QString message = user->messages.first();
@@ -571,14 +578,14 @@ private slots:
 
     void coefficientDialogWritesTheFile() {
         k10::LoadCoefficientTable table = k10::builtInLoadCoefficients();
-        TF_KoefNagr dialog;
+        TF_KoefNagr dialog(*user);
         QCOMPARE(dialog.Grid->item(0, 1)->text(), QString("Произв.сельхоз.потребители"));
         user->scripts.push_back([&](QDialog&) {
             dialog.Grid->item(6, 2)->setText("0,45");
             dialog.Grid->item(6, 5)->setText("0.9");
             return pressOk(dialog, dialog.OkButton);
         });
-        QVERIFY(editLoadCoefficients(dialog, table));
+        QVERIFY(dialog.edit(table));
         k10::LoadCoefficientTable read = k10::readLoadCoefficients(k10::LoadCoefficientFile);
         QCOMPARE(read.rows[6].kDay, 0.45);
         QCOMPARE(read.rows[6].cosEvening, 0.9);
@@ -594,24 +601,24 @@ private slots:
             dialog.CancelButton->click();
             return dialog.result() == QDialog::Accepted;
         });
-        QVERIFY(!editLoadCoefficients(dialog, table));
+        QVERIFY(!dialog.edit(table));
         QCOMPARE(shownDefault, k10::builtInLoadCoefficients().rows[6].kDay);
         QVERIFY(table == read);
     }
 
     void settingsDialogAndStore() {
-        TF_CalcSettings dialog;
+        TF_CalcSettings dialog(*user);
         QCOMPARE(dialog.windowTitle(), QString("Параметры расчёта"));
         dialog.prefill(k10::calc::Settings{});
         QCOMPARE(dialog.MaxLoss->text(), QString("5"));
         for (const char* refused : {"0", "abc", "100", "-1"}) {
-            dialog.MaxLoss->setText(refused);
+            typeInto(dialog.MaxLoss, refused);
             QVERIFY2(!pressOk(dialog, dialog.OkButton), refused);
         }
         QCOMPARE(user->messages.size(), 4);
         dialog.Method_Box->setCurrentIndex(1);
         dialog.ShortCircuit_Box->setCurrentIndex(1);
-        dialog.MaxLoss->setText("7,5");
+        typeInto(dialog.MaxLoss, "7,5");
         QVERIFY(pressOk(dialog, dialog.OkButton));
         k10::calc::Settings chosen;
         dialog.storeInto(chosen);

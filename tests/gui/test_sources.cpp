@@ -99,8 +99,8 @@ void leaveCode(TF_Source& dialog) {
 // While it lives, the desktop's own boxes and dialogs answer instead of the script.
 class DesktopBoxes {
 public:
-    explicit DesktopBoxes(ScriptedInteraction* script) : script_(script) { setInteraction(nullptr); }
-    ~DesktopBoxes() { setInteraction(script_); }
+    explicit DesktopBoxes(ScriptedInteraction* script) : script_(script) { script_->desktop = true; }
+    ~DesktopBoxes() { script_->desktop = false; }
     DesktopBoxes(const DesktopBoxes&) = delete;
     DesktopBoxes& operator=(const DesktopBoxes&) = delete;
 
@@ -136,7 +136,7 @@ private slots:
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>();
+        forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
         dialog = forms->F_Source;
         forms->show();
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(dialog->GroupBox3->parentWidget(), dialog->GroupBox1);
         QCOMPARE(dialog->OkButton->text(), QString("OK"));
         QVERIFY(dialog->OkButton->isDefault());
-        QCOMPARE(dialog->CancelButton->text(), QString("Cancel"));
+        QCOMPARE(dialog->CancelButton->text(), QString("Отмена"));
 
         // Tab walks the fields in their order, starting at the name.
         QStringList order;
@@ -450,7 +450,8 @@ private slots:
 
         user->files.push_back(workspace->path("saved.k10"));
         main->N7->trigger();
-        main->Proect = TProect{};
+        open(TProect{});
+        QCOMPARE(main->Proect.SourceCount(), 0);
         user->files.push_back(workspace->path("saved.k10"));
         main->N6->trigger();
         QVERIFY(user->errors.isEmpty());

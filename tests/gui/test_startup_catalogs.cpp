@@ -42,7 +42,7 @@ private slots:
                                                "\r\nAC-70    : 0.43 : 0.39 : 0.27 : 0    : 0    : \r\n");
         writeFile(workspace.path("spravt.dat"), "TM-250   : 250 : 4.5 : 3.7 : \r\n");
         ScriptedInteraction user;
-        Workbench forms;
+        Workbench forms(user);
         forms.show();
         TFormMain* main = forms.FormMain;
         QVERIFY(user.errors.isEmpty());
@@ -59,7 +59,7 @@ private slots:
     void theDefaultCatalogsStartWithoutAnError() {
         Workspace workspace;
         ScriptedInteraction user;
-        Workbench forms;
+        Workbench forms(user);
         forms.show();
         QVERIFY(user.errors.isEmpty());
         QVERIFY(forms.FormMain->WireCount() > 10);
@@ -73,13 +73,13 @@ private slots:
         Workspace workspace(false);
         writeFile(workspace.path("spravt.dat"), "TM-250   : 250 : 4.5 : 3.7 : \r\n");
         ScriptedInteraction user;
-        Workbench forms;
+        Workbench forms(user);
         forms.show();
         QCOMPARE(user.errors, QStringList({"File not found"}));
         QVERIFY(forms.FormMain->isVisible());
         QCOMPARE(forms.FormMain->WireCount(), 0);
         QCOMPARE(forms.FormMain->TransCount(), 0);
-        QVERIFY(!forms.FormMain->WireCatalogRead);
+        QVERIFY(!forms.Document->reference<k10::WireCatalog>().wasRead());
         QCOMPARE(forms.F_Line->Trans_Box->count(), 0);
         QCOMPARE(gridRows(forms.F_SpravProvod->Grid), QStringList({""}));
     }
@@ -88,12 +88,12 @@ private slots:
         Workspace workspace;
         writeFile(workspace.path("spravt.dat"), "TM-250   : 250 : 4,5 : 3.7 : \r\n");
         ScriptedInteraction user;
-        Workbench forms;
+        Workbench forms(user);
         forms.show();
         QCOMPARE(user.errors, QStringList({"' 4,5 ' is not a valid floating point value"}));
         QVERIFY(forms.FormMain->WireCount() > 0);
         QCOMPARE(forms.FormMain->TransCount(), 0);
-        QVERIFY(!forms.FormMain->TransCatalogRead);
+        QVERIFY(!forms.Document->reference<k10::TransCatalog>().wasRead());
     }
 
     // While a catalog's file could not be read, nothing may replace that file with the empty catalog.
@@ -102,9 +102,9 @@ private slots:
         QByteArray broken = "TM-250   : x : 4.5 : 3.7 : \r\n";
         writeFile(workspace.path("spravt.dat"), broken);
         ScriptedInteraction user;
-        Workbench forms;
+        Workbench forms(user);
         forms.show();
-        QVERIFY_THROWS_EXCEPTION(k10::Error, forms.FormMain->Write_Trans());
+        QVERIFY_THROWS_EXCEPTION(k10::Error, forms.Document->write<k10::TransCatalog>());
         QCOMPARE(QByteArray::fromStdString(k10::readWholeFile("spravt.dat")), broken);
     }
 };

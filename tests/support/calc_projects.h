@@ -114,10 +114,13 @@ private:
 // Case 1 of the reference cases as source 1, line 101; case 4's second source as source 2, line 201.
 inline void addCaseOneAndFour(CalcProject& c, const std::string& transformerAtNode2 = "") {
     TSource& s1 = c.addSource("S1", 10);
-    c.addLine(s1, "101", {{"101", "1", 4, "АС-70", 300, 200}, {"1", "2", 3, "АС-50", 200, 100, transformerAtNode2}});
+    c.addLine(s1, "101",
+              {{"101", "1", 4, "АС-70", 300, 200}, {"1", "2", 3, "АС-50", 200, 100, transformerAtNode2}});
     TSource& s2 = c.addSource("S2", 10);
-    c.addLine(s2, "201", {{"201", "a", 3, "АС-50", 150, 100}, {"a", "b", 2, "АС-35", 100, 50},
-                          {"b", "c", 1.5, "АС-35", 80, 40}});
+    c.addLine(s2, "201",
+              {{"201", "a", 3, "АС-50", 150, 100},
+               {"a", "b", 2, "АС-35", 100, 50},
+               {"b", "c", 1.5, "АС-35", 80, 40}});
     c.addMode(c.project.Sources[1], "101", "2", "201", "c", 2, "АС-35", "b", 10);
 }
 

@@ -1,21 +1,37 @@
 #include "scripted_interaction.h"
 
+#include "ui/russian_locale.h"
 #include "ui/workbench.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QTextDocument>
 
-ScriptedInteraction::ScriptedInteraction() { setInteraction(this); }
+namespace {
 
-ScriptedInteraction::~ScriptedInteraction() { setInteraction(nullptr); }
+// Every GUI test speaks Russian, as the application does, so Qt's own buttons read «Отмена».
+void speakRussian() { useRussianLocale(*QCoreApplication::instance()); }
+Q_COREAPP_STARTUP_FUNCTION(speakRussian)
 
-void ScriptedInteraction::showMessage(QWidget*, const QString& text) { messages << text; }
+} // namespace
 
-void ScriptedInteraction::showError(QWidget*, const QString& text) { errors << text; }
+void ScriptedInteraction::showMessage(QWidget* parent, const QString& text) {
+    if (desktop)
+        return desktop_.showMessage(parent, text);
+    messages << text;
+}
 
-bool ScriptedInteraction::askYesNo(QWidget*, const QString& text) {
+void ScriptedInteraction::showError(QWidget* parent, const QString& text) {
+    if (desktop)
+        return desktop_.showError(parent, text);
+    errors << text;
+}
+
+bool ScriptedInteraction::askYesNo(QWidget* parent, const QString& text) {
+    if (desktop)
+        return desktop_.askYesNo(parent, text);
     questions << text;
     if (answers.empty()) {
         unexpected << "question: " + text;
@@ -26,7 +42,22 @@ bool ScriptedInteraction::askYesNo(QWidget*, const QString& text) {
     return answer;
 }
 
+Interaction::Answer ScriptedInteraction::askYesNoCancel(QWidget* parent, const QString& text) {
+    if (desktop)
+        return desktop_.askYesNoCancel(parent, text);
+    questions << text;
+    if (saveAnswers.empty()) {
+        unexpected << "question: " + text;
+        return Answer::Cancel;
+    }
+    Answer answer = saveAnswers.front();
+    saveAnswers.pop_front();
+    return answer;
+}
+
 QString ScriptedInteraction::chooseFile(QFileDialog& dialog) {
+    if (desktop)
+        return desktop_.chooseFile(dialog);
     dialogs << dialog.objectName();
     if (files.empty()) {
         unexpected << "file dialog: " + dialog.objectName();
@@ -38,6 +69,8 @@ QString ScriptedInteraction::chooseFile(QFileDialog& dialog) {
 }
 
 bool ScriptedInteraction::runDialog(QDialog& dialog) {
+    if (desktop)
+        return desktop_.runDialog(dialog);
     dialogs << dialog.objectName();
     if (scripts.empty()) {
         unexpected << "dialog: " + dialog.objectName();
@@ -48,9 +81,17 @@ bool ScriptedInteraction::runDialog(QDialog& dialog) {
     return script(dialog);
 }
 
-void ScriptedInteraction::openDocument(const QString& path) { documents << path; }
+void ScriptedInteraction::openDocument(const QString& path) {
+    if (desktop)
+        return desktop_.openDocument(path);
+    documents << path;
+}
 
-bool ScriptedInteraction::print(QWidget*, QTextDocument& document) {
+QString ScriptedInteraction::defaultApplication(const QString& mimeType) { return applications.value(mimeType); }
+
+bool ScriptedInteraction::print(QWidget* parent, QTextDocument& document) {
+    if (desktop)
+        return desktop_.print(parent, document);
     printed << document.toPlainText();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "ui/interaction.h"
 
 #include <QDialog>
+#include <QMap>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -12,36 +13,43 @@
 
 class Workbench;
 
-// Stands in for the user while it lives: records every message, answers questions, chooses files and
-// runs dialogs from a script. A call that finds no script is recorded in `unexpected` and answered with
-// a cancel.
+// Stands in for the user, handed to the windows in place of the desktop: records every message, answers
+// questions, chooses files and runs dialogs from a script. A call that finds no script is recorded in
+// `unexpected` and answered with a cancel. While `desktop` is set, the desktop's own boxes and dialogs
+// answer instead, and nothing is recorded.
 class ScriptedInteraction : public Interaction {
 public:
     // Fills the shown dialog's fields; returns true for OK, false for Cancel.
     using DialogScript = std::function<bool(QDialog&)>;
 
-    ScriptedInteraction();
-    ~ScriptedInteraction() override;
-
     QStringList messages;   // plain message boxes, in order
     QStringList errors;     // error boxes, in order
-    QStringList questions;  // Yes/No questions, in order
+    QStringList questions;  // Yes/No and Yes/No/Cancel questions, in order
     QStringList dialogs;    // object names of the dialogs run, file dialogs included
     QStringList documents;  // documents opened with the desktop's viewer
     QStringList unexpected;
     QStringList printed;    // plain text of every printed document
 
-    std::deque<bool> answers;
+    std::deque<bool> answers;        // to Yes/No questions
+    std::deque<Answer> saveAnswers;  // to Yes/No/Cancel questions
     std::deque<QString> files;  // an empty string cancels the file dialog
     std::deque<DialogScript> scripts;
+    QMap<QString, QString> applications;  // the desktop's application for a MIME type; none when absent
 
     void showMessage(QWidget* parent, const QString& text) override;
     void showError(QWidget* parent, const QString& text) override;
     bool askYesNo(QWidget* parent, const QString& text) override;
+    Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     QString chooseFile(QFileDialog& dialog) override;
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
+    QString defaultApplication(const QString& mimeType) override;
     bool print(QWidget* parent, QTextDocument& document) override;
+
+    bool desktop = false;
+
+private:
+    DesktopInteraction desktop_;
 };
 
 // A working folder for one test: the default catalogs copied in, the process's current folder while it

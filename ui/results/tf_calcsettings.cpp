@@ -1,25 +1,23 @@
 #include "ui/results/tf_calcsettings.h"
 
+#include "ui/fields.h"
 #include "ui/interaction.h"
 #include "ui/results/calculation_settings.h"
-#include "ui/results/decimal_text.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
-#include <QLineEdit>
 #include <QPushButton>
 
 namespace {
 
-std::optional<double> permissibleLoss(const QString& text) {
-    std::optional<double> value = readDecimal(text);
-    return value && *value > 0 && *value < 100 ? value : std::nullopt;
+bool permissibleLoss(double percent) {
+    return percent > 0 && percent < 100;
 }
 
 } // namespace
 
-TF_CalcSettings::TF_CalcSettings(QWidget* parent) : QDialog(parent) {
+TF_CalcSettings::TF_CalcSettings(Interaction& user, QWidget* parent) : QDialog(parent), user_(user) {
     setObjectName("TF_CalcSettings");
     setWindowTitle("Параметры расчёта");
     Method_Box = new QComboBox(this);
@@ -28,7 +26,7 @@ TF_CalcSettings::TF_CalcSettings(QWidget* parent) : QDialog(parent) {
     ShortCircuit_Box = new QComboBox(this);
     ShortCircuit_Box->setObjectName("ShortCircuit_Box");
     ShortCircuit_Box->addItems(shortCircuitCaptions());
-    MaxLoss = new QLineEdit(this);
+    MaxLoss = new DecimalSpinField(this);
     MaxLoss->setObjectName("MaxLoss");
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -49,19 +47,19 @@ TF_CalcSettings::TF_CalcSettings(QWidget* parent) : QDialog(parent) {
 void TF_CalcSettings::prefill(const k10::calc::Settings& settings) {
     Method_Box->setCurrentIndex(int(settings.method));
     ShortCircuit_Box->setCurrentIndex(int(settings.shortCircuit));
-    MaxLoss->setText(decimalText(settings.maxLossPercent, 3));
+    MaxLoss->setValue(settings.maxLossPercent);
 }
 
 void TF_CalcSettings::storeInto(k10::calc::Settings& settings) const {
     settings.method = k10::calc::Method(Method_Box->currentIndex());
     settings.shortCircuit = k10::calc::ShortCircuitConvention(ShortCircuit_Box->currentIndex());
-    settings.maxLossPercent = permissibleLoss(MaxLoss->text()).value_or(settings.maxLossPercent);
+    if (permissibleLoss(MaxLoss->value()))
+        settings.maxLossPercent = MaxLoss->value();
 }
 
 void TF_CalcSettings::accept() {
-    if (!permissibleLoss(MaxLoss->text())) {
-        interaction().showMessage(this,
-                                  "Допустимая потеря напряжения должна быть числом больше 0 и меньше 100.");
+    if (!permissibleLoss(MaxLoss->value())) {
+        user_.showMessage(this, "Допустимая потеря напряжения должна быть числом больше 0 и меньше 100.");
         MaxLoss->setFocus();
         return;
     }

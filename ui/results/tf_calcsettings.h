@@ -4,8 +4,9 @@
 
 #include <QDialog>
 
+class DecimalSpinField;
+class Interaction;
 class QComboBox;
-class QLineEdit;
 class QPushButton;
 
 // «Параметры расчёта»: the method of the load flow, the convention of the short-circuit currents and the
@@ -14,7 +15,7 @@ class TF_CalcSettings : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TF_CalcSettings(QWidget* parent = nullptr);
+    explicit TF_CalcSettings(Interaction& user, QWidget* parent = nullptr);
 
     void prefill(const k10::calc::Settings& settings);
     // Call after OK only: the fields then hold valid values.
@@ -22,10 +23,13 @@ public:
 
     QComboBox* Method_Box;
     QComboBox* ShortCircuit_Box;
-    QLineEdit* MaxLoss;
+    DecimalSpinField* MaxLoss;
     QPushButton* OkButton;
     QPushButton* CancelButton;
 
 public slots:
     void accept() override;
+
+private:
+    Interaction& user_;
 };

@@ -1,8 +1,8 @@
 #include "ui/results/tf_koefnagr.h"
 
 #include "catalogs/load_graph_codes.h"
+#include "ui/fields.h"
 #include "ui/interaction.h"
-#include "ui/results/decimal_text.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
@@ -39,7 +39,7 @@ QTableWidgetItem* fixedItem(const QString& text) {
 
 } // namespace
 
-TF_KoefNagr::TF_KoefNagr(QWidget* parent) : QDialog(parent) {
+TF_KoefNagr::TF_KoefNagr(Interaction& user, QWidget* parent) : QDialog(parent), user_(user) {
     setObjectName("TF_KoefNagr");
     setWindowTitle("Коэффициенты графиков нагрузки");
     Grid = new QTableWidget(32, 6, this);
@@ -76,7 +76,7 @@ void TF_KoefNagr::prefill(const k10::LoadCoefficientTable& table) {
     for (int row = 0; row < Grid->rowCount(); ++row) {
         k10::LoadCoefficients values = table.rows[std::size_t(row)];
         for (int column = 0; column < 4; ++column) {
-            auto* item = new QTableWidgetItem(decimalText(valueOf(values, kColumns[column]), 6));
+            auto* item = new QTableWidgetItem(DecimalSpinField::formatted(valueOf(values, kColumns[column])));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             Grid->setItem(row, kFirstValueColumn + column, item);
         }
@@ -86,7 +86,7 @@ void TF_KoefNagr::prefill(const k10::LoadCoefficientTable& table) {
 void TF_KoefNagr::storeInto(k10::LoadCoefficientTable& table) const {
     for (int row = 0; row < Grid->rowCount(); ++row)
         for (int column = 0; column < 4; ++column)
-            if (auto value = readDecimal(Grid->item(row, kFirstValueColumn + column)->text()))
+            if (auto value = DecimalSpinField::parse(Grid->item(row, kFirstValueColumn + column)->text()))
                 valueOf(table.rows[std::size_t(row)], kColumns[column]) = *value;
 }
 
@@ -99,7 +99,7 @@ void TF_KoefNagr::accept() {
         for (int column = 0; column < 4; ++column) {
             const int gridColumn = kFirstValueColumn + column;
             const QString text = Grid->item(row, gridColumn)->text();
-            std::optional<double> value = readDecimal(text);
+            std::optional<double> value = DecimalSpinField::parse(text);
             QString refusal;
             if (!value)
                 refusal = QString("Шифр %1, столбец «%2»: «%3» не является числом.")
@@ -109,19 +109,19 @@ void TF_KoefNagr::accept() {
                 refusal = QString::fromStdString(*message);
             if (!refusal.isEmpty()) {
                 Grid->setCurrentCell(row, gridColumn);
-                interaction().showMessage(this, refusal);
+                user_.showMessage(this, refusal);
                 return;
             }
         }
     QDialog::accept();
 }
 
-bool editLoadCoefficients(TF_KoefNagr& dialog, k10::LoadCoefficientTable& table) {
-    dialog.prefill(table);
-    if (!interaction().runDialog(dialog))
+bool TF_KoefNagr::edit(k10::LoadCoefficientTable& table) {
+    prefill(table);
+    if (!user_.runDialog(*this))
         return false;
     k10::LoadCoefficientTable edited = table;
-    dialog.storeInto(edited);
+    storeInto(edited);
     edited.builtIn = false;
     k10::writeLoadCoefficients(k10::LoadCoefficientFile, edited);
     table = edited;

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class Interaction;
 class QPushButton;
 class QTableWidget;
 
@@ -14,11 +15,15 @@ class TF_KoefNagr : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TF_KoefNagr(QWidget* parent = nullptr);
+    explicit TF_KoefNagr(Interaction& user, QWidget* parent = nullptr);
 
     void prefill(const k10::LoadCoefficientTable& table);
     // Call after OK only: every value cell then holds a valid value.
     void storeInto(k10::LoadCoefficientTable& table) const;
+    // Runs the dialog on the table; on OK writes the edited table to the coefficient file of the working
+    // folder (atomically) and only then takes it. True when the table was changed. Throws when the file
+    // cannot be written, leaving the table as it was.
+    bool edit(k10::LoadCoefficientTable& table);
     void DefaultsButtonClick();
 
     QTableWidget* Grid;
@@ -30,9 +35,7 @@ public:
 
 public slots:
     void accept() override;
-};
 
-// Runs the dialog on the table; on OK writes the edited table to the coefficient file of the working
-// folder (atomically) and only then takes it. True when the table was changed. Throws when the file
-// cannot be written, leaving the table as it was.
-bool editLoadCoefficients(TF_KoefNagr& dialog, k10::LoadCoefficientTable& table);
+private:
+    Interaction& user_;
+};

@@ -46,7 +46,7 @@ QImage profilePicture(const std::vector<ProfileCurve>& curves, double maxLossPer
 
 } // namespace
 
-TF_Results::TF_Results(QWidget* parent) : QWidget(parent, Qt::Window) {
+TF_Results::TF_Results(Interaction& user, QWidget* parent) : QWidget(parent, Qt::Window), user_(user) {
     setObjectName("TF_Results");
     setWindowTitle("Результаты расчёта");
     runner_ = new CalculationRunner(this);
@@ -260,17 +260,17 @@ ReportParts TF_Results::reportParts() const {
 }
 
 void TF_Results::SaveReportClick() {
-    const QString path = interaction().chooseFile(*SaveReportDialog);
+    const QString path = user_.chooseFile(*SaveReportDialog);
     if (path.isEmpty())
         return;
     try {
         saveReport(reportParts(), path, reportFormatOf(path, SaveReportDialog->selectedNameFilter()));
     } catch (const std::exception& error) {
-        interaction().showError(this, QString::fromUtf8(error.what()));
+        user_.showError(this, QString::fromUtf8(error.what()));
     }
 }
 
 void TF_Results::PrintReportClick() {
     auto document = reportDocument(reportParts());
-    interaction().print(this, *document);
+    user_.print(this, *document);
 }

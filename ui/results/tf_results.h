@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class CalculationRunner;
+class Interaction;
 class QComboBox;
 class QFileDialog;
 class QLabel;
@@ -24,7 +25,7 @@ class TF_Results : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TF_Results(QWidget* parent = nullptr);
+    explicit TF_Results(Interaction& user, QWidget* parent = nullptr);
     ~TF_Results() override;
 
     // The data the window calculates and follows; it does not own them.
@@ -81,6 +82,7 @@ private:
     // The report of the results shown, with the profile of the chosen line and regime.
     results::ReportParts reportParts() const;
 
+    Interaction& user_;
     CalculationData* data_ = nullptr;
     CalculationRunner* runner_;
     QTimer* pending_;

@@ -1,0 +1,62 @@
+#include "document/project_document.h"
+
+#include "model/project_file.h"
+
+#include <QFile>
+#include <QScopedValueRollback>
+
+namespace {
+
+std::string localPath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+} // namespace
+
+ProjectDocument::ProjectDocument(QObject* parent)
+    : QObject(parent),
+      wires_(k10::WireCatalogFile, &k10::readWireCatalog, &k10::writeWireCatalog,
+             "Справочник проводов не был прочитан из файла spravp.dat при запуске программы, "
+             "поэтому изменять его нельзя. Исправьте файл и запустите программу снова."),
+      transformers_(k10::TransCatalogFile, &k10::readTransCatalog, &k10::writeTransCatalog,
+                    "Справочник трансформаторов не был прочитан из файла spravt.dat при запуске программы, "
+                    "поэтому изменять его нельзя. Исправьте файл и запустите программу снова.") {}
+
+ProjectDocument::~ProjectDocument() {
+    // The commands refer to the document; they go while it is still whole.
+    history_.clear();
+}
+
+void ProjectDocument::apply(std::unique_ptr<ProjectCommand> command) {
+    QScopedValueRollback<bool> firstRun(applying_, true);
+    history_.push(command.release());
+}
+
+void ProjectDocument::open(const QString& path) {
+    project_ = k10::readProject(localPath(path));
+    fileName_ = path;
+    history_.clear();
+    emit projectChanged({ProjectChange::Cause::Replaced, {}});
+}
+
+void ProjectDocument::save(const QString& path) {
+    k10::writeProject(localPath(path), project_);
+    fileName_ = path;
+    history_.setClean();
+}
+
+void ProjectDocument::edited(const ProjectPlace& place, bool undone) {
+    using Cause = ProjectChange::Cause;
+    emit projectChanged({undone ? Cause::Undo : applying_ ? Cause::Edit : Cause::Redo, place});
+}
+
+ProjectCommand::ProjectCommand(ProjectDocument& document, const char* text)
+    : QUndoCommand(QString::fromUtf8(text)), document_(document) {}
+
+void ProjectCommand::redo() {
+    document_.edited(apply(document_.project_), false);
+}
+
+void ProjectCommand::undo() {
+    document_.edited(revert(document_.project_), true);
+}

@@ -1,0 +1,121 @@
+#pragma once
+
+#include "catalogs/catalog_files.h"
+#include "document/reference_file.h"
+#include "model/project.h"
+
+#include <QObject>
+#include <QString>
+#include <QUndoStack>
+
+#include <functional>
+#include <memory>
+#include <type_traits>
+
+class ProjectCommand;
+
+// The records an edit touched, by their 1-based slots: the source, and below it the line, the section of
+// that line or the mode of that source; 0 where the edit reached no deeper. A slot may name a record that
+// no longer exists (a deleted one); a view then shows the nearest one.
+struct ProjectPlace {
+    int source = 0;
+    int line = 0;
+    int section = 0;
+    int mode = 0;
+};
+
+// One change of the project: a command run for the first time (Edit), undone or redone, or a whole
+// project put in place of the old one (Open).
+struct ProjectChange {
+    enum class Cause { Edit, Undo, Redo, Replaced };
+    Cause cause = Cause::Edit;
+    ProjectPlace place;
+};
+
+enum class Catalog { Wires, Transformers };
+
+// The open project as a document: the project with its file name and its undo history, and the reference
+// catalogs with their files. Every change of the project passes through here as a command (see
+// project_commands.h), so the history knows each one and every view can follow it through the signals.
+// Catalog changes are written to their files at once and are not part of the project's history.
+class ProjectDocument : public QObject {
+    Q_OBJECT
+
+public:
+    explicit ProjectDocument(QObject* parent = nullptr);
+    ~ProjectDocument() override;
+
+    const TProect& project() const { return project_; }
+    // The file last opened or saved; empty until then.
+    const QString& fileName() const { return fileName_; }
+    QUndoStack& history() { return history_; }
+    // True while the project differs from the one last opened or saved (at start, the empty one); undoing
+    // back to that state makes it unmodified again.
+    bool isModified() const { return !history_.isClean(); }
+
+    // Runs an edit for the first time and keeps it in the history.
+    void apply(std::unique_ptr<ProjectCommand> command);
+    // Reads a project file whole; only a complete read replaces the project. Clears the history.
+    void open(const QString& path);
+    // Writes the project; on success the present state becomes the saved one.
+    void save(const QString& path);
+
+    // The reference data: k10::WireCatalog and k10::TransCatalog.
+    template <class Data> const ReferenceFile<Data>& reference() const { return fileOf<Data>(*this); }
+    template <class Data> void read() { fileOf<Data>(*this).read(); }
+    // Changes the data in memory and tells the views; refused before anything changes while the data's
+    // file has not been read. The editor writes the file right after it has shown the change.
+    template <class Data> void change(const std::function<void(Data&)>& edit) {
+        ReferenceFile<Data>& stored = fileOf<Data>(*this);
+        edit(stored.forChange());
+        changed(stored.data());
+    }
+    // Rewrites the data's file whole.
+    template <class Data> void write() const { reference<Data>().write(); }
+
+signals:
+    void projectChanged(const ProjectChange& change);
+    void catalogChanged(Catalog catalog);
+
+private:
+    friend class ProjectCommand;
+
+    // The file of a kind of reference data, const as the document is.
+    template <class Data, class Document> static auto& fileOf(Document& document) {
+        if constexpr (std::is_same_v<Data, k10::WireCatalog>)
+            return document.wires_;
+        else {
+            static_assert(std::is_same_v<Data, k10::TransCatalog>, "not reference data of the document");
+            return document.transformers_;
+        }
+    }
+    void changed(const k10::WireCatalog&) { emit catalogChanged(Catalog::Wires); }
+    void changed(const k10::TransCatalog&) { emit catalogChanged(Catalog::Transformers); }
+
+    // Called by a command after each run of it.
+    void edited(const ProjectPlace& place, bool undone);
+
+    TProect project_;
+    QString fileName_;
+    QUndoStack history_;
+    bool applying_ = false; // a command runs for the first time
+    ReferenceFile<k10::WireCatalog> wires_;
+    ReferenceFile<k10::TransCatalog> transformers_;
+};
+
+// One kind of edit of the project. apply() makes the change and revert() takes it back exactly; each
+// returns the records it touched. The document tells the views after each.
+class ProjectCommand : public QUndoCommand {
+public:
+    ProjectCommand(ProjectDocument& document, const char* text);
+
+    void redo() final;
+    void undo() final;
+
+protected:
+    virtual ProjectPlace apply(TProect& project) = 0;
+    virtual ProjectPlace revert(TProect& project) = 0;
+
+private:
+    ProjectDocument& document_;
+};
