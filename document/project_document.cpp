@@ -30,10 +30,11 @@ ProjectDocument::ProjectDocument(QObject* parent)
       transformers_(k10::TransCatalogFile, &k10::readTransCatalog, &k10::writeTransCatalog,
                     "Справочник трансформаторов не был прочитан из файла spravt.dat при запуске программы, "
                     "поэтому изменять его нельзя. Исправьте файл и запустите программу снова."),
-      coefficients_(k10::LoadCoefficientFile, &readCoefficients, &k10::writeLoadCoefficients,
-                    "Таблица коэффициентов графиков нагрузки не была прочитана из файла koefnagr.dat при запуске "
-                    "программы, поэтому изменять её нельзя. Исправьте файл и запустите программу снова.",
-                    k10::builtInLoadCoefficients()) {}
+      coefficients_(
+          k10::LoadCoefficientFile, &readCoefficients, &k10::writeLoadCoefficients,
+          "Таблица коэффициентов графиков нагрузки не была прочитана из файла koefnagr.dat при запуске "
+          "программы, поэтому изменять её нельзя. Исправьте файл и запустите программу снова.",
+          k10::builtInLoadCoefficients()) {}
 
 ProjectDocument::~ProjectDocument() {
     // The commands refer to the document; they go while it is still whole.

@@ -36,9 +36,10 @@ struct ProjectChange {
 enum class Catalog { Wires, Transformers };
 
 // The open project as a document: the project with its file name and its undo history, and the reference
-// catalogs and the load coefficient table with their files. Every change of the project passes through here as a command (see
-// project_commands.h), so the history knows each one and every view can follow it through the signals.
-// Catalog changes are written to their files at once and are not part of the project's history.
+// catalogs and the load coefficient table with their files. Every change of the project passes through here
+// as a command (see project_commands.h), so the history knows each one and every view can follow it through
+// the signals. Changes of the reference data are written to their files at once and are not part of the
+// project's history.
 class ProjectDocument : public QObject {
     Q_OBJECT
 
@@ -90,7 +91,8 @@ private:
         else if constexpr (std::is_same_v<Data, k10::TransCatalog>)
             return document.transformers_;
         else {
-            static_assert(std::is_same_v<Data, k10::LoadCoefficientTable>, "not reference data of the document");
+            static_assert(std::is_same_v<Data, k10::LoadCoefficientTable>,
+                          "not reference data of the document");
             return document.coefficients_;
         }
     }

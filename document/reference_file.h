@@ -14,7 +14,8 @@ public:
     using Writer = void (*)(const std::string& path, const Data& data);
 
     // `initial` is the data until the file has been read, and for good when it cannot be.
-    ReferenceFile(const char* fileName, Reader reader, Writer writer, const char* unreadMessage, Data initial = {})
+    ReferenceFile(const char* fileName, Reader reader, Writer writer, const char* unreadMessage,
+                  Data initial = {})
         : fileName_(fileName), reader_(reader), writer_(writer), unreadMessage_(unreadMessage),
           data_(std::move(initial)) {}
 

@@ -5,6 +5,7 @@
 #include "support/test_calculation_data.h"
 #include "ui/cp1251_text.h"
 #include "ui/fields.h"
+#include "ui/form_main.h"
 #include "ui/results/calculation_runner.h"
 #include "ui/results/calculation_settings.h"
 #include "ui/results/results_grid.h"
@@ -13,6 +14,8 @@
 #include "ui/results/tf_koefnagr.h"
 #include "ui/results/tf_results.h"
 #include "ui/results/voltage_profile.h"
+#include "ui/string_grid.h"
+#include "ui/workbench.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -149,6 +152,7 @@ class TestResults : public QObject {
     std::unique_ptr<ScriptedInteraction> user;
     std::unique_ptr<TestCalculationData> data;
     std::unique_ptr<TF_Results> window;
+    std::unique_ptr<Workbench> forms;
 
     // Shows the results window on the data and waits for its first results.
     void open(const TProect& project) {
@@ -159,6 +163,22 @@ class TestResults : public QObject {
         window->show();
         QVERIFY(ready.wait());
     }
+    // The application as the user starts it, the project opened through «Открыть».
+    TFormMain* startWith(const TProect& project) {
+        const QString path = workspace->path("project.k10");
+        k10::writeProject(toLocalPath(path), project);
+        forms = std::make_unique<Workbench>(*user);
+        forms->show();
+        user->files.push_back(path);
+        forms->FormMain->N6->trigger();
+        return forms->FormMain;
+    }
+    // Runs a step in the application and waits for the results window's next results.
+    bool resultsAfter(const std::function<void()>& step) {
+        QSignalSpy ready(forms->F_Results, &TF_Results::resultsReady);
+        step();
+        return ready.wait();
+    }
     // Announces a change of the data and waits for the results that follow it.
     void changeAndWait() {
         QSignalSpy ready(window.get(), &TF_Results::resultsReady);
@@ -167,12 +187,17 @@ class TestResults : public QObject {
     }
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() {
+        // The settings go to the test folder of the standard paths, empty at every run.
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings().clear();
+    }
     void init() {
         workspace = std::make_unique<Workspace>();
         user = std::make_unique<ScriptedInteraction>();
     }
     void cleanup() {
+        forms.reset();
         window.reset();
         data.reset();
         const QStringList unexpected = user->unexpected;
@@ -636,6 +661,85 @@ private slots:
         QCOMPARE(
             loadCalculationSettings(again),
             (k10::calc::Settings{k10::calc::Method::Exact, k10::calc::ShortCircuitConvention::Iec60909, 5}));
+    }
+
+    // The «Расчёт» menu of the main window: the results follow its selected source, the data check lists
+    // every source's problems, and a double-click on a problem selects its rows in the main window.
+    void calculationMenuOfTheWorkbench() {
+        TSource bad = chainSource(2, 2);
+        bad.Name = cp("ПС Плохая");
+        bad.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3 of Л2, section 2
+        TFormMain* main = startWith(projectOf({chainSource(1, 3), bad}));
+        TF_Results* results = forms->F_Results;
+        QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
+        QVERIFY(results->isVisible());
+        QCOMPARE(results->result().source, 1);
+        QVERIFY(results->result().calculated);
+        QVERIFY(resultsAfter([&] { main->SourceGrid->makeCurrent(1); }));
+        QCOMPARE(results->result().source, 2);
+        QVERIFY(!results->result().calculated);
+
+        main->SourceGrid->makeCurrent(0);
+        main->N22->trigger();
+        QVERIFY(forms->F_CheckData->isVisible());
+        QTableWidget* problems = forms->F_CheckData->ProblemsGrid;
+        const int row = int(column(problems, 2).indexOf("S3"));
+        QVERIFY(row >= 0);
+        QCOMPARE(problems->item(row, 0)->text(), QString("ПС Плохая"));
+        doubleClick(problems, row, 4);
+        QCOMPARE((QList<int>{main->CurSource, main->CurLine, main->CurSection}), (QList<int>{1, 1, 1}));
+        QCOMPARE(main->LineGrid->rowCount(), 2); // the sections of Л2 are shown
+    }
+
+    // The open results follow an edit of the main window and its undo, a new setting and a new
+    // coefficient table, each given through the main window's menus.
+    void resultsFollowTheWorkbench() {
+        TFormMain* main = startWith(projectOf({chainSource(2, 3)}));
+        TF_Results* results = forms->F_Results;
+        QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
+        const QStringList first = column(results->SectionsGrid, 4);
+        QCOMPARE(first.size(), 6);
+
+        main->LineGrid->makeCurrent(2); // the last section of Л1
+        QVERIFY(resultsAfter([&] { main->Line_Del->trigger(); }));
+        QCOMPARE(results->SectionsGrid->rowCount(), 5);
+        QVERIFY(resultsAfter([&] { main->N18->trigger(); }));
+        QCOMPARE(column(results->SectionsGrid, 4), first);
+
+        user->scripts.push_back([](QDialog& dialog) {
+            auto& settings = static_cast<TF_CalcSettings&>(dialog);
+            typeInto(settings.MaxLoss, "0,5");
+            return pressOk(settings, settings.OkButton);
+        });
+        QVERIFY(resultsAfter([&] { main->N24->trigger(); }));
+        QVERIFY2(results->Note->text().contains("потеря напряжения: 0,50 %"), qPrintable(results->Note->text()));
+        QCOMPARE(QSettings().value("calculation/maxLossPercent").toDouble(), 0.5);
+
+        user->scripts.push_back([](QDialog& dialog) {
+            auto& table = static_cast<TF_KoefNagr&>(dialog);
+            table.Grid->item(7, 2)->setText("0,25"); // code 8, the chain's loads
+            return pressOk(table, table.OkButton);
+        });
+        QVERIFY(resultsAfter([&] { main->N20->trigger(); }));
+        QVERIFY(results->Note->text().contains("из файла koefnagr.dat"));
+        QVERIFY(column(results->SectionsGrid, 4) != first);
+        QCOMPARE(k10::readLoadCoefficients(k10::LoadCoefficientFile).rows[7].kDay, 0.25);
+    }
+
+    // A coefficient file refused at start-up: its error box names it, the built-in table is used and the
+    // results say so, and the table cannot be changed until the file is mended.
+    void refusedCoefficientFileAtStartUp() {
+        QFile bad(workspace->path(k10::LoadCoefficientFile));
+        QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("1: 2: 0.5: 0.9: 0.9:\r\n") > 0);
+        bad.close();
+        TFormMain* main = startWith(projectOf({chainSource(1, 2)}));
+        QCOMPARE(user->errors.size(), 1);
+        QVERIFY2(user->errors.first().contains("koefnagr.dat"), qPrintable(user->errors.first()));
+        QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
+        QVERIFY(forms->F_Results->Note->text().contains("встроенная таблица"));
+        main->N20->trigger();
+        QCOMPARE(user->errors.size(), 2);
+        QVERIFY(user->errors.last().startsWith("Таблица коэффициентов графиков нагрузки не была прочитана"));
     }
 };
 

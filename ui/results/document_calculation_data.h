@@ -12,7 +12,8 @@ class DocumentCalculationData : public CalculationData {
 
 public:
     // Reads the kept settings (QSettings under the application's names).
-    DocumentCalculationData(const ProjectDocument& document, const TFormMain& main, QObject* parent = nullptr);
+    DocumentCalculationData(const ProjectDocument& document, const TFormMain& main,
+                            QObject* parent = nullptr);
 
     const TProect& project() const override;
     const k10::WireCatalog& wires() const override;
