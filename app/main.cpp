@@ -13,6 +13,8 @@
 int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
     QApplication app(argc, argv);
+    // The calculation settings are kept between runs under these names.
+    QApplication::setOrganizationName("Korvane10");
     QApplication::setApplicationName("Korvane10");
     useRussianLocale(app);
 

@@ -109,6 +109,7 @@ public:
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
     QString defaultApplication(const QString&) override { return {}; }
+    bool print(QWidget*, QTextDocument&) override { return false; }
 };
 
 struct Figures {

@@ -3,12 +3,21 @@
 #include "model/project_file.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QScopedValueRollback>
 
 namespace {
 
 std::string localPath(const QString& path) {
     return QFile::encodeName(path).toStdString();
+}
+
+// The coefficient table of the working folder: the built-in one while there is no file of it; a file
+// that is there must read whole.
+k10::LoadCoefficientTable readCoefficients(const std::string& path) {
+    if (!QFileInfo::exists(QFile::decodeName(QByteArray::fromStdString(path))))
+        return k10::builtInLoadCoefficients();
+    return k10::readLoadCoefficients(path);
 }
 
 } // namespace
@@ -20,7 +29,12 @@ ProjectDocument::ProjectDocument(QObject* parent)
              "поэтому изменять его нельзя. Исправьте файл и запустите программу снова."),
       transformers_(k10::TransCatalogFile, &k10::readTransCatalog, &k10::writeTransCatalog,
                     "Справочник трансформаторов не был прочитан из файла spravt.dat при запуске программы, "
-                    "поэтому изменять его нельзя. Исправьте файл и запустите программу снова.") {}
+                    "поэтому изменять его нельзя. Исправьте файл и запустите программу снова."),
+      coefficients_(
+          k10::LoadCoefficientFile, &readCoefficients, &k10::writeLoadCoefficients,
+          "Таблица коэффициентов графиков нагрузки не была прочитана из файла koefnagr.dat при запуске "
+          "программы, поэтому изменять её нельзя. Исправьте файл и запустите программу снова.",
+          k10::builtInLoadCoefficients()) {}
 
 ProjectDocument::~ProjectDocument() {
     // The commands refer to the document; they go while it is still whole.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "catalogs/catalog_files.h"
+#include "catalogs/load_coefficients.h"
 #include "document/reference_file.h"
 #include "model/project.h"
 
@@ -35,9 +36,10 @@ struct ProjectChange {
 enum class Catalog { Wires, Transformers };
 
 // The open project as a document: the project with its file name and its undo history, and the reference
-// catalogs with their files. Every change of the project passes through here as a command (see
-// project_commands.h), so the history knows each one and every view can follow it through the signals.
-// Catalog changes are written to their files at once and are not part of the project's history.
+// catalogs and the load coefficient table with their files. Every change of the project passes through here
+// as a command (see project_commands.h), so the history knows each one and every view can follow it through
+// the signals. Changes of the reference data are written to their files at once and are not part of the
+// project's history.
 class ProjectDocument : public QObject {
     Q_OBJECT
 
@@ -60,7 +62,8 @@ public:
     // Writes the project; on success the present state becomes the saved one.
     void save(const QString& path);
 
-    // The reference data: k10::WireCatalog and k10::TransCatalog.
+    // The reference data: k10::WireCatalog, k10::TransCatalog and k10::LoadCoefficientTable. The table is
+    // the built-in one while the working folder has no file of it, and when its file was refused.
     template <class Data> const ReferenceFile<Data>& reference() const { return fileOf<Data>(*this); }
     template <class Data> void read() { fileOf<Data>(*this).read(); }
     // Changes the data in memory and tells the views; refused before anything changes while the data's
@@ -76,6 +79,7 @@ public:
 signals:
     void projectChanged(const ProjectChange& change);
     void catalogChanged(Catalog catalog);
+    void coefficientsChanged();
 
 private:
     friend class ProjectCommand;
@@ -84,13 +88,17 @@ private:
     template <class Data, class Document> static auto& fileOf(Document& document) {
         if constexpr (std::is_same_v<Data, k10::WireCatalog>)
             return document.wires_;
-        else {
-            static_assert(std::is_same_v<Data, k10::TransCatalog>, "not reference data of the document");
+        else if constexpr (std::is_same_v<Data, k10::TransCatalog>)
             return document.transformers_;
+        else {
+            static_assert(std::is_same_v<Data, k10::LoadCoefficientTable>,
+                          "not reference data of the document");
+            return document.coefficients_;
         }
     }
     void changed(const k10::WireCatalog&) { emit catalogChanged(Catalog::Wires); }
     void changed(const k10::TransCatalog&) { emit catalogChanged(Catalog::Transformers); }
+    void changed(const k10::LoadCoefficientTable&) { emit coefficientsChanged(); }
 
     // Called by a command after each run of it.
     void edited(const ProjectPlace& place, bool undone);
@@ -101,6 +109,7 @@ private:
     bool applying_ = false; // a command runs for the first time
     ReferenceFile<k10::WireCatalog> wires_;
     ReferenceFile<k10::TransCatalog> transformers_;
+    ReferenceFile<k10::LoadCoefficientTable> coefficients_;
 };
 
 // One kind of edit of the project. apply() makes the change and revert() takes it back exactly; each

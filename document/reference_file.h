@@ -13,8 +13,11 @@ public:
     using Reader = Data (*)(const std::string& path);
     using Writer = void (*)(const std::string& path, const Data& data);
 
-    ReferenceFile(const char* fileName, Reader reader, Writer writer, const char* unreadMessage)
-        : fileName_(fileName), reader_(reader), writer_(writer), unreadMessage_(unreadMessage) {}
+    // `initial` is the data until the file has been read, and for good when it cannot be.
+    ReferenceFile(const char* fileName, Reader reader, Writer writer, const char* unreadMessage,
+                  Data initial = {})
+        : fileName_(fileName), reader_(reader), writer_(writer), unreadMessage_(unreadMessage),
+          data_(std::move(initial)) {}
 
     const Data& data() const { return data_; }
     bool wasRead() const { return read_; }
@@ -47,6 +50,6 @@ private:
     Reader reader_;
     Writer writer_;
     const char* unreadMessage_;
-    Data data_{};
+    Data data_;
     bool read_ = false;
 };

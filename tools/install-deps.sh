@@ -5,7 +5,9 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ make          # the build
-  qt6-base-dev                        # Qt 6 Widgets and Qt Test
+  qt6-base-dev                        # Qt 6 Widgets, Qt Test, printing and threads
+  qt6-charts-dev                      # the voltage profile of the calculation results
+  libqt6opengl6-dev                   # Qt OpenGL's CMake files, which Qt Charts' CMake files ask for
   qt6-translations-l10n               # Russian texts of Qt's own buttons and file dialogs
   nlohmann-json3-dev                  # JSON output of korvane10-tool
   libgl-dev                           # OpenGL headers that Qt 6 Widgets' CMake files ask for

@@ -32,12 +32,6 @@ std::string plainNumber(QString text) {
     return text.remove(kGroupSeparator).remove(' ').replace(',', '.').toStdString();
 }
 
-// A decimal field's text as a number; empty when it is not one.
-std::optional<double> readDecimal(const QString& text) { return k10::parseRealToken(plainNumber(text)); }
-
-// A decimal field's value in its own form: the general form with at most 9 significant digits.
-QString decimalText(double value) { return QString::fromStdString(k10::formatReal9(value)); }
-
 // Every refusal of a character is heard: the field sounds the system's beep.
 void beepOnRefusal(QLineEdit* edit) {
     QObject::connect(edit, &QLineEdit::inputRejected, edit, [] { QApplication::beep(); });
@@ -124,19 +118,23 @@ DecimalSpinField::DecimalSpinField(QWidget* parent) : QAbstractSpinBox(parent) {
     setValue(0);
 }
 
-double DecimalSpinField::value() const { return readDecimal(text()).value_or(0.0); }
+QString DecimalSpinField::formatted(double value) { return QString::fromStdString(k10::formatReal9(value)); }
 
-void DecimalSpinField::setValue(double value) { lineEdit()->setText(decimalText(value)); }
+std::optional<double> DecimalSpinField::parse(const QString& text) { return k10::parseRealToken(plainNumber(text)); }
+
+double DecimalSpinField::value() const { return parse(text()).value_or(0.0); }
+
+void DecimalSpinField::setValue(double value) { lineEdit()->setText(formatted(value)); }
 
 void DecimalSpinField::stepBy(int steps) { setValue(value() + 0.5 * steps); }
 
 QValidator::State DecimalSpinField::validate(QString& input, int&) const {
     if (!kDecimalInput.match(input).hasMatch())
         return QValidator::Invalid;
-    return readDecimal(input) ? QValidator::Acceptable : QValidator::Intermediate;
+    return parse(input) ? QValidator::Acceptable : QValidator::Intermediate;
 }
 
-void DecimalSpinField::fixup(QString& input) const { input = decimalText(readDecimal(input).value_or(0.0)); }
+void DecimalSpinField::fixup(QString& input) const { input = formatted(parse(input).value_or(0.0)); }
 
 IntegerSpinField::IntegerSpinField(QWidget* parent) : QAbstractSpinBox(parent) {
     beepOnRefusal(lineEdit());

@@ -75,6 +75,11 @@ public:
     double value() const;
     void setValue(double value);
 
+    // The field's own form of a value: the general form with at most 9 significant digits.
+    static QString formatted(double value);
+    // Reads a typed text by the field's rules; empty when it is not a number.
+    static std::optional<double> parse(const QString& text);
+
     void stepBy(int steps) override;
     QValidator::State validate(QString& input, int& position) const override;
     void fixup(QString& input) const override;

@@ -174,6 +174,8 @@ void TFormMain::showEvent(QShowEvent* event) {
         shown_ = true;
         centreOnScreen();
         run([this] { FormShow(); });
+        // The coefficient table is read even when a catalog was not: a refused file has its own error box.
+        run([this] { document_.read<k10::LoadCoefficientTable>(); });
     }
 }
 
@@ -267,6 +269,9 @@ void TFormMain::buildMenus() {
     N13->setObjectName("N13");
     N14 = addCommand(N13, "N14", "Провода, кабели", &TFormMain::N14Click);
     N16 = addCommand(N13, "N16", "Трансформаторы", &TFormMain::N16Click);
+    N20 = addCommand(N13, "N20", "Коэффициенты графиков нагрузки", &TFormMain::N20Click);
+
+    buildCalculationMenu();
 
     N2 = menuBar()->addMenu("Помо&щь");
     N2->setObjectName("N2");
@@ -443,6 +448,10 @@ void TFormMain::showPlace(const ProjectPlace& place) {
     SourceGrid->setRows(Proect.SourceCount());
     for (int i = 1; i <= Proect.SourceCount(); ++i)
         SourceGrid->setRowTexts(i - 1, sourceRow(Proect.Sources[i]));
+    selectPlace(place);
+}
+
+void TFormMain::selectPlace(const ProjectPlace& place) {
     // The selection of each row refreshes the tables below it, so that they and the edit commands speak
     // of the same records.
     SourceGrid->makeCurrent(nearestRow(place.source, Proect.SourceCount()));

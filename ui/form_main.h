@@ -75,6 +75,11 @@ public:
     QMenu* N13;   // "Справочники"
     QAction* N14;
     QAction* N16;
+    QAction* N20; // "Коэффициенты графиков нагрузки"
+    QMenu* N21;   // "Расчёт"
+    QAction* N22; // "Проверить данные"
+    QAction* N23; // "Результаты расчёта…"
+    QAction* N24; // "Параметры расчёта…"
     QMenu* N2; // "Помощь"
     QAction* N3;
     QAction* N12;
@@ -150,6 +155,15 @@ public:
     void fillTransLists();
     void N14Click();
     void N16Click();
+    void N20Click(); // the load coefficient table
+
+    // The calculation: its windows and its settings.
+    void N22Click(); // check the data
+    void N23Click(); // the results window
+    void N24Click(); // the settings
+    // Makes the rows of a place current (each through its table's selection handler), as the
+    // calculation windows ask for the place of a problem.
+    void selectPlace(const ProjectPlace& place);
 
     // Import.
     void DOS1Click();
@@ -168,6 +182,7 @@ private:
     QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Handler handler);
     void buildMenus();
     void buildEditMenu();
+    void buildCalculationMenu();
     void buildSourcesBox(QWidget* client);
     void buildLinesBox(QWidget* client);
     void buildSectionsBox(QWidget* client);

@@ -6,8 +6,11 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QUrl>
 
 namespace {
@@ -84,6 +87,15 @@ QString DesktopInteraction::defaultApplication(const QString& mimeType) {
     if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0)
         return {};
     return QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
+}
+
+bool DesktopInteraction::print(QWidget* parent, QTextDocument& document) {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, parent);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    document.print(&printer);
+    return true;
 }
 
 QString joinLines(const QString& first, const QString& second) {

@@ -4,6 +4,7 @@
 
 class QDialog;
 class QFileDialog;
+class QTextDocument;
 class QWidget;
 
 // Everything a command does that waits for the user outside the window itself: a message, a question, a
@@ -32,6 +33,8 @@ public:
     virtual void openDocument(const QString& path) = 0;
     // The desktop file of the application the desktop opens a MIME type with; empty when it names none.
     virtual QString defaultApplication(const QString& mimeType) = 0;
+    // Prints a document after the print dialog; false when the user cancelled.
+    virtual bool print(QWidget* parent, QTextDocument& document) = 0;
 };
 
 // The desktop's own message boxes and dialogs, titled with the application's title.
@@ -45,6 +48,7 @@ public:
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
     QString defaultApplication(const QString& mimeType) override;
+    bool print(QWidget* parent, QTextDocument& document) override;
 };
 
 // Joins the lines of a message with one carriage return, as every multi-line message of the system is

@@ -3,6 +3,11 @@
 #include "document/project_document.h"
 #include "ui/catalog_dialog.h"
 #include "ui/form_main.h"
+#include "ui/results/document_calculation_data.h"
+#include "ui/results/tf_calcsettings.h"
+#include "ui/results/tf_checkdata.h"
+#include "ui/results/tf_koefnagr.h"
+#include "ui/results/tf_results.h"
 #include "ui/tf_grnagr.h"
 #include "ui/tf_import.h"
 #include "ui/tf_line.h"
@@ -77,12 +82,18 @@ Workbench::Workbench(Interaction& user) : Document(std::make_unique<ProjectDocum
     F_GrNagr = new TF_GrNagr(FormMain);
     F_ProvodEdit = new TF_ProvodEdit(user, FormMain);
     F_TransEdit = new TF_TransEdit(user, FormMain);
+    Calculation = std::make_unique<DocumentCalculationData>(*Document, *FormMain);
+    F_Results = new TF_Results(user, FormMain);
+    F_CheckData = new TF_CheckData(FormMain);
+    F_CalcSettings = new TF_CalcSettings(user, FormMain);
+    F_KoefNagr = new TF_KoefNagr(user, FormMain);
     F_Line->setCodeTable(F_GrNagr);
     attachCatalogDialogs();
+    attachCalculationWindows();
     FormMain->attach(this);
 }
 
-// The main window and its dialogs go before the document they show.
+// The main window and its dialogs go before the calculation's data and the document they show.
 Workbench::~Workbench() {
     delete FormMain;
 }
@@ -96,4 +107,13 @@ void Workbench::attachCatalogDialogs() {
         *Document, *F_ProvodEdit, [this] { FormMain->fillWireLists(); }));
     F_SpravTrans->setStore(std::make_unique<DocumentCatalog<TTrans, TF_TransEdit>>(
         *Document, *F_TransEdit, [this] { FormMain->fillTransLists(); }));
+}
+
+void Workbench::attachCalculationWindows() {
+    F_Results->setData(Calculation.get());
+    auto select = [this](const ProblemPlace& place) {
+        FormMain->selectPlace({place.source, place.line, place.section, place.mode});
+    };
+    QObject::connect(F_Results, &TF_Results::selectRequested, FormMain, select);
+    QObject::connect(F_CheckData, &TF_CheckData::selectRequested, FormMain, select);
 }

@@ -16,6 +16,11 @@ class TFormAbout;
 class TF_GrNagr;
 class TF_ProvodEdit;
 class TF_TransEdit;
+class DocumentCalculationData;
+class TF_Results;
+class TF_CheckData;
+class TF_CalcSettings;
+class TF_KoefNagr;
 
 // The document and every window of the application, created once at start-up in a fixed order, the main
 // window first, and kept to the end of the run. The dialogs are owned by the main window and shown
@@ -43,9 +48,18 @@ public:
     TF_GrNagr* F_GrNagr;
     TF_ProvodEdit* F_ProvodEdit;
     TF_TransEdit* F_TransEdit;
+    // What the calculation windows read; it follows the document and the main window's source.
+    std::unique_ptr<DocumentCalculationData> Calculation;
+    TF_Results* F_Results;
+    TF_CheckData* F_CheckData;
+    TF_CalcSettings* F_CalcSettings;
+    TF_KoefNagr* F_KoefNagr;
 
 private:
     // Ties each catalog dialog to its catalog in the document, its entry dialog and the lists that offer
     // the catalog's names.
     void attachCatalogDialogs();
+    // Gives the calculation windows their data, and their requests to select a problem's place to the
+    // main window.
+    void attachCalculationWindows();
 };

@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -383,6 +384,52 @@ private slots:
         QCOMPARE(document.reference<k10::WireCatalog>().data().count(), 0);
         QCOMPARE(changed.size(), 1);
         QVERIFY(!QFile::exists("spravp.dat"));
+    }
+
+    // The coefficient table: built in without a file, and then changeable; read from a good file; a
+    // refused file throws the reader's message, keeps the built-in table and refuses every change.
+    void coefficientTableFromItsFile_data() {
+        QTest::addColumn<QByteArray>("file"); // empty: no file
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<bool>("builtIn");
+        QTest::newRow("no file") << QByteArray() << true << true;
+        QTest::newRow("good file") << QByteArray("file") << true << false;
+        QTest::newRow("refused file") << QByteArray("1: 2: 0.5: 0.9: 0.9:\r\n") << false << true;
+    }
+    void coefficientTableFromItsFile() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, read);
+        QFETCH(bool, builtIn);
+        QFile::remove(k10::LoadCoefficientFile);
+        if (file == "file")
+            QVERIFY(QFile::copy(K10_SOURCE_DIR "/data/koefnagr.dat", k10::LoadCoefficientFile));
+        else if (!file.isEmpty()) {
+            QFile bad(k10::LoadCoefficientFile);
+            QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write(file) == file.size());
+        }
+        ProjectDocument document;
+        QCOMPARE(document.reference<k10::LoadCoefficientTable>().data(), k10::builtInLoadCoefficients());
+        try {
+            document.read<k10::LoadCoefficientTable>();
+            QVERIFY(read);
+        } catch (const k10::Error& error) {
+            QVERIFY(!read);
+            QVERIFY2(QString(error.what()).contains(k10::LoadCoefficientFile), error.what());
+        }
+        const ReferenceFile<k10::LoadCoefficientTable>& table = document.reference<k10::LoadCoefficientTable>();
+        QCOMPARE(table.wasRead(), read);
+        QCOMPARE(table.data().builtIn, builtIn);
+        if (!builtIn)
+            QCOMPARE(table.data(), k10::readLoadCoefficients(k10::LoadCoefficientFile));
+
+        QSignalSpy changed(&document, &ProjectDocument::coefficientsChanged);
+        auto halveFirst = [](k10::LoadCoefficientTable& t) { t.rows[0].kDay /= 2; };
+        if (read)
+            document.change<k10::LoadCoefficientTable>(halveFirst);
+        else
+            QVERIFY_THROWS_EXCEPTION(k10::Error, document.change<k10::LoadCoefficientTable>(halveFirst));
+        QCOMPARE(changed.size(), read ? 1 : 0);
+        QCOMPARE(document.history().count(), 0);
     }
 };
 

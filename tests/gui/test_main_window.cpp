@@ -262,10 +262,14 @@ private slots:
         for (QAction* a : main->menuBar()->actions())
             bar << a->text();
         // The titles read as before; '&' marks the letter that opens each with Alt.
-        QCOMPARE(bar, QStringList({"&Файл", "&Правка", "&Справочники", "Помо&щь"}));
+        QCOMPARE(bar, QStringList({"&Файл", "&Правка", "&Справочники", "&Расчёт", "Помо&щь"}));
         QCOMPARE(items(main->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
                                                "N8=-", "N9=Выйти"}));
-        QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы"}));
+        QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы",
+                                                "N20=Коэффициенты графиков нагрузки"}));
+        QCOMPARE(items(main->N21), QStringList({"N22=Проверить данные", "N23=Результаты расчёта…",
+                                                "N24=Параметры расчёта…"}));
+        QCOMPARE(main->N23->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(items(main->N2), QStringList({"N3=О программе", "N12=Помощь"}));
         QCOMPARE(items(main->Source_PopupMenu),
                  QStringList({"Source_Add=Добавить", "Source_Edit=Изменить", "Source_Del=Удалить"}));

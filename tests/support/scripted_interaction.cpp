@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QTextDocument>
 
 namespace {
 
@@ -87,6 +88,13 @@ void ScriptedInteraction::openDocument(const QString& path) {
 }
 
 QString ScriptedInteraction::defaultApplication(const QString& mimeType) { return applications.value(mimeType); }
+
+bool ScriptedInteraction::print(QWidget* parent, QTextDocument& document) {
+    if (desktop)
+        return desktop_.print(parent, document);
+    printed << document.toPlainText();
+    return true;
+}
 
 Workspace::Workspace(bool withCatalogs) : previous_(QDir::currentPath()) {
     if (withCatalogs) {

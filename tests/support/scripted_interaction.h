@@ -28,6 +28,7 @@ public:
     QStringList dialogs;    // object names of the dialogs run, file dialogs included
     QStringList documents;  // documents opened with the desktop's viewer
     QStringList unexpected;
+    QStringList printed;    // plain text of every printed document
 
     std::deque<bool> answers;        // to Yes/No questions
     std::deque<Answer> saveAnswers;  // to Yes/No/Cancel questions
@@ -43,6 +44,7 @@ public:
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
     QString defaultApplication(const QString& mimeType) override;
+    bool print(QWidget* parent, QTextDocument& document) override;
 
     bool desktop = false;
 

@@ -1,0 +1,62 @@
+#include "ui/results/tf_checkdata.h"
+
+#include "ui/cp1251_text.h"
+#include "ui/results/result_tables.h"
+#include "ui/results/results_grid.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace {
+
+const QStringList kHeaders{"Источник", "Схема", "Код", "Вид", "Сообщение"};
+
+// One row per problem: the source, the scheme, then the problem's code, kind and message.
+results::Table problemsOfProject(const CalculationData& data) {
+    results::Table table{"Проверка данных", kHeaders, {}, {}};
+    const TProect& project = data.project();
+    for (int source = 1; source <= project.SourceCount(); ++source) {
+        const TSource& record = project.Sources[source];
+        const QString sourceName = fromCp1251(record.Name.view());
+        for (const k10::calc::SchemeResult& scheme :
+             k10::calc::calculateSource(project, source, data.inputs(), data.settings())) {
+            const QString schemeName = results::schemeCaption(record, scheme.mode);
+            results::Table problems = results::problemsTable(scheme);
+            for (std::size_t row = 0; row < problems.rows.size(); ++row) {
+                std::vector<results::Cell> cells{{sourceName, std::nullopt, {}},
+                                                 {schemeName, std::nullopt, {}}};
+                cells.insert(cells.end(), problems.rows[row].begin(), problems.rows[row].end());
+                table.rows.push_back(std::move(cells));
+                table.places.push_back(problems.places[row]);
+            }
+        }
+    }
+    return table;
+}
+
+} // namespace
+
+TF_CheckData::TF_CheckData(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("TF_CheckData");
+    setWindowTitle("Проверка данных");
+    Summary = new QLabel(this);
+    Summary->setObjectName("Summary");
+    ProblemsGrid = new ResultsGrid(kHeaders, this);
+    ProblemsGrid->setObjectName("ProblemsGrid");
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Summary);
+    layout->addWidget(ProblemsGrid, 1);
+    connect(ProblemsGrid, &QTableWidget::cellDoubleClicked, this,
+            [this](int row) { emit selectRequested(ProblemsGrid->placeAt(row)); });
+    resize(900, 480);
+}
+
+void TF_CheckData::check(const CalculationData& data) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    results::Table table = problemsOfProject(data);
+    QApplication::restoreOverrideCursor();
+    ProblemsGrid->showTable(table);
+    Summary->setText(table.rows.empty() ? QString("Замечаний нет.")
+                                        : QString("Замечаний: %1.").arg(table.rows.size()));
+}
