@@ -67,22 +67,6 @@ const char* columnName(CoefficientColumn column) {
     return "";
 }
 
-double& valueOf(LoadCoefficients& row, CoefficientColumn column) {
-    switch (column) {
-    case CoefficientColumn::KDay:
-        return row.kDay;
-    case CoefficientColumn::KEvening:
-        return row.kEvening;
-    case CoefficientColumn::CosDay:
-        return row.cosDay;
-    case CoefficientColumn::CosEvening:
-        break;
-    }
-    return row.cosEvening;
-}
-
-constexpr CoefficientColumn kColumns[] = {CoefficientColumn::KDay, CoefficientColumn::KEvening,
-                                          CoefficientColumn::CosDay, CoefficientColumn::CosEvening};
 
 // The fields of a row up to each colon; what follows the last colon must be blank.
 std::optional<std::vector<std::string_view>> splitRow(std::string_view line) {
@@ -92,7 +76,7 @@ std::optional<std::vector<std::string_view>> splitRow(std::string_view line) {
         fields.push_back(trimBlanks(line.substr(0, colon)));
         line.remove_prefix(colon + 1);
     }
-    if (!trimBlanks(line).empty() || fields.size() != 1 + std::size(kColumns))
+    if (!trimBlanks(line).empty() || fields.size() != 1 + std::size(CoefficientColumns))
         return std::nullopt;
     return fields;
 }
@@ -120,15 +104,15 @@ public:
             refuse(row, "код " + std::to_string(*code) + " повторяется");
         seen[slot] = true;
         LoadCoefficients values;
-        for (std::size_t i = 0; i < std::size(kColumns); ++i) {
+        for (std::size_t i = 0; i < std::size(CoefficientColumns); ++i) {
             std::string_view field = (*fields)[i + 1];
             auto value = parseRealToken(field);
             if (!value)
-                refuse(row, "код " + std::to_string(*code) + ", " + columnName(kColumns[i]) + ": «" +
+                refuse(row, "код " + std::to_string(*code) + ", " + columnName(CoefficientColumns[i]) + ": «" +
                                 textForMessage(field) + "» не число");
-            if (auto problem = checkLoadCoefficient(*code, kColumns[i], *value))
+            if (auto problem = checkLoadCoefficient(*code, CoefficientColumns[i], *value))
                 refuse(row, *problem);
-            valueOf(values, kColumns[i]) = *value;
+            valueOf(values, CoefficientColumns[i]) = *value;
         }
         table.rows[slot] = values;
         return *code;
@@ -143,6 +127,20 @@ bool startsWithDigit(std::string_view line) {
 }
 
 } // namespace
+
+double& valueOf(LoadCoefficients& row, CoefficientColumn column) {
+    switch (column) {
+    case CoefficientColumn::KDay:
+        return row.kDay;
+    case CoefficientColumn::KEvening:
+        return row.kEvening;
+    case CoefficientColumn::CosDay:
+        return row.cosDay;
+    case CoefficientColumn::CosEvening:
+        break;
+    }
+    return row.cosEvening;
+}
 
 const LoadCoefficientTable& builtInLoadCoefficients() {
     static const LoadCoefficientTable table = makeBuiltInTable();
@@ -196,7 +194,7 @@ LoadCoefficientTable readLoadCoefficients(const std::string& path) {
 
 void writeLoadCoefficients(const std::string& path, const LoadCoefficientTable& table) {
     for (int code = 1; code <= kCodes; ++code)
-        for (CoefficientColumn column : kColumns) {
+        for (CoefficientColumn column : CoefficientColumns) {
             LoadCoefficients row = table.forCode(code);
             if (auto problem = checkLoadCoefficient(code, column, valueOf(row, column)))
                 throw Error("Файл " + path + ": " + *problem + ". Таблица коэффициентов не записана.");

@@ -22,6 +22,8 @@ struct LoadCoefficients {
 
 // The four value columns of a row, in the file's order.
 enum class CoefficientColumn { KDay, KEvening, CosDay, CosEvening };
+inline constexpr CoefficientColumn CoefficientColumns[] = {CoefficientColumn::KDay, CoefficientColumn::KEvening,
+                                                           CoefficientColumn::CosDay, CoefficientColumn::CosEvening};
 
 struct LoadCoefficientTable {
     std::array<LoadCoefficients, 32> rows{}; // rows[code - 1]
@@ -30,6 +32,9 @@ struct LoadCoefficientTable {
     const LoadCoefficients& forCode(int code) const { return rows.at(static_cast<std::size_t>(code - 1)); }
     friend bool operator==(const LoadCoefficientTable&, const LoadCoefficientTable&) = default;
 };
+
+// A row's value in one of its columns.
+double& valueOf(LoadCoefficients& row, CoefficientColumn column);
 
 inline constexpr const char* LoadCoefficientFile = "koefnagr.dat";
 

@@ -12,25 +12,6 @@
 
 namespace {
 
-using k10::CoefficientColumn;
-
-const CoefficientColumn kColumns[] = {CoefficientColumn::KDay, CoefficientColumn::KEvening,
-                                      CoefficientColumn::CosDay, CoefficientColumn::CosEvening};
-
-double& valueOf(k10::LoadCoefficients& row, CoefficientColumn column) {
-    switch (column) {
-    case CoefficientColumn::KDay:
-        return row.kDay;
-    case CoefficientColumn::KEvening:
-        return row.kEvening;
-    case CoefficientColumn::CosDay:
-        return row.cosDay;
-    case CoefficientColumn::CosEvening:
-        break;
-    }
-    return row.cosEvening;
-}
-
 QTableWidgetItem* fixedItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
@@ -76,7 +57,7 @@ void TF_KoefNagr::prefill(const k10::LoadCoefficientTable& table) {
     for (int row = 0; row < Grid->rowCount(); ++row) {
         k10::LoadCoefficients values = table.rows[std::size_t(row)];
         for (int column = 0; column < 4; ++column) {
-            auto* item = new QTableWidgetItem(DecimalSpinField::formatted(valueOf(values, kColumns[column])));
+            auto* item = new QTableWidgetItem(DecimalSpinField::formatted(k10::valueOf(values, k10::CoefficientColumns[column])));
             item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
             Grid->setItem(row, kFirstValueColumn + column, item);
         }
@@ -87,7 +68,7 @@ void TF_KoefNagr::storeInto(k10::LoadCoefficientTable& table) const {
     for (int row = 0; row < Grid->rowCount(); ++row)
         for (int column = 0; column < 4; ++column)
             if (auto value = DecimalSpinField::parse(Grid->item(row, kFirstValueColumn + column)->text()))
-                valueOf(table.rows[std::size_t(row)], kColumns[column]) = *value;
+                k10::valueOf(table.rows[std::size_t(row)], k10::CoefficientColumns[column]) = *value;
 }
 
 void TF_KoefNagr::DefaultsButtonClick() {
@@ -105,7 +86,7 @@ void TF_KoefNagr::accept() {
                 refusal = QString("Шифр %1, столбец «%2»: «%3» не является числом.")
                               .arg(row + 1)
                               .arg(Grid->horizontalHeaderItem(gridColumn)->text(), text);
-            else if (auto message = k10::checkLoadCoefficient(row + 1, kColumns[column], *value))
+            else if (auto message = k10::checkLoadCoefficient(row + 1, k10::CoefficientColumns[column], *value))
                 refusal = QString::fromStdString(*message);
             if (!refusal.isEmpty()) {
                 Grid->setCurrentCell(row, gridColumn);
