@@ -55,9 +55,12 @@ VoltageProfileChart::VoltageProfileChart(QWidget* parent) : QChartView(parent) {
 
 void VoltageProfileChart::showProfile(const std::vector<ProfileCurve>& curves, double maxLossPercent) {
     QChart* chart = this->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    chart->removeAllSeries(); // deletes them
+    // A removed axis is no longer the chart's: it is deleted here, or every redraw would leave it behind.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
 
     double length = 0, highest = maxLossPercent;
     for (const ProfileCurve& curve : curves) {
