@@ -9,50 +9,136 @@
 #include "text/real_format.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <condition_variable>
+#include <exception>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <unordered_map>
 
 namespace k10::calc {
 
 namespace {
 
-constexpr double kLowVoltageKv = 0.4;
+// UTF-8 of one byte of Windows-1251: at most three bytes, as every character of the page lies below
+// U+10000.
+char* appendUtf8(char* out, char32_t code) {
+    if (code < 0x80) {
+        *out++ = static_cast<char>(code);
+    } else if (code < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (code >> 6));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (code >> 12));
+        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (code & 0x3F));
+    }
+    return out;
+}
 
-// UTF-8 names of the lines and nodes, converted once for all the schemes of a source. A line is known by
-// its source and position, which stay the same while the project is calculated.
+} // namespace
+
+std::string_view NameStore::addCp1251(std::string_view cp1251) {
+    char* begin = room(3 * cp1251.size());
+    char* end = begin;
+    for (char c : cp1251)
+        end = appendUtf8(end, cp1251ToUnicode(static_cast<unsigned char>(c)));
+    auto length = static_cast<std::size_t>(end - begin);
+    used_ += length;
+    return {begin, length};
+}
+
+char* NameStore::room(std::size_t bytes) {
+    if (blocks_.empty() || size_ - used_ < bytes) {
+        size_ = std::max<std::size_t>(bytes, 64 * 1024);
+        blocks_.emplace_back(new char[size_]);
+        used_ = 0;
+    }
+    return blocks_.back().get() + used_;
+}
+
+namespace {
+
+// The names of the lines, nodes and transformers, converted once for all the schemes of a source: its own
+// lines and the catalog's transformers at the start, so that schemes calculated on several threads at
+// once only read them; another source's line, which a jumper reaches, when a scheme first needs it, under
+// a lock.
 class Names {
 public:
-    const std::string& line(const LineTree& tree) { return entry(tree).line; }
-    const std::string& node(const LineTree& tree, int local) {
-        Entry& e = entry(tree);
-        auto i = static_cast<std::size_t>(local);
-        if (e.nodes[i].empty())
-            e.nodes[i] = cp1251ToUtf8(tree.nodes[i]);
-        return e.nodes[i];
+    struct Line {
+        std::string_view name;
+        std::vector<std::string_view> nodes;
+    };
+
+    Names(const SourceLines& lines, const Inputs& inputs) : store_(std::make_shared<NameStore>()) {
+        own_.reserve(lines.trees.size());
+        for (const LineTree& tree : lines.trees)
+            own_.push_back(convert(tree));
+        for (const TTrans& t : inputs.transformers)
+            transformers_.push_back(store_->addCp1251(trimBlanks(t.Name.view())));
     }
-    const std::string& transformer(const TTrans& t) {
-        auto [it, added] = transformers_.try_emplace(&t);
+
+    std::shared_ptr<const NameStore> store() const { return store_; }
+
+    // The line of a scheme: own lines come first among its trees.
+    const Line& line(const LineTree& tree, std::size_t schemeTree) {
+        if (schemeTree < own_.size())
+            return own_[schemeTree];
+        std::lock_guard lock(mutex_);
+        auto [it, added] = foreign_.try_emplace(static_cast<long>(tree.source) * 1000 + tree.index);
         if (added)
-            it->second = cp1251ToUtf8(trimBlanks(t.Name.view()));
+            it->second = convert(tree);
         return it->second;
+    }
+    std::string_view transformer(const Catalogs& catalogs, const TTrans& t) const {
+        return transformers_[catalogs.positionOf(t)];
     }
 
 private:
-    struct Entry {
-        std::string line;
-        std::vector<std::string> nodes;
-    };
-    Entry& entry(const LineTree& tree) {
-        auto [it, added] = entries_.try_emplace(static_cast<long>(tree.source) * 1000 + tree.index);
-        if (added) {
-            it->second.line = cp1251ToUtf8(tree.name);
-            it->second.nodes.resize(tree.nodes.size());
-        }
-        return it->second;
+    Line convert(const LineTree& tree) {
+        Line line{store_->addCp1251(tree.name), {}};
+        line.nodes.reserve(tree.nodes.size());
+        for (std::string_view node : tree.nodes)
+            line.nodes.push_back(store_->addCp1251(node));
+        return line;
     }
-    std::unordered_map<long, Entry> entries_;
-    std::unordered_map<const TTrans*, std::string> transformers_;
+
+    std::shared_ptr<NameStore> store_;
+    std::vector<Line> own_;
+    std::vector<std::string_view> transformers_;
+    std::mutex mutex_;
+    std::unordered_map<long, Line> foreign_; // by source and position of the line; its nodes stay in place
 };
+
+} // namespace
+
+// What every scheme of a source shares: checked, built and named once, then only read, by as many
+// threads as calculate its schemes.
+struct SourceData {
+    SourceData(const TProect& project, int source, const Inputs& inputs, const Settings& settings)
+        : project(project), settings(settings), catalogs(inputs), lines(buildSourceLines(project, source, catalogs)),
+          names(lines, inputs) {}
+
+    const TProect& project;
+    const Settings settings;
+    const Catalogs catalogs;
+    const SourceLines lines;
+    Names names;
+
+    // The normal scheme with its short circuits, made when the first mode is calculated: the lines a mode
+    // leaves untouched take their part of the network and their short circuits from here.
+    struct Normal {
+        NormalScheme scheme;
+        ShortCircuitResult shortCircuit;
+        std::vector<int> lowVoltageOf; // each node's row of the 0.4 kV side; -1 where none
+    };
+    std::once_flag normalMade;
+    std::unique_ptr<const Normal> normal; // null when the source's lines have errors
+};
+
+namespace {
 
 std::string quoted(std::string_view cp1251) {
     return "«" + cp1251ToUtf8(withoutTrailingBlanks(cp1251)) + "»";
@@ -76,106 +162,176 @@ std::string describeMode(const TModeWork& m) {
     return text;
 }
 
-// The load of a node in a regime, kW + j kvar, with the mode's change.
-Complex regimeLoad(const SectionData* own, const LoadCoefficientTable& table, Regime regime, double factor) {
-    if (!own || own->loadKva <= 0 || own->code == 0)
-        return {};
-    const LoadCoefficients& k = table.forCode(own->code);
-    bool day = regime == Regime::Day;
-    double s = own->loadKva * (day ? k.kDay : k.kEvening) * factor;
-    double cos = day ? k.cosDay : k.cosEvening;
-    return {s * cos, s * std::sqrt(std::max(0.0, 1 - cos * cos))};
+// Empties a result, keeping the room of its lists for the next scheme.
+void clear(RegimeResult& r) {
+    r.iterations = 0;
+    r.nodes.clear();
+    r.sections.clear();
+    r.substations.clear();
+    r.totals = Totals{};
+    r.lines.clear();
 }
 
+void clear(SchemeResult& r) {
+    r.calculated = false;
+    r.problems.clear();
+    r.deEnergised.clear();
+    for (RegimeResult& regime : r.regimes)
+        clear(regime);
+    r.shortCircuit.busbars = Currents{};
+    r.shortCircuit.nodes.clear();
+    r.shortCircuit.lowVoltage.clear();
+    r.modeText.clear();
+}
+
+// The totals of a part of the network, gathered row by row.
+class TotalsBuilder {
+public:
+    void supplied(Complex s) {
+        totals_.pKw = s.real();
+        totals_.qKvar = s.imag();
+    }
+    // The rows' values come as they were computed, not read back from the rows just written.
+    void node(std::string_view line, std::string_view node, double lossPercent) {
+        if (lossPercent > totals_.worstLossPercent || totals_.worstNode.node.data() == nullptr) {
+            totals_.worstLossPercent = lossPercent;
+            totals_.worstNode = {line, node};
+        }
+    }
+    void section(std::string_view line, int section, double loadingPercent, Complex losses) {
+        totals_.dpKw += losses.real();
+        totals_.dqKvar += losses.imag();
+        if (loadingPercent > totals_.mostLoadedPercent || totals_.mostLoadedLine.data() == nullptr) {
+            totals_.mostLoadedPercent = loadingPercent;
+            totals_.mostLoadedLine = line;
+            totals_.mostLoadedSection = section;
+        }
+    }
+    Totals finish() {
+        totals_.lossSharePercent = totals_.pKw > 0 ? totals_.dpKw / totals_.pKw * 100 : 0;
+        totals_.worstLossPercent = std::max(0.0, totals_.worstLossPercent);
+        return totals_;
+    }
+
+private:
+    Totals totals_;
+};
+
+} // namespace
+
+// Calculates schemes one after another, keeping its working room between them.
 class SchemeCalculator {
 public:
-    SchemeCalculator(const TProect& project, const Catalogs& catalogs, const Settings& settings, Names& names)
-        : project_(project), catalogs_(catalogs), settings_(settings), names_(names) {}
-
-    SchemeResult calculate(const SourceLines& lines, int mode) {
-        SchemeResult r;
+    void calculate(SourceData& data, int mode, SchemeResult& r) {
+        source_ = &data;
+        const SourceLines& lines = data.lines;
+        clear(r);
         const TSource& source = *lines.source;
         r.source = lines.number;
         r.sourceName = cp1251ToUtf8(source.Name.view());
         r.mode = mode;
         r.nominalKv = source.Napr;
+        r.names = data.names.store();
         r.problems = lines.problems;
         if (mode > 0)
             r.modeText = describeMode(source.ModeWorks[mode]);
         std::vector<LineTree> foreign;
         foreign.reserve(1);
-        std::optional<Scheme> scheme = buildScheme(project_, lines, mode, catalogs_, foreign, r.problems);
-        if (!scheme)
-            return r;
-        scheme_ = &*scheme;
+        normal_ = mode > 0 ? normalOf(data) : nullptr;
+        if (!builder_.build(data.project, lines, mode, data.catalogs, foreign, r.problems, schemeRoom_,
+                            normal_ ? &normal_->scheme : nullptr))
+            return;
+        const Scheme* scheme = scheme_ = &schemeRoom_;
         nameNodes();
-        for (auto [tree, node] : scheme->deEnergised)
-            r.deEnergised.push_back({names_.line(treeAt(tree)), names_.node(treeAt(tree), node)});
+        for (auto [tree, node] : scheme->deEnergised) {
+            const Names::Line& line = *lines_[static_cast<std::size_t>(tree)];
+            r.deEnergised.push_back({line.name, line.nodes[static_cast<std::size_t>(node)]});
+        }
 
-        RadialNetwork network = radialNetwork(source.Napr);
-        bool converged = true;
-        for (Regime regime : {Regime::Day, Regime::Evening}) {
-            for (std::size_t i = 0; i < scheme->nodes.size(); ++i)
-                network.load[i + 1] =
-                    regimeLoad(scheme->nodes[i].own, catalogs_.coefficients(), regime, scheme->loadFactor);
-            FlowResult flow =
-                settings_.method == Method::Exact ? solveExact(network) : solveEngineering(network);
-            if (!flow.converged()) {
-                converged = false;
-                r.problems.push_back(notConverged(flow, regime));
-                continue;
+        fillNetwork(source.Napr, scheme->loadFactor);
+        if (settings().method == Method::Exact) {
+            network_.load = loads_[0];
+            solver_.solveExact(network_, loads_[1], flows_[0], flows_[1]);
+        } else {
+            for (int regime : {0, 1}) {
+                network_.load = loads_[regime];
+                flows_[regime] = solveEngineering(network_);
             }
-            r.regimes[static_cast<int>(regime)] = regimeResult(flow, network, regime, r.problems);
         }
-        if (!converged) {
-            r.regimes[0] = r.regimes[1] = RegimeResult{};
-            r.problems.erase(std::remove_if(r.problems.begin(), r.problems.end(),
-                                            [](const Problem& p) { return p.regime >= 0 && p.code != "R5"; }),
-                             r.problems.end());
-            return r;
+        if (!flows_[0].converged() || !flows_[1].converged()) {
+            for (Regime regime : {Regime::Day, Regime::Evening})
+                if (!flows_[static_cast<int>(regime)].converged())
+                    r.problems.push_back(notConverged(flows_[static_cast<int>(regime)], regime));
+            return;
         }
-        r.shortCircuit = shortCircuits(source);
+        regimeResults(r);
+        shortCircuits(source, r.shortCircuit);
         r.calculated = true;
-        return r;
     }
 
 private:
+    const SourceData::Normal* normalOf(SourceData& data) {
+        std::call_once(data.normalMade, [&] {
+            if (!data.lines.valid)
+                return;
+            auto normal = std::make_unique<SourceData::Normal>();
+            std::vector<LineTree> foreign;
+            std::vector<Problem> problems;
+            builder_.build(data.project, data.lines, 0, data.catalogs, foreign, problems, normal->scheme.scheme);
+            normal->scheme.findParts();
+            scheme_ = &normal->scheme.scheme;
+            nameNodes();
+            normal_ = nullptr;
+            shortCircuits(*data.lines.source, normal->shortCircuit);
+            normal->lowVoltageOf.assign(scheme_->nodes.size(), -1);
+            int row = 0;
+            for (std::size_t i = 0; i < scheme_->nodes.size(); ++i)
+                if (scheme_->nodes[i].own && scheme_->nodes[i].own->transformer)
+                    normal->lowVoltageOf[i] = row++;
+            data.normal = std::move(normal);
+        });
+        return data.normal.get();
+    }
+
     const LineTree& treeAt(int tree) const { return *scheme_->trees[static_cast<std::size_t>(tree)]; }
     const LineTree& treeOf(const SchemeNode& node) const { return treeAt(node.tree); }
-    // The names of the scheme's nodes, looked up once for all its rows.
+    // The names of the scheme's nodes, and of the lines they belong to, looked up once for all its rows.
     void nameNodes() {
-        nodeNames_.clear();
-        lineNames_.clear();
-        nodeNames_.reserve(scheme_->nodes.size());
-        lineNames_.reserve(scheme_->nodes.size());
-        for (const SchemeNode& node : scheme_->nodes) {
-            nodeNames_.push_back(&names_.node(treeOf(node), node.local));
-            lineNames_.push_back(&names_.line(treeOf(node)));
+        lines_.clear();
+        for (std::size_t t = 0; t < scheme_->trees.size(); ++t)
+            lines_.push_back(&source_->names.line(*scheme_->trees[t], t));
+        nodeNames_.resize(scheme_->nodes.size());
+        lineNames_.resize(scheme_->nodes.size());
+        for (std::size_t i = 0; i < scheme_->nodes.size(); ++i) {
+            const SchemeNode& node = scheme_->nodes[i];
+            const Names::Line& line = *lines_[static_cast<std::size_t>(node.tree)];
+            nodeNames_[i] = line.nodes[static_cast<std::size_t>(node.local)];
+            lineNames_[i] = line.name;
         }
     }
+    const Settings& settings() const { return source_->settings; }
     std::size_t indexOf(const SchemeNode& node) const {
         return static_cast<std::size_t>(&node - scheme_->nodes.data());
     }
-    const std::string& lineName(const SchemeNode& node) const { return *lineNames_[indexOf(node)]; }
-    const std::string& nodeName(const SchemeNode& node) const { return *nodeNames_[indexOf(node)]; }
-    const SchemeNode& parentOf(const SchemeNode& node) const {
-        return scheme_->nodes[static_cast<std::size_t>(node.parent)];
-    }
 
-    RadialNetwork radialNetwork(double nominalKv) const {
-        RadialNetwork network;
-        network.nominalKv = nominalKv;
+    // The network of the load flow: node 0 the busbars, scheme node i at i + 1; loads_ holds both regimes'
+    // loads (kW + j kvar) with the mode's change.
+    void fillNetwork(double nominalKv, double loadFactor) {
+        network_.nominalKv = nominalKv;
         std::size_t n = scheme_->nodes.size() + 1;
-        network.parent.reserve(n);
-        network.z.reserve(n);
-        network.parent.push_back(-1);
-        network.z.emplace_back();
-        for (const SchemeNode& node : scheme_->nodes) {
-            network.parent.push_back(node.parent + 1);
-            network.z.push_back(node.z);
+        network_.parent.resize(n);
+        network_.z.resize(n);
+        for (std::vector<Complex>& loads : loads_)
+            loads.resize(n);
+        network_.parent[0] = -1;
+        network_.z[0] = loads_[0][0] = loads_[1][0] = Complex();
+        for (std::size_t i = 0; i < scheme_->nodes.size(); ++i) {
+            const SchemeNode& node = scheme_->nodes[i];
+            network_.parent[i + 1] = node.parent + 1;
+            network_.z[i + 1] = node.z;
+            for (int regime : {0, 1})
+                loads_[regime][i + 1] = node.own ? node.own->load[regime] * loadFactor : Complex();
         }
-        network.load.assign(n, Complex());
-        return network;
     }
 
     Problem notConverged(const FlowResult& flow, Regime regime) const {
@@ -190,106 +346,80 @@ private:
                            static_cast<int>(regime));
     }
 
-    RegimeResult regimeResult(const FlowResult& flow, const RadialNetwork& network, Regime regime,
-                              std::vector<Problem>& problems) {
-        RegimeResult result;
-        result.iterations = flow.iterations;
-        const int regimeIndex = static_cast<int>(regime);
+    // The rows of both regimes, node by node, with their warnings (R1 to R4), the day's first.
+    void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
-        result.nodes.reserve(nodes.size());
-        result.sections.reserve(nodes.size());
-        result.substations.reserve(nodes.size());
-        TotalsBuilder whole;
-        std::vector<TotalsBuilder> lines;
-        std::vector<std::size_t> lineOf(
-            nodes.size()); // the line, in the order of the heads, feeding each node
+        for (int regime : {0, 1}) {
+            RegimeResult& result = r.regimes[regime];
+            result.iterations = flows_[regime].iterations;
+            result.nodes.reserve(nodes.size());
+            result.sections.reserve(nodes.size());
+            lineTotals_[regime].clear();
+            whole_[regime] = TotalsBuilder();
+            warnings_[regime].clear();
+        }
+        lineOf_.resize(nodes.size()); // the line, in the order of the heads, feeding each node
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             const SchemeNode& node = nodes[i];
-            const std::size_t k = i + 1;
             if (node.parent < 0) {
-                lineOf[i] = lines.size();
-                lines.emplace_back().supplied(flow.sBegin[k]);
-                result.lines.push_back({lineName(node), {}});
+                lineOf_[i] = lineTotals_[0].size();
+                for (int regime : {0, 1}) {
+                    lineTotals_[regime].emplace_back().supplied(flows_[regime].sBegin[i + 1]);
+                    r.regimes[regime].lines.push_back({lineNames_[i], {}});
+                }
             } else {
-                lineOf[i] = lineOf[static_cast<std::size_t>(node.parent)];
+                lineOf_[i] = lineOf_[static_cast<std::size_t>(node.parent)];
             }
-            TotalsBuilder& line = lines[lineOf[i]];
-
-            result.nodes.push_back(
-                nodeResult(node, flow.u[k], network.nominalKv, result.nodes, problems, regimeIndex));
-            whole.node(result.nodes.back());
-            line.node(result.nodes.back());
-            if (node.parent >= 0) {
-                result.sections.push_back(sectionResult(node, flow, k, problems, regimeIndex));
-                whole.section(result.sections.back());
-                line.section(result.sections.back());
-            }
-            if (node.own && node.own->transformer)
-                result.substations.push_back(substation(node, network.load[k], problems, regimeIndex));
+            for (int regime : {0, 1})
+                rows(i, regime, r.regimes[regime]);
         }
-        whole.supplied(flow.sBegin[0]);
-        result.totals = whole.finish();
-        for (std::size_t l = 0; l < lines.size(); ++l)
-            result.lines[l].totals = lines[l].finish();
-        return result;
+        for (int regime : {0, 1}) {
+            RegimeResult& result = r.regimes[regime];
+            whole_[regime].supplied(flows_[regime].sBegin[0]);
+            result.totals = whole_[regime].finish();
+            for (std::size_t l = 0; l < lineTotals_[regime].size(); ++l)
+                result.lines[l].totals = lineTotals_[regime][l].finish();
+            r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
+                              std::make_move_iterator(warnings_[regime].end()));
+        }
     }
 
-    // The totals of a part of the network, gathered row by row.
-    class TotalsBuilder {
-    public:
-        void supplied(Complex s) {
-            totals_.pKw = s.real();
-            totals_.qKvar = s.imag();
-        }
-        void node(const NodeResult& n) {
-            if (n.lossPercent > totals_.worstLossPercent || totals_.worstNode.node.empty()) {
-                totals_.worstLossPercent = n.lossPercent;
-                totals_.worstNode = {n.line, n.node};
-            }
-        }
-        void section(const SectionResult& s) {
-            totals_.dpKw += s.dpKw;
-            totals_.dqKvar += s.dqKvar;
-            if (s.loadingPercent > totals_.mostLoadedPercent || totals_.mostLoadedLine.empty()) {
-                totals_.mostLoadedPercent = s.loadingPercent;
-                totals_.mostLoadedLine = s.line;
-                totals_.mostLoadedSection = s.section;
-            }
-        }
-        Totals finish() {
-            totals_.lossSharePercent = totals_.pKw > 0 ? totals_.dpKw / totals_.pKw * 100 : 0;
-            totals_.worstLossPercent = std::max(0.0, totals_.worstLossPercent);
-            return std::move(totals_);
-        }
+    // The rows of scheme node i in a regime: the node, the section feeding it, its substation.
+    void rows(std::size_t i, int regime, RegimeResult& result) {
+        const SchemeNode& node = scheme_->nodes[i];
+        const FlowResult& flow = flows_[regime];
+        const std::size_t k = i + 1;
+        TotalsBuilder& whole = whole_[regime];
+        TotalsBuilder& line = lineTotals_[regime][lineOf_[i]];
 
-    private:
-        Totals totals_;
-    };
-
-    Place placeOf(const SchemeNode& node, int section = 0) const {
-        const LineTree& tree = treeOf(node);
-        return {tree.name, placeIndex(node), section, tree.nodes[static_cast<std::size_t>(node.local)]};
-    }
-
-    NodeResult nodeResult(const SchemeNode& node, Complex u, double uNom, const std::vector<NodeResult>& done,
-                          std::vector<Problem>& problems, int regime) {
-        NodeResult n{lineName(node), nodeName(node), node.parent, node.lengthKm, magnitude(u), 0};
+        const double uNom = network_.nominalKv;
+        const double distance =
+            node.lengthKm + (node.parent >= 0 ? result.nodes[static_cast<std::size_t>(node.parent)].distanceKm : 0);
+        const double u = magnitude(flow.u[k]);
+        const double loss = (uNom - u) / uNom * 100;
+        result.nodes.push_back({lineNames_[i], nodeNames_[i], node.parent, distance, u, loss});
+        whole.node(lineNames_[i], nodeNames_[i], loss);
+        line.node(lineNames_[i], nodeNames_[i], loss);
+        if (loss > settings().maxLossPercent)
+            warn("R2", i, 0,
+                 "потеря напряжения " + formatNumber(loss, Quantity::LossPercent) + " % больше допустимой " +
+                     formatReal(settings().maxLossPercent) + " % (" + regimeWord(regime) + ")",
+                 regime);
+        if (u < 0.9 * uNom)
+            warn("R3", i, 0,
+                 "напряжение " + formatNumber(u, Quantity::VoltageKv) + " кВ ниже 0,9 номинального (" +
+                     regimeWord(regime) + ")",
+                 regime);
         if (node.parent >= 0)
-            n.distanceKm += done[static_cast<std::size_t>(node.parent)].distanceKm;
-        n.lossPercent = (uNom - n.uKv) / uNom * 100;
-        if (n.lossPercent > settings_.maxLossPercent)
-            problems.push_back(
-                makeProblem("R2", placeOf(node),
-                            "потеря напряжения " + formatNumber(n.lossPercent, Quantity::LossPercent) +
-                                " % больше допустимой " + formatReal(settings_.maxLossPercent) + " % (" +
-                                regimeWord(regime) + ")",
-                            regime));
-        if (n.uKv < 0.9 * uNom)
-            problems.push_back(makeProblem("R3", placeOf(node),
-                                           "напряжение " + formatNumber(n.uKv, Quantity::VoltageKv) +
-                                               " кВ ниже 0,9 номинального (" + regimeWord(regime) + ")",
-                                           regime));
-        return n;
+            section(node, flow, k, result.sections, regime, whole, line);
+        if (node.own && node.own->transformer)
+            substation(node, loads_[regime][k], result.substations, regime);
+    }
+
+    // A warning of a regime at scheme node i (and the section feeding it).
+    void warn(const char* code, std::size_t i, int section, const std::string& what, int regime) {
+        warnings_[regime].push_back(makeProblem(code, lineNames_[i], placeIndex(scheme_->nodes[i]), section,
+                                                nodeNames_[i], what, regime));
     }
 
     int placeIndex(const SchemeNode& node) const {
@@ -297,64 +427,54 @@ private:
         return tree.source == scheme_->trees.front()->source ? tree.index : 0;
     }
 
-    SectionResult sectionResult(const SchemeNode& node, const FlowResult& flow, std::size_t k,
-                                std::vector<Problem>& problems, int regime) {
-        const SchemeNode& parent = parentOf(node);
-        SectionResult s;
-        s.jumper = node.feed == Feed::Jumper;
-        s.line = s.jumper ? lineName(parent) : lineName(node);
-        s.section = node.section;
-        s.begin = nodeName(parent);
-        s.end = nodeName(node);
-        s.pKw = flow.sBegin[k].real();
-        s.qKvar = flow.sBegin[k].imag();
-        s.iA = flow.iA[k];
-        s.permissibleA = node.wire ? node.wire->Tok * 1000 : 0;
-        s.loadingPercent = s.permissibleA > 0 ? s.iA / s.permissibleA * 100 : 0;
-        s.dpKw = flow.loss[k].real();
-        s.dqKvar = flow.loss[k].imag();
-        if (s.permissibleA > 0 && s.iA > s.permissibleA)
-            problems.push_back(makeProblem(
-                "R1", placeOf(node, s.section),
-                "ток " + formatNumber(s.iA, Quantity::CurrentA) + " А больше допустимого " +
-                    formatNumber(s.permissibleA, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
-                regime));
-        return s;
+    void section(const SchemeNode& node, const FlowResult& flow, std::size_t k, std::vector<SectionResult>& done,
+                 int regime, TotalsBuilder& whole, TotalsBuilder& line) {
+        const auto parent = static_cast<std::size_t>(node.parent);
+        const std::size_t i = k - 1;
+        const bool jumper = node.feed == Feed::Jumper;
+        const std::string_view lineName = jumper ? lineNames_[parent] : lineNames_[i];
+        const double permissible = node.wire ? node.wire->Tok * 1000 : 0;
+        const double current = flow.iA[k];
+        const double loading = permissible > 0 ? current / permissible * 100 : 0;
+        const Complex losses = flow.loss[k];
+        done.push_back({lineName, node.section, nodeNames_[parent], nodeNames_[i], jumper, flow.sBegin[k].real(),
+                        flow.sBegin[k].imag(), current, permissible, loading, losses.real(), losses.imag()});
+        whole.section(lineName, node.section, loading, losses);
+        line.section(lineName, node.section, loading, losses);
+        if (permissible > 0 && current > permissible)
+            warn("R1", i, node.section,
+                 "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
+                     formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
+                 regime);
     }
 
-    SubstationResult substation(const SchemeNode& node, Complex load, std::vector<Problem>& problems,
-                                int regime) {
+    void substation(const SchemeNode& node, Complex load, std::vector<SubstationResult>& done, int regime) {
         const TTrans& t = *node.own->transformer;
-        SubstationResult s;
-        s.line = lineName(node);
-        s.node = nodeName(node);
-        s.transformer = names_.transformer(t);
-        s.sKva = magnitude(load);
-        s.ratedKva = t.S;
-        double share = s.sKva / s.ratedKva;
-        s.loadingPercent = share * 100;
-        s.dpKw = t.dP * share * share;
+        const std::size_t i = indexOf(node);
+        const double sKva = magnitude(load);
+        const double share = sKva / t.S;
+        done.push_back({lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, t), sKva,
+                        static_cast<double>(t.S), share * 100, t.dP * share * share});
         // A load equal to the rating, through cos and sin, may come back a rounding error above it.
-        if (s.sKva > s.ratedKva * (1 + 1e-9))
-            problems.push_back(makeProblem("R4", placeOf(node),
-                                           "нагрузка подстанции " + formatNumber(s.sKva, Quantity::Power) +
-                                               " кВА больше номинальной мощности трансформатора " +
-                                               std::to_string(t.S) + " кВА (" + regimeWord(regime) + ")",
-                                           regime));
-        return s;
+        if (sKva > t.S * (1 + 1e-9))
+            warn("R4", i, 0,
+                 "нагрузка подстанции " + formatNumber(sKva, Quantity::Power) +
+                     " кВА больше номинальной мощности трансформатора " + std::to_string(t.S) + " кВА (" +
+                     regimeWord(regime) + ")",
+                 regime);
     }
 
     // The voltages behind the faults (kV): both system modes on the network, both on the 0.4 kV side.
     struct Voltages {
         VoltageFactors network, low;
-        double referenceKv;      // the voltage the path is referred from to 0.4 kV
-        double correctionFactor; // c_max of the low-voltage side in K_T; 0: no correction
+        double referenceKv; // the voltage the path is referred from to 0.4 kV
+        bool corrected;     // K_T applies
     };
 
     Voltages voltages(double uNom) const {
-        if (settings_.shortCircuit == ShortCircuitConvention::Iec60909)
-            return {{1.10, 1.00}, {1.05, 0.95}, uNom, 1.05};
-        return {{1.05, 1.05}, {1.0, 1.0}, 1.05 * uNom, 0};
+        if (settings().shortCircuit == ShortCircuitConvention::Iec60909)
+            return {{1.10, 1.00}, {kLowVoltageMaxFactor, 0.95}, uNom, true};
+        return {{1.05, 1.05}, {1.0, 1.0}, 1.05 * uNom, false};
     }
 
     static Currents currents(Complex zMax, Complex zMin, double uMaxKv, double uMinKv) {
@@ -366,45 +486,78 @@ private:
         return c;
     }
 
-    ShortCircuitResult shortCircuits(const TSource& source) {
-        ShortCircuitResult sc;
+    // The short circuits of the normal scheme's nodes [first, last).
+    void copyShortCircuits(std::size_t first, std::size_t last, ShortCircuitResult& sc) const {
+        const ShortCircuitResult& from = normal_->shortCircuit;
+        sc.nodes.insert(sc.nodes.end(), from.nodes.begin() + static_cast<long>(first),
+                        from.nodes.begin() + static_cast<long>(last));
+        // The rows of the 0.4 kV side of those nodes follow one another too.
+        int low = -1, high = -1;
+        for (std::size_t j = first; j < last; ++j)
+            if (normal_->lowVoltageOf[j] >= 0) {
+                high = normal_->lowVoltageOf[j] + 1;
+                if (low < 0)
+                    low = normal_->lowVoltageOf[j];
+            }
+        if (low >= 0)
+            sc.lowVoltage.insert(sc.lowVoltage.end(), from.lowVoltage.begin() + low, from.lowVoltage.begin() + high);
+    }
+
+    void shortCircuits(const TSource& source, ShortCircuitResult& sc) {
         const double uNom = source.Napr;
         const Voltages v = voltages(uNom);
         const Complex sysMax(source.R_Max, source.X_Max), sysMin(source.R_Min, source.X_Min);
         const double uMax = v.network.max * uNom, uMin = v.network.min * uNom;
         sc.busbars = currents(sysMax, sysMin, uMax, uMin);
         const double toLow = std::pow(kLowVoltageKv / v.referenceKv, 2);
-        std::vector<Complex> path(scheme_->nodes.size());
-        sc.nodes.reserve(path.size());
-        sc.lowVoltage.reserve(path.size());
-        for (std::size_t i = 0; i < path.size(); ++i) {
-            const SchemeNode& node = scheme_->nodes[i];
-            path[i] = node.z + (node.parent >= 0 ? path[static_cast<std::size_t>(node.parent)] : Complex());
-            Complex zMax = sysMax + path[i], zMin = sysMin + path[i];
-            sc.nodes.push_back(
-                {lineName(node), nodeName(node), zMax, zMin, currents(zMax, zMin, uMax, uMin)});
-            if (!node.own || !node.own->transformer)
+        const std::vector<SchemeNode>& nodes = scheme_->nodes;
+        path_.resize(nodes.size());
+        sc.nodes.reserve(nodes.size());
+        const bool copying = normal_ && !scheme_->normalIndex.empty();
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            const SchemeNode& node = nodes[i];
+            const bool transformer = node.own && node.own->transformer;
+            // The nodes of a line as in the normal scheme have the same paths, and so the same currents:
+            // their rows are copied, a line at a time.
+            if (copying && scheme_->normalIndex[i] >= 0) {
+                std::size_t last = i + 1;
+                while (last < nodes.size() && scheme_->normalIndex[last] == scheme_->normalIndex[last - 1] + 1)
+                    ++last;
+                copyShortCircuits(static_cast<std::size_t>(scheme_->normalIndex[i]),
+                                  static_cast<std::size_t>(scheme_->normalIndex[last - 1]) + 1, sc);
+                i = last - 1;
                 continue;
-            const TTrans& t = *node.own->transformer;
-            Complex zT = transformerImpedance(t.S, t.U, t.dP, kLowVoltageKv);
-            double kT =
-                v.correctionFactor > 0 ? transformerCorrection(t.S, t.U, t.dP, v.correctionFactor) : 1;
-            sc.lowVoltage.push_back({lineName(node), nodeName(node), names_.transformer(t),
-                                     currents(zMax * toLow + kT * zT, zMin * toLow + kT * zT,
-                                              v.low.max * kLowVoltageKv, v.low.min * kLowVoltageKv)});
+            }
+            path_[i] = node.z + (node.parent >= 0 ? path_[static_cast<std::size_t>(node.parent)] : Complex());
+            Complex zMax = sysMax + path_[i], zMin = sysMin + path_[i];
+            sc.nodes.push_back({lineNames_[i], nodeNames_[i], zMax, zMin, currents(zMax, zMin, uMax, uMin)});
+            if (!transformer)
+                continue;
+            const Complex zT = (v.corrected ? node.own->transformerCorrection : 1.0) * node.own->transformerZ;
+            sc.lowVoltage.push_back({lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, *node.own->transformer),
+                                     currents(zMax * toLow + zT, zMin * toLow + zT, v.low.max * kLowVoltageKv,
+                                              v.low.min * kLowVoltageKv)});
         }
-        return sc;
     }
 
-    const TProect& project_;
-    const Catalogs& catalogs_;
-    const Settings& settings_;
-    Names& names_;
+    SourceData* source_ = nullptr;
+    const SourceData::Normal* normal_ = nullptr; // for a mode: the source's normal scheme
     const Scheme* scheme_ = nullptr;
-    std::vector<const std::string*> nodeNames_, lineNames_;
+    // Working room kept from one scheme to the next.
+    SchemeBuilder builder_;
+    Scheme schemeRoom_;
+    std::vector<const Names::Line*> lines_;
+    std::vector<std::string_view> nodeNames_, lineNames_;
+    RadialNetwork network_;
+    std::vector<Complex> loads_[2];
+    FlowSolver solver_;
+    FlowResult flows_[2];
+    TotalsBuilder whole_[2];
+    std::vector<TotalsBuilder> lineTotals_[2];
+    std::vector<std::size_t> lineOf_;
+    std::vector<Problem> warnings_[2];
+    std::vector<Complex> path_;
 };
-
-} // namespace
 
 const char* notCalculatedNote() {
     return "Не рассчитываются, так как данных для этого нет: однофазные короткие замыкания, сети 0,38 кВ за "
@@ -413,13 +566,9 @@ const char* notCalculatedNote() {
 
 struct SourceCalculation::State {
     State(const TProect& project, int source, const Inputs& inputs, const Settings& settings)
-        : settings(settings), catalogs(inputs), lines(buildSourceLines(project, source, catalogs)),
-          calculator(project, catalogs, this->settings, names) {}
+        : data(project, source, inputs, settings) {}
 
-    Settings settings;
-    Catalogs catalogs;
-    SourceLines lines;
-    Names names;
+    SourceData data;
     SchemeCalculator calculator;
 };
 
@@ -430,11 +579,17 @@ SourceCalculation::SourceCalculation(const TProect& project, int source, const I
 SourceCalculation::~SourceCalculation() = default;
 
 int SourceCalculation::modeCount() const {
-    return state_->lines.source->ModeWorkCount();
+    return state_->data.lines.source->ModeWorkCount();
 }
 
 SchemeResult SourceCalculation::scheme(int mode) {
-    return state_->calculator.calculate(state_->lines, mode);
+    SchemeResult result;
+    scheme(mode, result);
+    return result;
+}
+
+void SourceCalculation::scheme(int mode, SchemeResult& into) {
+    state_->calculator.calculate(state_->data, mode, into);
 }
 
 SchemeResult calculateScheme(const TProect& project, int source, int mode, const Inputs& inputs,
@@ -450,6 +605,104 @@ std::vector<SchemeResult> calculateSource(const TProect& project, int source, co
     for (int mode = 0; mode <= calculation.modeCount(); ++mode)
         schemes.push_back(calculation.scheme(mode));
     return schemes;
+}
+
+void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& requests, const Inputs& inputs,
+                      const Settings& settings, const std::function<void(const SchemeResult&)>& use,
+                      unsigned threads) {
+    if (requests.empty())
+        return;
+    if (threads == 0)
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, requests.size()));
+
+    // Each source's shared data, made by the first thread that needs it and dropped after its last scheme.
+    struct Source {
+        std::once_flag made;
+        std::unique_ptr<SourceData> data;
+        std::atomic<std::size_t> left{0};
+    };
+    std::map<int, Source> sources;
+    for (const SchemeRequest& request : requests)
+        ++sources[request.source].left;
+
+    // Results go round a ring of slots: request i into slot i % slots, taken by the caller in order. One
+    // slot more than threads lets every thread work while the caller uses a result.
+    const std::size_t slots = static_cast<std::size_t>(threads) + 1;
+    std::vector<SchemeResult> results(slots);
+    std::vector<bool> ready(slots, false);
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::size_t next = 0, used = 0;
+    bool stopping = false;
+    std::exception_ptr failure;
+
+    auto work = [&] {
+        SchemeCalculator calculator;
+        for (;;) {
+            std::size_t i;
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return stopping || next == requests.size() || next < used + slots; });
+                if (stopping || next == requests.size())
+                    return;
+                i = next++;
+            }
+            try {
+                Source& source = sources.at(requests[i].source);
+                std::call_once(source.made, [&] {
+                    source.data = std::make_unique<SourceData>(project, requests[i].source, inputs, settings);
+                });
+                calculator.calculate(*source.data, requests[i].mode, results[i % slots]);
+                if (--source.left == 0)
+                    source.data.reset();
+            } catch (...) {
+                std::lock_guard lock(mutex);
+                if (!failure)
+                    failure = std::current_exception();
+                stopping = true;
+            }
+            {
+                std::lock_guard lock(mutex);
+                ready[i % slots] = true;
+            }
+            changed.notify_all();
+        }
+    };
+
+    std::vector<std::thread> pool;
+    auto stop = [&] {
+        {
+            std::lock_guard lock(mutex);
+            stopping = true;
+        }
+        changed.notify_all();
+        for (std::thread& t : pool)
+            t.join();
+    };
+    for (unsigned t = 0; t < threads; ++t)
+        pool.emplace_back(work);
+    try {
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            {
+                std::unique_lock lock(mutex);
+                changed.wait(lock, [&] { return ready[i % slots] || failure; });
+                if (failure)
+                    std::rethrow_exception(failure);
+            }
+            use(results[i % slots]);
+            {
+                std::lock_guard lock(mutex);
+                ready[i % slots] = false;
+                ++used;
+            }
+            changed.notify_all();
+        }
+    } catch (...) {
+        stop();
+        throw;
+    }
+    stop();
 }
 
 } // namespace k10::calc

@@ -5,8 +5,10 @@
 #include "model/project.h"
 
 #include <complex>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The network calculation of one source in one scheme (the normal scheme or one of its operating modes):
@@ -14,6 +16,23 @@
 // and the minimum system mode. Results are plain records; every text in them is UTF-8 (names of lines,
 // nodes and transformers converted from the project's Windows-1251).
 namespace k10::calc {
+
+// The names of lines, nodes and transformers that the rows of results show, each converted to UTF-8 once
+// for all the schemes of a source. A row names them by views into this store, which every result holding
+// such views keeps alive; texts once added never move.
+class NameStore {
+public:
+    NameStore() = default;
+    NameStore(const NameStore&) = delete;
+    NameStore& operator=(const NameStore&) = delete;
+
+    std::string_view addCp1251(std::string_view cp1251);
+
+private:
+    char* room(std::size_t bytes);
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::size_t used_ = 0, size_ = 0; // of the last block
+};
 
 enum class Method { Exact, Engineering };
 enum class ShortCircuitConvention { AverageVoltage, Iec60909 };
@@ -47,14 +66,15 @@ struct Problem {
     std::string text;    // the Russian message
 };
 
+// Names in the rows below are views into the store of their scheme (SchemeResult::names).
 struct NodeRef {
-    std::string line;
-    std::string node;
+    std::string_view line;
+    std::string_view node;
 };
 
 struct NodeResult {
-    std::string line;
-    std::string node;
+    std::string_view line;
+    std::string_view node;
     int parent = -1;          // index of the feeding node in the same list; -1 for a head on the busbars
     double distanceKm = 0;    // along the path from the busbars
     double uKv = 0;
@@ -62,10 +82,10 @@ struct NodeResult {
 };
 
 struct SectionResult {
-    std::string line;
+    std::string_view line;
     int section = 0;          // 1-based position in its line; 0 for the jumper
-    std::string begin;        // the fed end
-    std::string end;
+    std::string_view begin;   // the fed end
+    std::string_view end;
     bool jumper = false;
     double pKw = 0, qKvar = 0; // at the begin
     double iA = 0;
@@ -75,9 +95,9 @@ struct SectionResult {
 };
 
 struct SubstationResult {
-    std::string line;
-    std::string node;
-    std::string transformer;
+    std::string_view line;
+    std::string_view node;
+    std::string_view transformer;
     double sKva = 0;
     double ratedKva = 0;
     double loadingPercent = 0;
@@ -89,14 +109,14 @@ struct Totals {
     double lossSharePercent = 0; // dP of supplied P
     NodeRef worstNode;
     double worstLossPercent = 0;
-    std::string mostLoadedLine;
+    std::string_view mostLoadedLine;
     int mostLoadedSection = 0; // 0 with the jumper
     double mostLoadedPercent = 0;
 };
 
 // The totals of one line: what its head takes from the busbars and what the part it feeds loses.
 struct LineTotals {
-    std::string line;
+    std::string_view line;
     Totals totals;
 };
 
@@ -114,16 +134,16 @@ struct Currents {
 };
 
 struct NodeShortCircuit {
-    std::string line;
-    std::string node;
+    std::string_view line;
+    std::string_view node;
     std::complex<double> zMaxOhm, zMinOhm;
     Currents currents;
 };
 
 struct LowVoltageShortCircuit {
-    std::string line;
-    std::string node;
-    std::string transformer;
+    std::string_view line;
+    std::string_view node;
+    std::string_view transformer;
     Currents currents;
 };
 
@@ -145,6 +165,7 @@ struct SchemeResult {
     double nominalKv = 0;
     std::string modeText; // the mode in words ("перемычка ...; отключён узел ...; нагрузка +10 %"); empty
                           // for the normal scheme
+    std::shared_ptr<const NameStore> names; // holds the texts the names in the rows point to
 };
 
 // What no report can show, because the data do not allow it: one Russian sentence.
@@ -157,6 +178,21 @@ SchemeResult calculateScheme(const TProect& project, int source, int mode, const
 // The normal scheme and then every mode of the source.
 std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
                                           const Settings& settings);
+
+// A scheme to calculate: source and mode as in calculateScheme.
+struct SchemeRequest {
+    int source = 0;
+    int mode = 0;
+};
+
+// Calculates the schemes asked for on several threads at once (0: one per core of the machine) and hands
+// each result to `use` on the calling thread, in the order asked; a result lives only during its call (a
+// copy may be kept). A few results are held at a time, whatever the number of schemes, and each source's
+// lines are checked and built once for all its schemes. The numbers do not depend on the number of
+// threads. An exception thrown by `use` or by a calculation stops the work and reaches the caller.
+void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& requests, const Inputs& inputs,
+                      const Settings& settings, const std::function<void(const SchemeResult&)>& use,
+                      unsigned threads = 0);
 
 // The schemes of one source one at a time, its lines checked and built once for all of them: for a caller
 // that uses each result before it asks for the next, so that the results of a hundred modes never have to
@@ -171,6 +207,9 @@ public:
     int modeCount() const;
     // mode 0 is the normal scheme; 1-based modes up to modeCount().
     SchemeResult scheme(int mode);
+    // The same into a result whose room is reused: a caller going through the schemes one after another
+    // allocates almost nothing after the first.
+    void scheme(int mode, SchemeResult& into);
 
 private:
     struct State;

@@ -22,36 +22,262 @@ FlowResult sized(const RadialNetwork& network) {
     return result;
 }
 
-// Backward: from the leaves, the power at the end of each branch and its losses (MVA inside). sEnd is
-// scratch room of the network's size.
-void backward(const RadialNetwork& network, FlowResult& r, std::vector<Complex>& sEnd) {
-    std::size_t n = network.parent.size();
-    for (std::size_t i = 0; i < n; ++i)
-        sEnd[i] = network.load[i] / 1000.0;
-    for (std::size_t i = n; i-- > 1;) {
-        Complex loss = std::norm(sEnd[i]) / std::norm(r.u[i]) * network.z[i];
-        r.loss[i] = loss * 1000.0;
-        Complex begin = sEnd[i] + loss;
-        r.sBegin[i] = begin * 1000.0;
-        sEnd[static_cast<std::size_t>(network.parent[i])] += begin;
-    }
-    r.sBegin[0] = sEnd[0] * 1000.0;
+// The two sets of loads travel together through the sweep: every quantity of a node is a pair of
+// doubles, one for each set, so that one instruction serves both.
+using Pair = double __attribute__((vector_size(16)));
+
+Pair pair(double value) {
+    return Pair{value, value};
 }
 
-// Forward: from the busbars, each node's voltage from its parent's; returns the largest change. The current
-// S / U is taken as S conj(U) / |U|^2, which the library's complex division, guarding against overflow,
-// makes several times dearer; the values here are far from the limits of a double.
-double forward(const RadialNetwork& network, FlowResult& r) {
-    double largest = 0;
-    for (std::size_t i = 1; i < network.parent.size(); ++i) {
-        Complex uBegin = r.u[static_cast<std::size_t>(network.parent[i])];
-        Complex current = r.sBegin[i] / 1000.0 * std::conj(uBegin) / std::norm(uBegin);
-        Complex u = uBegin - network.z[i] * std::conj(current);
-        largest = std::max(largest, std::norm(u - r.u[i]));
-        r.u[i] = u;
+} // namespace
+
+struct FlowSolver::Room {
+    // The sweep runs over the nodes ordered by their depth (the busbars, every head, every node one
+    // section below a head, ...): the nodes it handles one after another then seldom wait for each other,
+    // as the lines of a source are independent.
+    std::vector<int> depth, start;
+    std::vector<int> order;  // the network's node at each position of the sweep
+    std::vector<int> parent; // the position of each position's parent
+    std::vector<Complex> z;
+    // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
+    // the branch's losses (kVA), voltages (kV), 1 / |U|^2.
+    std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, lossRe, lossIm, uRe, uIm, inverseNorm;
+    std::vector<Pair> keptRe, keptIm; // the voltages of a set that has finished while the other goes on
+    std::vector<double> magnitude_;   // of the voltages of the set being delivered
+
+    void orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad);
+    void backward(bool keepLosses);
+    struct ForwardOutcome {
+        double largestChange[2] = {0, 0};
+        bool collapsed[2] = {false, false}; // a voltage below half the nominal, or no number at all
+    };
+    ForwardOutcome forward(double nominalKv);
+    void keep(int set);
+    void restore(int set);
+    bool deliver(int set, FlowResult& r, double nominalKv);
+};
+
+// Orders the nodes by their depth, each depth in the network's order, and copies the branches and the loads
+// (in MVA) into that order.
+void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad) {
+    const std::size_t n = network.parent.size();
+    depth.resize(n);
+    depth[0] = 0;
+    int deepest = 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        depth[i] = depth[static_cast<std::size_t>(network.parent[i])] + 1;
+        deepest = std::max(deepest, depth[i]);
     }
-    return std::sqrt(largest);
+    start.assign(static_cast<std::size_t>(deepest) + 2, 0);
+    for (std::size_t i = 0; i < n; ++i)
+        ++start[static_cast<std::size_t>(depth[i]) + 1];
+    for (std::size_t d = 1; d < start.size(); ++d)
+        start[d] += start[d - 1];
+    // From here on depth[i] is the position of node i.
+    for (std::size_t i = 0; i < n; ++i)
+        depth[i] = start[static_cast<std::size_t>(depth[i])]++;
+    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm, &lossRe, &lossIm})
+        v->resize(n);
+    order.resize(n);
+    parent.resize(n);
+    z.resize(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        auto k = static_cast<std::size_t>(depth[i]);
+        order[k] = static_cast<int>(i);
+        parent[k] = i ? depth[static_cast<std::size_t>(network.parent[i])] : -1;
+        z[k] = network.z[i];
+        loadRe[k] = Pair{network.load[i].real(), secondLoad[i].real()} / 1000.0;
+        loadIm[k] = Pair{network.load[i].imag(), secondLoad[i].imag()} / 1000.0;
+    }
+    uRe.assign(n, pair(network.nominalKv));
+    uIm.assign(n, pair(0));
+    inverseNorm.assign(n, pair(1 / (network.nominalKv * network.nominalKv)));
 }
+
+// Backward: from the deepest nodes, the power at the end of each branch and its losses (MVA). With
+// `keepLosses`, each branch's losses are kept (in kVA) for the result.
+void FlowSolver::Room::backward(bool keepLosses) {
+    const std::size_t n = order.size();
+    std::copy(loadRe.begin(), loadRe.end(), endRe.begin());
+    std::copy(loadIm.begin(), loadIm.end(), endIm.begin());
+    for (std::size_t k = n; k-- > 1;) {
+        const Pair sr = endRe[k], si = endIm[k];
+        const Pair share = (sr * sr + si * si) * inverseNorm[k];
+        const Pair lr = share * z[k].real(), li = share * z[k].imag();
+        const Pair br = sr + lr, bi = si + li;
+        beginRe[k] = br;
+        beginIm[k] = bi;
+        const auto p = static_cast<std::size_t>(parent[k]);
+        endRe[p] += br;
+        endIm[p] += bi;
+        if (keepLosses) {
+            lossRe[k] = lr * 1000.0;
+            lossIm[k] = li * 1000.0;
+        }
+    }
+    beginRe[0] = endRe[0];
+    beginIm[0] = endIm[0];
+}
+
+// Forward: from the busbars, each node's voltage from its parent's. The conjugate of the current, conj(S
+// / U), is taken as conj(S) U / |U|^2 with the 1 / |U|^2 of the parent kept from its own step; the
+// library's complex arithmetic, guarding against overflow, costs several times more, and the values here
+// are far from the limits of a double.
+FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
+    const std::size_t n = order.size();
+    const Pair half2 = pair(nominalKv * nominalKv / 4);
+    Pair largest = pair(0), lowest = half2;
+    bool noNumber = false;
+    for (std::size_t k = 1; k < n; ++k) {
+        const auto p = static_cast<std::size_t>(parent[k]);
+        const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
+        const Pair sr = beginRe[k], si = beginIm[k];
+        const Pair cr = (sr * ur + si * ui) * inverse, ci = (sr * ui - si * ur) * inverse;
+        const double zr = z[k].real(), zi = z[k].imag();
+        const Pair nr = ur - (zr * cr - zi * ci), ni = ui - (zr * ci + zi * cr);
+        const Pair dr = nr - uRe[k], di = ni - uIm[k];
+        const Pair change = dr * dr + di * di;
+        const Pair norm = nr * nr + ni * ni;
+        for (int set = 0; set < 2; ++set) {
+            largest[set] = std::max(largest[set], change[set]);
+            lowest[set] = std::min(lowest[set], norm[set]);
+            noNumber = noNumber || std::isnan(norm[set]);
+        }
+        uRe[k] = nr;
+        uIm[k] = ni;
+        inverseNorm[k] = 1 / norm;
+    }
+    ForwardOutcome outcome;
+    for (int set = 0; set < 2; ++set) {
+        outcome.largestChange[set] = std::sqrt(largest[set]);
+        outcome.collapsed[set] = noNumber || lowest[set] < half2[set];
+    }
+    return outcome;
+}
+
+void FlowSolver::Room::keep(int set) {
+    keptRe.resize(order.size());
+    keptIm.resize(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        keptRe[k][set] = uRe[k][set];
+        keptIm[k][set] = uIm[k][set];
+    }
+}
+
+// Puts back the voltages a set finished with, and their 1 / |U|^2 as the sweep computed them.
+void FlowSolver::Room::restore(int set) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const double re = keptRe[k][set], im = keptIm[k][set];
+        uRe[k][set] = re;
+        uIm[k][set] = im;
+        if (k > 0)
+            inverseNorm[k][set] = 1 / (re * re + im * im);
+    }
+}
+
+// Copies one set back into the network's order: voltages, powers and losses in kVA, and the currents.
+// Returns whether the set settled where no load can be: a voltage above the busbars', or an angle beyond
+// 60 degrees either way, which is a real part below half the magnitude.
+bool FlowSolver::Room::deliver(int set, FlowResult& r, double nominalKv) {
+    const std::size_t n = order.size();
+    const double above = nominalKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
+    bool impossible = false;
+    r.u.resize(n);
+    r.sBegin.resize(n);
+    r.loss.resize(n);
+    r.iA.resize(n);
+    r.loss[0] = Complex();
+    r.iA[0] = 0;
+    std::vector<double>& magnitudes = magnitude_;
+    magnitudes.resize(n);
+    for (std::size_t k = 0; k < n; ++k) {
+        const double ur = uRe[k][set], ui = uIm[k][set];
+        const double m = std::sqrt(ur * ur + ui * ui);
+        magnitudes[k] = m;
+        impossible = impossible || m > above || ur < m * cosine;
+        auto i = static_cast<std::size_t>(order[k]);
+        r.u[i] = Complex(ur, ui);
+        r.sBegin[i] = Complex(beginRe[k][set], beginIm[k][set]) * 1000.0;
+        if (k == 0)
+            continue;
+        r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
+        r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * magnitudes[static_cast<std::size_t>(parent[k])]);
+    }
+    return impossible;
+}
+
+FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
+
+FlowSolver::~FlowSolver() = default;
+
+void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Complex>& secondLoad,
+                            FlowResult& first, FlowResult& second, double toleranceKv) {
+    if (toleranceKv <= 0)
+        toleranceKv = 1e-6 * network.nominalKv;
+    Room& w = *room_;
+    w.orderByDepth(network, secondLoad);
+    FlowResult* results[2] = {&first, &second};
+    bool going[2] = {true, true};
+    for (FlowResult* r : results) {
+        r->failure = FlowFailure::None;
+        r->iterations = 0;
+    }
+    // Both sets are swept until each has converged or failed. A set that finishes while the other goes on
+    // keeps aside the voltages it finished with, and gets them back at the end.
+    bool kept[2] = {false, false};
+    auto finish = [&](const bool ending[2]) {
+        for (int set = 0; set < 2; ++set)
+            going[set] = going[set] && !ending[set];
+        for (int set = 0; set < 2; ++set)
+            if (ending[set] && going[1 - set]) {
+                w.keep(set);
+                kept[set] = true;
+            }
+    };
+    while (going[0] || going[1]) {
+        bool ending[2] = {false, false};
+        for (int set = 0; set < 2; ++set)
+            if (going[set]) {
+                if (results[set]->iterations == kMaxIterations) {
+                    results[set]->failure = FlowFailure::NoConvergence;
+                    ending[set] = true;
+                } else {
+                    ++results[set]->iterations;
+                }
+            }
+        finish(ending);
+        if (!going[0] && !going[1])
+            break;
+        w.backward(false);
+        Room::ForwardOutcome outcome = w.forward(network.nominalKv);
+        bool settled[2] = {false, false};
+        for (int set = 0; set < 2; ++set) {
+            if (!going[set])
+                continue;
+            if (outcome.collapsed[set])
+                results[set]->failure = FlowFailure::VoltageCollapse;
+            settled[set] = outcome.collapsed[set] || outcome.largestChange[set] < toleranceKv;
+        }
+        finish(settled);
+    }
+    for (int set = 0; set < 2; ++set)
+        if (kept[set])
+            w.restore(set);
+    // The powers of the voltages found.
+    w.backward(true);
+    for (int set = 0; set < 2; ++set)
+        if (w.deliver(set, *results[set], network.nominalKv) && results[set]->converged())
+            results[set]->failure = FlowFailure::ImpossibleSolution;
+}
+
+FlowResult solveExact(const RadialNetwork& network, double toleranceKv) {
+    FlowResult result, same;
+    FlowSolver().solveExact(network, network.load, result, same, toleranceKv);
+    return result;
+}
+
+namespace {
 
 // Below half the nominal, or no number at all.
 bool collapsed(const FlowResult& r, double nominalKv) {
@@ -59,52 +285,7 @@ bool collapsed(const FlowResult& r, double nominalKv) {
     return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) { return !(std::norm(u) >= half * half); });
 }
 
-bool impossible(const FlowResult& r, double nominalKv) {
-    // An angle beyond 60 degrees either way is a real part below half the magnitude.
-    const double above = nominalKv * (1 + 1e-9);
-    return std::any_of(r.u.begin(), r.u.end(), [&](Complex u) {
-        double m = magnitude(u);
-        return m > above || u.real() < m * std::cos(kMaxAngle);
-    });
-}
-
-void currents(const RadialNetwork& network, FlowResult& r, bool atNominal) {
-    for (std::size_t i = 1; i < network.parent.size(); ++i) {
-        double u =
-            atNominal ? network.nominalKv : magnitude(r.u[static_cast<std::size_t>(network.parent[i])]);
-        r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * u);
-    }
-}
-
 } // namespace
-
-FlowResult solveExact(const RadialNetwork& network, double toleranceKv) {
-    FlowResult r = sized(network);
-    if (toleranceKv <= 0)
-        toleranceKv = 1e-6 * network.nominalKv;
-    std::vector<Complex> sEnd(network.parent.size());
-    for (;;) {
-        if (r.iterations == kMaxIterations) {
-            r.failure = FlowFailure::NoConvergence;
-            return r;
-        }
-        ++r.iterations;
-        backward(network, r, sEnd);
-        double change = forward(network, r);
-        if (collapsed(r, network.nominalKv)) {
-            r.failure = FlowFailure::VoltageCollapse;
-            return r;
-        }
-        if (change < toleranceKv)
-            break;
-    }
-    // The powers of the voltages found.
-    backward(network, r, sEnd);
-    if (impossible(r, network.nominalKv))
-        r.failure = FlowFailure::ImpossibleSolution;
-    currents(network, r, false);
-    return r;
-}
 
 FlowResult solveEngineering(const RadialNetwork& network) {
     FlowResult r = sized(network);
@@ -127,7 +308,9 @@ FlowResult solveEngineering(const RadialNetwork& network) {
     // The single pass cannot diverge, but a load it cannot carry drives its voltages down all the same.
     if (collapsed(r, network.nominalKv))
         r.failure = FlowFailure::VoltageCollapse;
-    currents(network, r, true);
+    // Currents at the nominal voltage.
+    for (std::size_t i = 1; i < n; ++i)
+        r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * network.nominalKv);
     return r;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <complex>
+#include <memory>
 #include <vector>
 
 // The load flow of one radial network with constant-power loads. Node 0 is the source's busbars; every
@@ -40,8 +41,29 @@ struct FlowResult {
 
 // The backward/forward sweep: repeated until the largest change of a voltage is below 1e-6 of the
 // nominal. Fails after 100 sweeps, when a voltage falls below half the nominal, or when the sweep settles
-// where no load can be: a voltage above the busbars' or an angle beyond 60 degrees.
+// where no load can be: a voltage above the busbars' or an angle beyond 60 degrees. The numbers of a
+// failed flow are those of its last sweep.
 FlowResult solveExact(const RadialNetwork& network, double toleranceKv = -1);
+
+// Solves the sweep for two sets of loads on the same network at once (the daytime and the evening
+// maximum): each set gets the iterations and the numbers it would get alone, in little more than the time
+// of one. Keeps its working room from one network to the next, so that a caller solving many networks of
+// about the same size allocates nothing after the first.
+class FlowSolver {
+public:
+    FlowSolver();
+    ~FlowSolver();
+    FlowSolver(const FlowSolver&) = delete;
+    FlowSolver& operator=(const FlowSolver&) = delete;
+
+    // `network.load` is the first set; `secondLoad` (of the same size) the second.
+    void solveExact(const RadialNetwork& network, const std::vector<Complex>& secondLoad, FlowResult& first,
+                    FlowResult& second, double toleranceKv = -1);
+
+private:
+    struct Room;
+    std::unique_ptr<Room> room_;
+};
 
 // The single pass for hand checks: flows are the plain sums of the downstream loads, voltage losses
 // (P R + Q X) / (10 U_nom^2) per cent summed along the path, currents and losses at the nominal voltage.

@@ -2,10 +2,12 @@
 
 #include "calc/problems.h"
 #include "calc/result_format.h"
+#include "calc/short_circuit.h"
 #include "text/codepage.h"
 #include "text/number_parse.h"
 #include "text/real_format.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <unordered_set>
@@ -50,6 +52,14 @@ std::optional<double> parseLoad(std::string_view text) {
     if (number.find_first_of("eE") != std::string::npos)
         return std::nullopt;
     return parseRealToken(number);
+}
+
+// A load of S kVA in a regime, kW + j kvar.
+Complex regimeLoad(double kva, const LoadCoefficients& k, Regime regime) {
+    bool day = regime == Regime::Day;
+    double s = kva * (day ? k.kDay : k.kEvening);
+    double cos = day ? k.cosDay : k.cosEvening;
+    return {s * cos, s * std::sqrt(std::max(0.0, 1 - cos * cos))};
 }
 
 bool usable(const TProvoda& wire) {
@@ -120,8 +130,18 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
         report.add("S5", number, data.end,
                    "у нагрузки нет кода графика от 1 до 32 (код " + quoted(line.Gr_Nagr.view()) + ")");
 
+    if (data.loadKva > 0 && data.code > 0)
+        for (Regime regime : {Regime::Day, Regime::Evening})
+            data.load[static_cast<int>(regime)] =
+                regimeLoad(data.loadKva, catalogs.coefficients().forCode(data.code), regime);
+
     std::string_view trans = withoutBlanks(line.Trans.view());
     data.transformer = catalogs.transformer(trans);
+    if (data.transformer) {
+        const TTrans& t = *data.transformer;
+        data.transformerZ = transformerImpedance(t.S, t.U, t.dP, kLowVoltageKv);
+        data.transformerCorrection = transformerCorrection(t.S, t.U, t.dP, kLowVoltageMaxFactor);
+    }
     if (!trans.empty() && !data.transformer)
         report.add("S6", number, data.end,
                    "трансформатора " + quoted(trans) +
@@ -358,6 +378,10 @@ std::string_view withoutTrailingBlanks(std::string_view name) {
 }
 
 Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
+    if (!inputs.transformers.empty()) {
+        firstTransformer_ = &inputs.transformers[1];
+        transformerCount_ = static_cast<std::size_t>(inputs.transformers.count());
+    }
     for (const TProvoda& wire : inputs.wires)
         wires_.emplace(withoutBlanks(wire.Name.view()), &wire);
     for (const TTrans& trans : inputs.transformers)

@@ -3,6 +3,7 @@
 #include "calc/calculation.h"
 #include "calc/load_flow.h"
 
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -31,9 +32,16 @@ public:
     const TProvoda* usableWire(std::string_view name) const;
     bool knowsWire(std::string_view name) const;
     const TTrans* transformer(std::string_view name) const;
+    // The position of a transformer of the catalog, from 0.
+    std::size_t positionOf(const TTrans& transformer) const {
+        return static_cast<std::size_t>(&transformer - firstTransformer_);
+    }
+    std::size_t transformerCount() const { return transformerCount_; }
     const LoadCoefficientTable& coefficients() const { return coefficients_; }
 
 private:
+    const TTrans* firstTransformer_ = nullptr;
+    std::size_t transformerCount_ = 0;
     std::unordered_map<std::string_view, const TProvoda*> wires_;
     std::unordered_map<std::string_view, const TTrans*> transformers_;
     const LoadCoefficientTable& coefficients_;
@@ -47,6 +55,9 @@ struct SectionData {
     double loadKva = 0; // 0: no load
     int code = 0;
     const TTrans* transformer = nullptr;
+    Complex load[2];                  // kW + j kvar in the day and in the evening, before a mode's change
+    Complex transformerZ;             // the transformer referred to its 0.4 kV side (Ohm)
+    double transformerCorrection = 1; // its impedance correction K_T of IEC 60909
 };
 
 // One line checked and, when it has no error, built as a tree. Node 0 is the head; the other nodes follow
@@ -98,11 +109,24 @@ struct ModeJumper {
 };
 
 // A source's network in one scheme, nodes in the order of a walk from the busbars (parents first).
+// Each line fed from the busbars comes as one part: its head, then the nodes it feeds.
 struct Scheme {
     std::vector<const LineTree*> trees; // the source's lines, then another source's line a jumper reaches
     std::vector<SchemeNode> nodes;
+    // Of a mode's scheme built with the normal scheme at hand: the node's place in the normal scheme
+    // where its line is as there, else -1.
+    std::vector<int> normalIndex;
     std::vector<std::pair<int, int>> deEnergised; // (tree, node) of the source's own lines
     double loadFactor = 1;
+};
+
+// The normal scheme of a source, line by line: a mode leaves most lines as they are, and their parts are
+// taken from here rather than walked again.
+struct NormalScheme {
+    Scheme scheme;
+    std::vector<std::pair<int, int>> part; // nodes [first, last) of each of the source's lines
+
+    void findParts();
 };
 
 // The lines of a source, checked and built once for all its schemes.
@@ -116,10 +140,24 @@ struct SourceLines {
 
 SourceLines buildSourceLines(const TProect& project, int source, const Catalogs& catalogs);
 
-// The scheme of the source with the mode applied (mode 0: the normal scheme). Adds the mode's problems;
-// returns nothing when one of them is an error. `foreign` keeps another source's line the jumper reaches.
-std::optional<Scheme> buildScheme(const TProect& project, const SourceLines& lines, int mode,
-                                  const Catalogs& catalogs, std::vector<LineTree>& foreign,
-                                  std::vector<Problem>& problems);
+// Builds the schemes of a source one after another, keeping its working room between them.
+class SchemeBuilder {
+public:
+    SchemeBuilder();
+    ~SchemeBuilder();
+    SchemeBuilder(const SchemeBuilder&) = delete;
+    SchemeBuilder& operator=(const SchemeBuilder&) = delete;
+
+    // The scheme of the source with the mode applied (mode 0: the normal scheme) into `scheme`. Adds the
+    // mode's problems; false when one of them is an error. `foreign` keeps another source's line the jumper
+    // reaches. With the `normal` scheme, a mode's lines that it leaves untouched are copied from there.
+    bool build(const TProect& project, const SourceLines& lines, int mode, const Catalogs& catalogs,
+               std::vector<LineTree>& foreign, std::vector<Problem>& problems, Scheme& scheme,
+               const NormalScheme* normal = nullptr);
+
+private:
+    struct Room;
+    std::unique_ptr<Room> room_;
+};
 
 } // namespace k10::calc

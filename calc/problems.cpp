@@ -14,13 +14,20 @@ constexpr std::array<std::string_view, 9> kWarnings = {"P2", "P4", "S6", "S7", "
 
 std::string placeText(const Problem& p) {
     std::string text;
-    auto add = [&text](const std::string& part) { text += (text.empty() ? "" : ", ") + part; };
+    auto separate = [&text] {
+        if (!text.empty())
+            text += ", ";
+    };
     if (!p.line.empty())
-        add("Линия «" + p.line + "»");
-    if (p.section > 0)
-        add(std::string(text.empty() ? "Участок " : "участок ") + std::to_string(p.section));
-    if (!p.node.empty())
-        add(std::string(text.empty() ? "Узел «" : "узел «") + p.node + "»");
+        text.append("Линия «").append(p.line).append("»");
+    if (p.section > 0) {
+        separate();
+        text.append(text.empty() ? "Участок " : "участок ").append(std::to_string(p.section));
+    }
+    if (!p.node.empty()) {
+        separate();
+        text.append(text.empty() ? "Узел «" : "узел «").append(p.node).append("»");
+    }
     return text;
 }
 
@@ -36,16 +43,24 @@ const char* regimeWord(int regime) {
 }
 
 Problem makeProblem(const char* code, const Place& place, const std::string& what, int regime) {
+    return makeProblem(code, cp1251ToUtf8(place.line), place.lineIndex, place.section, cp1251ToUtf8(place.node),
+                       what, regime);
+}
+
+Problem makeProblem(const char* code, std::string_view line, int lineIndex, int section, std::string_view node,
+                    const std::string& what, int regime) {
     Problem p;
     p.code = code;
     p.kind = kindOf(code);
-    p.line = cp1251ToUtf8(place.line);
-    p.lineIndex = place.lineIndex;
-    p.section = place.section;
-    p.node = cp1251ToUtf8(place.node);
+    p.line = line;
+    p.lineIndex = lineIndex;
+    p.section = section;
+    p.node = node;
     p.regime = regime;
-    std::string where = placeText(p);
-    p.text = where.empty() ? what : where + ": " + what;
+    p.text = placeText(p);
+    if (!p.text.empty())
+        p.text += ": ";
+    p.text += what;
     return p;
 }
 

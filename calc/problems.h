@@ -20,6 +20,9 @@ ProblemKind kindOf(std::string_view code);
 // The problem with its message (UTF-8): the place ("Линия «101», участок 2, узел «5»: ") and then what is
 // wrong.
 Problem makeProblem(const char* code, const Place& place, const std::string& what, int regime = -1);
+// The same with the names of the place's line and node already in UTF-8.
+Problem makeProblem(const char* code, std::string_view line, int lineIndex, int section, std::string_view node,
+                    const std::string& what, int regime);
 
 // "днём" / "вечером".
 const char* regimeWord(int regime);

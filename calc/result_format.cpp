@@ -99,7 +99,8 @@ std::string deEnergisedText(const SchemeResult& s) {
         return {};
     std::string out = "Обесточенные узлы:";
     for (const NodeRef& n : s.deEnergised)
-        out += " " + n.node + " (линия " + n.line + ")" + (&n == &s.deEnergised.back() ? "." : ",");
+        out.append(" ").append(n.node).append(" (линия ").append(n.line).append(")").append(
+            &n == &s.deEnergised.back() ? "." : ",");
     return out + "\n\n";
 }
 
@@ -115,11 +116,13 @@ std::string totalsText(const SchemeResult& s) {
     row("Потери ΔP, % от P", [](const Totals& x) { return number(x.lossSharePercent, Quantity::Losses); });
     row("Наибольшая потеря напряжения, %",
         [](const Totals& x) { return number(x.worstLossPercent, Quantity::LossPercent); });
-    row("  в узле", [](const Totals& x) { return x.worstNode.node + " (" + x.worstNode.line + ")"; });
+    row("  в узле",
+        [](const Totals& x) { return std::string(x.worstNode.node) + " (" + std::string(x.worstNode.line) + ")"; });
     row("Наибольшая загрузка участка, %",
         [](const Totals& x) { return number(x.mostLoadedPercent, Quantity::Loading); });
     row("  участок", [](const Totals& x) {
-        return x.mostLoadedSection > 0 ? std::to_string(x.mostLoadedSection) + " (" + x.mostLoadedLine + ")"
+        return x.mostLoadedSection > 0
+                   ? std::to_string(x.mostLoadedSection) + " (" + std::string(x.mostLoadedLine) + ")"
                                        : "перемычка";
     });
     return t.text() + "Итераций расчёта: днём " + std::to_string(s.regimes[0].iterations) + ", вечером " +
@@ -132,7 +135,7 @@ std::string linesText(const SchemeResult& s) {
                  "ΔU вечером, %"},
                 {false, true, true, true, true, true, true});
     for (std::size_t i = 0; i < s.regimes[0].lines.size(); ++i) {
-        std::vector<std::string> row = {s.regimes[0].lines[i].line};
+        std::vector<std::string> row = {std::string(s.regimes[0].lines[i].line)};
         for (const RegimeResult& r : s.regimes) {
             const Totals& x = r.lines[i].totals;
             row.push_back(number(x.pKw, Quantity::Power));
@@ -151,7 +154,7 @@ std::string nodesText(const SchemeResult& s) {
     for (std::size_t i = 0; i < s.regimes[0].nodes.size(); ++i) {
         const NodeResult& day = s.regimes[0].nodes[i];
         const NodeResult& evening = s.regimes[1].nodes[i];
-        t.add({day.line, day.node, number(day.distanceKm, Quantity::LengthKm),
+        t.add({std::string(day.line), std::string(day.node), number(day.distanceKm, Quantity::LengthKm),
                number(day.uKv, Quantity::VoltageKv), number(day.lossPercent, Quantity::LossPercent),
                number(evening.uKv, Quantity::VoltageKv), number(evening.lossPercent, Quantity::LossPercent)});
     }
@@ -164,7 +167,8 @@ std::string sectionsText(const RegimeResult& r, const char* regime) {
         {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт", "ΔQ, квар"},
         {false, true, false, false, true, true, true, true, true, true});
     for (const SectionResult& x : r.sections)
-        t.add({x.line, x.jumper ? "перемычка" : std::to_string(x.section), x.begin, x.end,
+        t.add({std::string(x.line), x.jumper ? "перемычка" : std::to_string(x.section), std::string(x.begin),
+               std::string(x.end),
                number(x.pKw, Quantity::Power), number(x.qKvar, Quantity::Power),
                number(x.iA, Quantity::CurrentA), number(x.loadingPercent, Quantity::Loading),
                number(x.dpKw, Quantity::Losses), number(x.dqKvar, Quantity::Losses)});
@@ -180,7 +184,7 @@ std::string substationsText(const SchemeResult& s) {
                 {false, false, false, true, true, true, true, true, true});
     for (std::size_t i = 0; i < s.regimes[0].substations.size(); ++i) {
         const SubstationResult& x = s.regimes[0].substations[i];
-        std::vector<std::string> row = {x.line, x.node, x.transformer};
+        std::vector<std::string> row = {std::string(x.line), std::string(x.node), std::string(x.transformer)};
         for (const RegimeResult& r : s.regimes) {
             const SubstationResult& y = r.substations[i];
             row.push_back(number(y.sKva, Quantity::Power));
@@ -209,7 +213,7 @@ std::string shortCircuitText(const ShortCircuitResult& sc) {
     };
     add({"", "шины источника", "", ""}, sc.busbars);
     for (const NodeShortCircuit& n : sc.nodes)
-        add({n.line, n.node, impedance(n.zMaxOhm), impedance(n.zMinOhm)}, n.currents);
+        add({std::string(n.line), std::string(n.node), impedance(n.zMaxOhm), impedance(n.zMinOhm)}, n.currents);
     std::string out = t.text();
     if (sc.lowVoltage.empty())
         return out;
@@ -218,7 +222,7 @@ std::string shortCircuitText(const ShortCircuitResult& sc) {
         {"Линия", "Узел", "Трансформатор", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"},
         {false, false, false, true, true, true, true});
     for (const LowVoltageShortCircuit& n : sc.lowVoltage) {
-        std::vector<std::string> row = {n.line, n.node, n.transformer};
+        std::vector<std::string> row = {std::string(n.line), std::string(n.node), std::string(n.transformer)};
         for (std::string& cell : currentCells(n.currents))
             row.push_back(std::move(cell));
         low.add(std::move(row));
@@ -255,9 +259,9 @@ const std::vector<std::string> kCsvColumns = {"source",
                                               "ik3_min_ka",
                                               "ik2_min_ka"};
 
-std::string csvField(const std::string& text) {
+std::string csvField(std::string_view text) {
     if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return text;
+        return std::string(text);
     std::string out = "\"";
     for (char c : text)
         out += c == '"' ? std::string("\"\"") : std::string(1, c);
@@ -272,7 +276,7 @@ public:
         set("regime", regime);
         set("kind", kind);
     }
-    CsvRow& set(const std::string& column, const std::string& value) {
+    CsvRow& set(const std::string& column, std::string_view value) {
         auto at = std::find(kCsvColumns.begin(), kCsvColumns.end(), column) - kCsvColumns.begin();
         cells_[static_cast<std::size_t>(at)] = csvField(value);
         return *this;

@@ -7,6 +7,7 @@
 #include "text/number_parse.h"
 #include "text/real_format.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace k10::calc {
@@ -22,12 +23,59 @@ std::string quoted(std::string_view cp1251) {
     return "«" + cp1251ToUtf8(cp1251) + "»";
 }
 
+// Every line of the project by its name, for the jumpers that reach another source's line: made once for
+// all the modes calculated with it.
+class LineIndex {
+public:
+    struct Found {
+        int sources = 0;           // sources other than the one asked about that have such a line
+        int source = 0, line = 0;  // the last of them, and its first line of that name
+    };
+
+    Found find(const TProect& project, std::string_view name, int except) {
+        if (indexed_ != &project)
+            build(project);
+        Found found;
+        auto [from, to] = std::equal_range(lines_.begin(), lines_.end(), Entry{name, 0, 0}, byName);
+        for (auto it = from; it != to; ++it)
+            if (it->source != except && it->source != found.source) {
+                ++found.sources;
+                found.source = it->source;
+                found.line = it->line;
+            }
+        return found;
+    }
+
+private:
+    struct Entry {
+        std::string_view name;
+        int source, line;
+    };
+    static bool byName(const Entry& a, const Entry& b) { return a.name < b.name; }
+
+    void build(const TProect& project) {
+        lines_.clear();
+        for (int s = 1; s <= project.SourceCount(); ++s) {
+            const TSource& source = project.Sources[s];
+            for (int l = 1; l <= source.LineCount(); ++l)
+                lines_.push_back({withoutTrailingBlanks(source.Lines[l].Name.view()), s, l});
+        }
+        // By name, and within a name by source and line, as they were pushed.
+        std::stable_sort(lines_.begin(), lines_.end(), byName);
+        indexed_ = &project;
+    }
+
+    const TProect* indexed_ = nullptr;
+    std::vector<Entry> lines_;
+};
+
 // The mode's look-ups and checks (M1 to M8).
 class ModeReader {
 public:
     ModeReader(const TProect& project, const SourceLines& lines, const TModeWork& mode,
-               const Catalogs& catalogs, std::vector<LineTree>& foreign, std::vector<Problem>& problems)
-        : project_(project), lines_(lines), mode_(mode), catalogs_(catalogs), foreign_(foreign),
+               const Catalogs& catalogs, LineIndex& index, std::vector<LineTree>& foreign,
+               std::vector<Problem>& problems)
+        : project_(project), lines_(lines), mode_(mode), catalogs_(catalogs), index_(index), foreign_(foreign),
           problems_(problems) {}
 
     bool read() {
@@ -72,19 +120,8 @@ private:
         if (name.empty())
             return -1;
         int own = ownLine(name);
-        int otherSource = 0, otherLine = 0, sources = own >= 0 ? 1 : 0;
-        for (int s = 1; s <= project_.SourceCount(); ++s) {
-            if (s == lines_.number)
-                continue;
-            const TSource& source = project_.Sources[s];
-            for (int l = 1; l <= source.LineCount(); ++l)
-                if (withoutTrailingBlanks(source.Lines[l].Name.view()) == name) {
-                    ++sources;
-                    otherSource = s;
-                    otherLine = l;
-                    break;
-                }
-        }
+        LineIndex::Found other = index_.find(project_, name, lines_.number);
+        int otherSource = other.source, otherLine = other.line, sources = (own >= 0 ? 1 : 0) + other.sources;
         if (sources > 1)
             return -2;
         if (own >= 0)
@@ -201,6 +238,7 @@ private:
     const SourceLines& lines_;
     const TModeWork& mode_;
     const Catalogs& catalogs_;
+    LineIndex& index_;
     std::vector<LineTree>& foreign_;
     std::vector<Problem>& problems_;
     std::vector<const LineTree*> trees_ = ownTrees();
@@ -216,12 +254,21 @@ private:
     }
 };
 
-// The network as parent links over the nodes of all the scheme's trees, numbered tree after tree.
+// The network as parent links over the nodes of all the scheme's trees, numbered tree after tree. Its
+// lists keep their room from one scheme to the next.
 class Links {
 public:
-    Links(const std::vector<const LineTree*>& trees, int ownTrees) {
+    // The trees `included` marks (all without it); the others get no nodes.
+    void reset(const std::vector<const LineTree*>& trees, int ownTrees, const std::vector<bool>* included) {
+        offset_.clear();
+        parent_.clear();
+        feed_.clear();
+        section_.clear();
+        where_.clear();
         for (std::size_t t = 0; t < trees.size(); ++t) {
             offset_.push_back(static_cast<int>(parent_.size()));
+            if (included && !(*included)[t])
+                continue;
             const LineTree& tree = *trees[t];
             for (std::size_t i = 0; i < tree.parent.size(); ++i) {
                 int p = tree.parent[i];
@@ -270,21 +317,25 @@ public:
     }
 
     // The nodes fed from the busbars, parents first: heads in the order of the lines, then depth first.
-    std::vector<int> walkFromBusbars() const {
+    const std::vector<int>& walkFromBusbars() {
         std::size_t n = parent_.size();
-        std::vector<int> start(n + 2, 0);
+        start_.assign(n + 2, 0);
+        std::vector<int>& start = start_;
         for (int p : parent_)
             if (p >= kBusbars)
                 ++start[static_cast<std::size_t>(p + 1) + 1];
         for (std::size_t i = 1; i < start.size(); ++i)
             start[i] += start[i - 1];
-        std::vector<int> children(n), fill(start.begin(), start.end() - 1);
+        children_.resize(n);
+        fill_.assign(start.begin(), start.end() - 1);
+        std::vector<int>&children = children_, &fill = fill_;
         for (std::size_t i = 0; i < n; ++i)
             if (parent_[i] >= kBusbars)
                 children[static_cast<std::size_t>(fill[static_cast<std::size_t>(parent_[i] + 1)]++)] =
                     static_cast<int>(i);
-        std::vector<int> order, stack;
-        order.reserve(n);
+        std::vector<int>&order = order_, &stack = stack_;
+        order.clear();
+        stack.clear();
         auto pushChildren = [&](int node) {
             auto slot = static_cast<std::size_t>(node + 1);
             for (int c = start[slot + 1]; c-- > start[slot];)
@@ -311,17 +362,20 @@ private:
     std::vector<Feed> feed_;
     std::vector<int> section_;
     std::vector<std::pair<int, int>> where_;
+    std::vector<int> start_, children_, fill_, order_, stack_; // of the walk
 };
 
 Complex impedance(const TProvoda* wire, double lengthKm) {
     return wire ? Complex(wire->R, wire->X) * lengthKm : Complex();
 }
 
-// Fills the scheme's nodes in the order of the walk.
-void fillNodes(Scheme& scheme, const Links& links, const std::vector<int>& order, const ModeJumper* jumper,
-               int ownTrees) {
-    std::vector<int> position(links.size(), -1);
-    scheme.nodes.reserve(order.size());
+// Fills `nodes` with the scheme's nodes in the order of the walk, and the scheme's de-energised nodes.
+// `position` is scratch room.
+void fillNodes(Scheme& scheme, std::vector<SchemeNode>& nodes, const Links& links, const std::vector<int>& order,
+               const ModeJumper* jumper, int ownTrees, std::vector<int>& position) {
+    position.assign(links.size(), -1);
+    nodes.clear();
+    nodes.reserve(order.size());
     for (int g : order) {
         auto [t, local] = links.where(g);
         const LineTree& tree = *scheme.trees[static_cast<std::size_t>(t)];
@@ -343,38 +397,92 @@ void fillNodes(Scheme& scheme, const Links& links, const std::vector<int>& order
         node.z = impedance(node.wire, node.lengthKm);
         int own = tree.feedingSection[static_cast<std::size_t>(local)];
         node.own = own > 0 ? &tree.sections[static_cast<std::size_t>(own - 1)] : nullptr;
-        position[static_cast<std::size_t>(g)] = static_cast<int>(scheme.nodes.size());
-        scheme.nodes.push_back(node);
+        position[static_cast<std::size_t>(g)] = static_cast<int>(nodes.size());
+        nodes.push_back(node);
     }
     for (std::size_t g = 0; g < links.size(); ++g)
         if (position[g] < 0 && links.where(static_cast<int>(g)).first < ownTrees)
             scheme.deEnergised.push_back(links.where(static_cast<int>(g)));
 }
 
+// Appends nodes [first, last) of `from`, whose parents lie among them, keeping their links.
+void appendPart(Scheme& scheme, const std::vector<SchemeNode>& from, int first, int last, int normalFirst) {
+    const int shift = static_cast<int>(scheme.nodes.size()) - first;
+    for (int i = first; i < last; ++i) {
+        SchemeNode node = from[static_cast<std::size_t>(i)];
+        if (node.parent >= 0)
+            node.parent += shift;
+        scheme.nodes.push_back(node);
+        scheme.normalIndex.push_back(normalFirst < 0 ? -1 : normalFirst + (i - first));
+    }
+}
+
 } // namespace
 
-std::optional<Scheme> buildScheme(const TProect& project, const SourceLines& lines, int mode,
-                                  const Catalogs& catalogs, std::vector<LineTree>& foreign,
-                                  std::vector<Problem>& problems) {
-    Scheme scheme;
+void NormalScheme::findParts() {
+    part.assign(scheme.trees.size(), {0, 0});
+    const int n = static_cast<int>(scheme.nodes.size());
+    for (int i = 0; i < n;) {
+        int end = i + 1;
+        while (end < n && scheme.nodes[static_cast<std::size_t>(end)].parent >= 0)
+            ++end;
+        part[static_cast<std::size_t>(scheme.nodes[static_cast<std::size_t>(i)].tree)] = {i, end};
+        i = end;
+    }
+}
+
+struct SchemeBuilder::Room {
+    Links links;
+    std::vector<int> position;
+    LineIndex lineIndex;
+    std::vector<bool> touched;
+    std::vector<SchemeNode> walked;
+    std::vector<std::pair<int, int>> walkedPart; // of each tree whose head the walk reached
+};
+
+SchemeBuilder::SchemeBuilder() : room_(std::make_unique<Room>()) {}
+
+SchemeBuilder::~SchemeBuilder() = default;
+
+bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int mode, const Catalogs& catalogs,
+                          std::vector<LineTree>& foreign, std::vector<Problem>& problems, Scheme& scheme,
+                          const NormalScheme* normal) {
+    scheme.trees.clear();
+    scheme.nodes.clear();
+    scheme.normalIndex.clear();
+    scheme.deEnergised.clear();
+    scheme.loadFactor = 1;
+    Room& room = *room_;
+    Links& links = room.links;
     const int ownTrees = static_cast<int>(lines.trees.size());
     if (mode == 0) {
         if (!lines.valid)
-            return std::nullopt;
+            return false;
         for (const LineTree& t : lines.trees)
             scheme.trees.push_back(&t);
-        Links links(scheme.trees, ownTrees);
-        fillNodes(scheme, links, links.walkFromBusbars(), nullptr, ownTrees);
-        return scheme;
+        links.reset(scheme.trees, ownTrees, nullptr);
+        fillNodes(scheme, scheme.nodes, links, links.walkFromBusbars(), nullptr, ownTrees, room.position);
+        return true;
     }
 
     const TModeWork& m = lines.source->ModeWorks[mode];
-    ModeReader reader(project, lines, m, catalogs, foreign, problems);
+    ModeReader reader(project, lines, m, catalogs, room.lineIndex, foreign, problems);
     if (!reader.read() || !lines.valid)
-        return std::nullopt;
+        return false;
     scheme.trees = reader.trees();
     scheme.loadFactor = 1 + m.Izm_Nagr / 100;
-    Links links(scheme.trees, ownTrees);
+    // Only the lines the mode touches are walked anew when the normal scheme is at hand: the jumper's,
+    // the switched-off node's and another source's line.
+    std::vector<bool>& touched = room.touched;
+    touched.assign(scheme.trees.size(), normal == nullptr);
+    for (std::size_t t = static_cast<std::size_t>(ownTrees); t < touched.size(); ++t)
+        touched[t] = true;
+    if (reader.hasJumper())
+        touched[static_cast<std::size_t>(reader.jumper().fromTree)] =
+            touched[static_cast<std::size_t>(reader.jumper().toTree)] = true;
+    if (reader.offTree() >= 0)
+        touched[static_cast<std::size_t>(reader.offTree())] = true;
+    links.reset(scheme.trees, ownTrees, &touched);
     if (reader.offTree() >= 0)
         links.open(links.node(reader.offTree(), reader.offNode()));
     if (reader.hasJumper()) {
@@ -387,14 +495,34 @@ std::optional<Scheme> buildScheme(const TProect& project, const SourceLines& lin
                                            {end.name, end.source == lines.number ? end.index : 0, 0,
                                             end.nodes[static_cast<std::size_t>(j.toNode)]},
                                            "перемычка замыкает кольцо: оба её узла получают питание"));
-            return std::nullopt;
+            return false;
         }
         if (fromFed != toFed)
             fromFed ? links.feedThroughJumper(to, from) : links.feedThroughJumper(from, to);
     }
-    fillNodes(scheme, links, links.walkFromBusbars(), reader.hasJumper() ? &reader.jumper() : nullptr,
-              ownTrees);
-    return scheme;
+    const ModeJumper* jumper = reader.hasJumper() ? &reader.jumper() : nullptr;
+    if (!normal) {
+        fillNodes(scheme, scheme.nodes, links, links.walkFromBusbars(), jumper, ownTrees, room.position);
+        return true;
+    }
+    // The walk puts every head it reaches with its part of the network after it; the lines in their order
+    // then take either that part or, untouched, their part of the normal scheme.
+    fillNodes(scheme, room.walked, links, links.walkFromBusbars(), jumper, ownTrees, room.position);
+    room.walkedPart.assign(scheme.trees.size(), {0, 0});
+    const int walked = static_cast<int>(room.walked.size());
+    for (int i = 0; i < walked;) {
+        int end = i + 1;
+        while (end < walked && room.walked[static_cast<std::size_t>(end)].parent >= 0)
+            ++end;
+        room.walkedPart[static_cast<std::size_t>(room.walked[static_cast<std::size_t>(i)].tree)] = {i, end};
+        i = end;
+    }
+    scheme.nodes.reserve(normal->scheme.nodes.size() + room.walked.size());
+    for (std::size_t t = 0; t < static_cast<std::size_t>(ownTrees); ++t) {
+        auto [first, last] = touched[t] ? room.walkedPart[t] : normal->part[t];
+        appendPart(scheme, touched[t] ? room.walked : normal->scheme.nodes, first, last, touched[t] ? -1 : first);
+    }
+    return true;
 }
 
 } // namespace k10::calc

@@ -6,14 +6,6 @@
 
 namespace k10::calc {
 
-double threePhaseCurrentKa(double sourceKv, std::complex<double> z) {
-    return sourceKv / (std::numbers::sqrt3 * std::sqrt(std::norm(z)));
-}
-
-double twoPhaseCurrentKa(double ik3Ka) {
-    return std::numbers::sqrt3 / 2 * ik3Ka;
-}
-
 std::complex<double> transformerImpedance(double ratedKva, double ukPercent, double dpKw, double lowKv) {
     double sMva = ratedKva / 1000;
     double z = ukPercent / 100 * lowKv * lowKv / sMva;

@@ -229,7 +229,7 @@ private slots:
         const RegimeResult& day = r.regimes[0];
         QStringList order;
         for (const NodeResult& n : day.nodes)
-            order << QString::fromStdString(n.node);
+            order << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
         QCOMPARE(order, QStringList({"101", "1", "2", "c", "b"}));
         QNEAR(node(day, "1").lossPercent, 1.9343);
         QNEAR(node(day, "2").lossPercent, 2.9446);
@@ -241,11 +241,11 @@ private slots:
         QNEAR(day.totals.dpKw, 18.309);
         const SectionResult& jumper = day.sections[2];
         QVERIFY(jumper.jumper);
-        QCOMPARE(jumper.begin, std::string("2"));
-        QCOMPARE(jumper.end, std::string("c"));
+        QCOMPARE(jumper.begin, std::string_view("2"));
+        QCOMPARE(jumper.end, std::string_view("c"));
         QNEAR(jumper.iA, 13.235);
         // The section b→c of line 201 now carries power from c to b.
-        QCOMPARE(day.sections[3].begin + ">" + day.sections[3].end, std::string("c>b"));
+        QCOMPARE(std::string(day.sections[3].begin) + ">" + std::string(day.sections[3].end), std::string("c>b"));
         QCOMPARE(day.sections[3].section, 3);
 
         const NodeShortCircuit& nc = shortCircuitAt(r, "c");
@@ -378,7 +378,7 @@ private slots:
         QCOMPARE(r.calculated, !nodes.isEmpty());
         QStringList walked;
         for (const NodeResult& n : r.regimes[0].nodes)
-            walked << QString::fromStdString(n.node);
+            walked << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
         QCOMPARE(walked, nodes);
     }
 
@@ -424,9 +424,9 @@ private slots:
         QCOMPARE(QString::fromStdString(codesOf(r).empty() ? "" : codesOf(r).front()), problem);
         QStringList walked, off;
         for (const NodeResult& n : r.regimes[0].nodes)
-            walked << QString::fromStdString(n.node);
+            walked << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
         for (const NodeRef& n : r.deEnergised)
-            off << QString::fromStdString(n.node);
+            off << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
         QCOMPARE(walked, nodes);
         QCOMPARE(off, deEnergised);
     }
@@ -529,7 +529,7 @@ private slots:
             SchemeResult r = c.calculate(1, 0);
             QVERIFY2(r.calculated, qPrintable(describe(r)));
             for (const RegimeResult& regime : r.regimes) {
-                std::map<std::pair<std::string, std::string>, Complex> into; // by (line, end node)
+                std::map<std::pair<std::string_view, std::string_view>, Complex> into; // by (line, end node)
                 for (const SectionResult& x : regime.sections)
                     into[{x.line, x.end}] = {x.pKw, x.qKvar};
                 std::vector<Complex> children(regime.nodes.size());
@@ -542,7 +542,7 @@ private slots:
                     std::size_t end = 0;
                     while (regime.nodes[end].line != x.line || regime.nodes[end].node != x.end)
                         ++end;
-                    Complex balance = loads.at({x.line, x.end}) + children[end] + Complex(x.dpKw, x.dqKvar);
+                    Complex balance = loads.at({std::string(x.line), std::string(x.end)}) + children[end] + Complex(x.dpKw, x.dqKvar);
                     QVERIFY(std::abs(balance - Complex(x.pKw, x.qKvar)) < 1e-9 * std::max(1.0, x.pKw));
                 }
             }

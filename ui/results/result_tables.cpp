@@ -11,8 +11,8 @@ using namespace k10::calc;
 
 namespace {
 
-QString utf8(const std::string& text) {
-    return QString::fromStdString(text);
+QString utf8(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 // A caption inside a sentence: «Точный (итерационный)» reads «точный (итерационный)».
@@ -23,7 +23,7 @@ QString inSentence(QString caption) {
 Cell text(const QString& value) {
     return {value, std::nullopt, {}};
 }
-Cell text(const std::string& value) {
+Cell text(std::string_view value) {
     return text(utf8(value));
 }
 
@@ -53,7 +53,7 @@ QString sectionNumber(const SectionResult& section) {
     return section.jumper ? QString("перемычка") : QString::number(section.section);
 }
 
-QString sectionName(const std::string& line, int section) {
+QString sectionName(std::string_view line, int section) {
     return section == 0 ? QString("перемычка") : QString("%1 № %2").arg(utf8(line)).arg(section);
 }
 

@@ -10,10 +10,18 @@
 using k10::calc::NodeResult;
 using k10::calc::RegimeResult;
 
+namespace {
+
+QString utf8(std::string_view name) {
+    return QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
+
+} // namespace
+
 QStringList profileLines(const RegimeResult& regime) {
     QStringList lines;
     for (const NodeResult& node : regime.nodes) {
-        QString line = QString::fromStdString(node.line);
+        QString line = utf8(node.line);
         if (!lines.contains(line))
             lines << line;
     }
@@ -29,15 +37,15 @@ std::vector<ProfileCurve> voltageProfile(const RegimeResult& regime, const QStri
 
     std::vector<ProfileCurve> curves;
     for (std::size_t end = 0; end < nodes.size(); ++end) {
-        if (feeds[end] || QString::fromStdString(nodes[end].line) != line)
+        if (feeds[end] || utf8(nodes[end].line) != line)
             continue;
-        ProfileCurve curve{QString::fromStdString(nodes[end].node), {}};
+        ProfileCurve curve{utf8(nodes[end].node), {}};
         // The parents lead to the head; a step count bounds the walk should the links ever form a loop.
         for (int at = int(end), steps = 0;
              at >= 0 && std::size_t(at) < nodes.size() && steps <= int(nodes.size());
              at = nodes[std::size_t(at)].parent, ++steps) {
             const NodeResult& node = nodes[std::size_t(at)];
-            curve.points.push_back({node.distanceKm, node.lossPercent, QString::fromStdString(node.node)});
+            curve.points.push_back({node.distanceKm, node.lossPercent, utf8(node.node)});
         }
         std::reverse(curve.points.begin(), curve.points.end());
         curves.push_back(std::move(curve));
