@@ -131,8 +131,9 @@ struct SourceData {
     // leaves untouched take their part of the network and their short circuits from here.
     struct Normal {
         NormalScheme scheme;
-        ShortCircuitResult shortCircuit;
-        std::vector<int> lowVoltageOf; // each node's row of the 0.4 kV side; -1 where none
+        SchemeResult rows; // its nodes, sections, substations and short circuits
+        // Of each node and after the last: the sections and the substations of the nodes before it.
+        std::vector<int> sectionsBefore, substationsBefore;
     };
     std::once_flag normalMade;
     std::unique_ptr<const Normal> normal; // null when the source's lines have errors
@@ -176,6 +177,9 @@ void clear(SchemeResult& r) {
     r.calculated = false;
     r.problems.clear();
     r.deEnergised.clear();
+    r.nodes.clear();
+    r.sections.clear();
+    r.substations.clear();
     for (RegimeResult& regime : r.regimes)
         clear(regime);
     r.shortCircuit.busbars = Currents{};
@@ -264,8 +268,8 @@ public:
                     r.problems.push_back(notConverged(flows_[static_cast<int>(regime)], regime));
             return;
         }
+        schemeRows(source, r);
         regimeResults(r);
-        shortCircuits(source, r.shortCircuit);
         r.calculated = true;
     }
 
@@ -282,12 +286,14 @@ private:
             scheme_ = &normal->scheme.scheme;
             nameNodes();
             normal_ = nullptr;
-            shortCircuits(*data.lines.source, normal->shortCircuit);
-            normal->lowVoltageOf.assign(scheme_->nodes.size(), -1);
-            int row = 0;
-            for (std::size_t i = 0; i < scheme_->nodes.size(); ++i)
-                if (scheme_->nodes[i].own && scheme_->nodes[i].own->transformer)
-                    normal->lowVoltageOf[i] = row++;
+            schemeRows(*data.lines.source, normal->rows);
+            normal->sectionsBefore.assign(1, 0);
+            normal->substationsBefore.assign(1, 0);
+            for (const SchemeNode& node : scheme_->nodes) {
+                normal->sectionsBefore.push_back(normal->sectionsBefore.back() + (node.parent >= 0 ? 1 : 0));
+                normal->substationsBefore.push_back(normal->substationsBefore.back() +
+                                                    (node.own && node.own->transformer ? 1 : 0));
+            }
             data.normal = std::move(normal);
         });
         return data.normal.get();
@@ -346,19 +352,21 @@ private:
                            static_cast<int>(regime));
     }
 
-    // The rows of both regimes, node by node, with their warnings (R1 to R4), the day's first.
+    // The numbers of both regimes, node by node, with their warnings (R1 to R4), the day's first.
     void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
             result.iterations = flows_[regime].iterations;
             result.nodes.reserve(nodes.size());
-            result.sections.reserve(nodes.size());
+            result.sections.reserve(r.sections.size());
+            result.substations.reserve(r.substations.size());
             lineTotals_[regime].clear();
             whole_[regime] = TotalsBuilder();
             warnings_[regime].clear();
         }
         lineOf_.resize(nodes.size()); // the line, in the order of the heads, feeding each node
+        std::size_t section = 0;
         for (std::size_t i = 0; i < nodes.size(); ++i) {
             const SchemeNode& node = nodes[i];
             if (node.parent < 0) {
@@ -370,8 +378,9 @@ private:
             } else {
                 lineOf_[i] = lineOf_[static_cast<std::size_t>(node.parent)];
             }
+            const SectionResult* feeding = node.parent >= 0 ? &r.sections[section++] : nullptr;
             for (int regime : {0, 1})
-                rows(i, regime, r.regimes[regime]);
+                numbers(i, feeding, regime, r.regimes[regime]);
         }
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
@@ -384,8 +393,9 @@ private:
         }
     }
 
-    // The rows of scheme node i in a regime: the node, the section feeding it, its substation.
-    void rows(std::size_t i, int regime, RegimeResult& result) {
+    // The numbers of scheme node i in a regime: its voltage, the flow in the section feeding it, the load
+    // of its substation.
+    void numbers(std::size_t i, const SectionResult* feeding, int regime, RegimeResult& result) {
         const SchemeNode& node = scheme_->nodes[i];
         const FlowResult& flow = flows_[regime];
         const std::size_t k = i + 1;
@@ -393,11 +403,9 @@ private:
         TotalsBuilder& line = lineTotals_[regime][lineOf_[i]];
 
         const double uNom = network_.nominalKv;
-        const double distance =
-            node.lengthKm + (node.parent >= 0 ? result.nodes[static_cast<std::size_t>(node.parent)].distanceKm : 0);
         const double u = magnitude(flow.u[k]);
         const double loss = (uNom - u) / uNom * 100;
-        result.nodes.push_back({lineNames_[i], nodeNames_[i], node.parent, distance, u, loss});
+        result.nodes.push_back({u, loss});
         whole.node(lineNames_[i], nodeNames_[i], loss);
         line.node(lineNames_[i], nodeNames_[i], loss);
         if (loss > settings().maxLossPercent)
@@ -410,10 +418,34 @@ private:
                  "напряжение " + formatNumber(u, Quantity::VoltageKv) + " кВ ниже 0,9 номинального (" +
                      regimeWord(regime) + ")",
                  regime);
-        if (node.parent >= 0)
-            section(node, flow, k, result.sections, regime, whole, line);
-        if (node.own && node.own->transformer)
-            substation(node, loads_[regime][k], result.substations, regime);
+        if (feeding) {
+            const double permissible = feeding->permissibleA;
+            const double current = flow.iA[k];
+            const double loading = permissible > 0 ? current / permissible * 100 : 0;
+            const Complex losses = flow.loss[k];
+            result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading,
+                                       losses.real(), losses.imag()});
+            whole.section(feeding->line, feeding->section, loading, losses);
+            line.section(feeding->line, feeding->section, loading, losses);
+            if (permissible > 0 && current > permissible)
+                warn("R1", i, node.section,
+                     "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
+                         formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
+                     regime);
+        }
+        if (node.own && node.own->transformer) {
+            const TTrans& t = *node.own->transformer;
+            const double sKva = magnitude(loads_[regime][k]);
+            const double share = sKva / t.S;
+            result.substations.push_back({sKva, share * 100, t.dP * share * share});
+            // A load equal to the rating, through cos and sin, may come back a rounding error above it.
+            if (sKva > t.S * (1 + 1e-9))
+                warn("R4", i, 0,
+                     "нагрузка подстанции " + formatNumber(sKva, Quantity::Power) +
+                         " кВА больше номинальной мощности трансформатора " + std::to_string(t.S) + " кВА (" +
+                         regimeWord(regime) + ")",
+                     regime);
+        }
     }
 
     // A warning of a regime at scheme node i (and the section feeding it).
@@ -425,43 +457,6 @@ private:
     int placeIndex(const SchemeNode& node) const {
         const LineTree& tree = treeOf(node);
         return tree.source == scheme_->trees.front()->source ? tree.index : 0;
-    }
-
-    void section(const SchemeNode& node, const FlowResult& flow, std::size_t k, std::vector<SectionResult>& done,
-                 int regime, TotalsBuilder& whole, TotalsBuilder& line) {
-        const auto parent = static_cast<std::size_t>(node.parent);
-        const std::size_t i = k - 1;
-        const bool jumper = node.feed == Feed::Jumper;
-        const std::string_view lineName = jumper ? lineNames_[parent] : lineNames_[i];
-        const double permissible = node.wire ? node.wire->Tok * 1000 : 0;
-        const double current = flow.iA[k];
-        const double loading = permissible > 0 ? current / permissible * 100 : 0;
-        const Complex losses = flow.loss[k];
-        done.push_back({lineName, node.section, nodeNames_[parent], nodeNames_[i], jumper, flow.sBegin[k].real(),
-                        flow.sBegin[k].imag(), current, permissible, loading, losses.real(), losses.imag()});
-        whole.section(lineName, node.section, loading, losses);
-        line.section(lineName, node.section, loading, losses);
-        if (permissible > 0 && current > permissible)
-            warn("R1", i, node.section,
-                 "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
-                     formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
-                 regime);
-    }
-
-    void substation(const SchemeNode& node, Complex load, std::vector<SubstationResult>& done, int regime) {
-        const TTrans& t = *node.own->transformer;
-        const std::size_t i = indexOf(node);
-        const double sKva = magnitude(load);
-        const double share = sKva / t.S;
-        done.push_back({lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, t), sKva,
-                        static_cast<double>(t.S), share * 100, t.dP * share * share});
-        // A load equal to the rating, through cos and sin, may come back a rounding error above it.
-        if (sKva > t.S * (1 + 1e-9))
-            warn("R4", i, 0,
-                 "нагрузка подстанции " + formatNumber(sKva, Quantity::Power) +
-                     " кВА больше номинальной мощности трансформатора " + std::to_string(t.S) + " кВА (" +
-                     regimeWord(regime) + ")",
-                 regime);
     }
 
     // The voltages behind the faults (kV): both system modes on the network, both on the 0.4 kV side.
@@ -486,57 +481,77 @@ private:
         return c;
     }
 
-    // The short circuits of the normal scheme's nodes [first, last).
-    void copyShortCircuits(std::size_t first, std::size_t last, ShortCircuitResult& sc) const {
-        const ShortCircuitResult& from = normal_->shortCircuit;
-        sc.nodes.insert(sc.nodes.end(), from.nodes.begin() + static_cast<long>(first),
-                        from.nodes.begin() + static_cast<long>(last));
-        // The rows of the 0.4 kV side of those nodes follow one another too.
-        int low = -1, high = -1;
-        for (std::size_t j = first; j < last; ++j)
-            if (normal_->lowVoltageOf[j] >= 0) {
-                high = normal_->lowVoltageOf[j] + 1;
-                if (low < 0)
-                    low = normal_->lowVoltageOf[j];
-            }
-        if (low >= 0)
-            sc.lowVoltage.insert(sc.lowVoltage.end(), from.lowVoltage.begin() + low, from.lowVoltage.begin() + high);
+    // The rows of the normal scheme's nodes [first, last), their sections, substations and short circuits.
+    void copyPart(std::size_t first, std::size_t last, SchemeResult& r) const {
+        const SchemeResult& from = normal_->rows;
+        const int shift = static_cast<int>(r.nodes.size()) - static_cast<int>(first);
+        for (std::size_t j = first; j < last; ++j) {
+            NodeResult node = from.nodes[j];
+            if (node.parent >= 0)
+                node.parent += shift;
+            r.nodes.push_back(node);
+        }
+        auto range = [](const auto& list, const std::vector<int>& before, std::size_t a, std::size_t b) {
+            return std::pair(list.begin() + before[a], list.begin() + before[b]);
+        };
+        auto [sections, sectionsEnd] = range(from.sections, normal_->sectionsBefore, first, last);
+        r.sections.insert(r.sections.end(), sections, sectionsEnd);
+        auto [substations, substationsEnd] = range(from.substations, normal_->substationsBefore, first, last);
+        r.substations.insert(r.substations.end(), substations, substationsEnd);
+        r.shortCircuit.nodes.insert(r.shortCircuit.nodes.end(), from.shortCircuit.nodes.begin() + static_cast<long>(first),
+                                    from.shortCircuit.nodes.begin() + static_cast<long>(last));
+        auto [low, lowEnd] = range(from.shortCircuit.lowVoltage, normal_->substationsBefore, first, last);
+        r.shortCircuit.lowVoltage.insert(r.shortCircuit.lowVoltage.end(), low, lowEnd);
     }
 
-    void shortCircuits(const TSource& source, ShortCircuitResult& sc) {
+    // The scheme's nodes, sections and substations, and the short circuits at them. The lines a mode
+    // leaves as in the normal scheme have the same rows and the same paths, and so the same currents:
+    // they are copied, a line at a time.
+    void schemeRows(const TSource& source, SchemeResult& r) {
+        const std::vector<SchemeNode>& nodes = scheme_->nodes;
+        ShortCircuitResult& sc = r.shortCircuit;
         const double uNom = source.Napr;
         const Voltages v = voltages(uNom);
         const Complex sysMax(source.R_Max, source.X_Max), sysMin(source.R_Min, source.X_Min);
         const double uMax = v.network.max * uNom, uMin = v.network.min * uNom;
         sc.busbars = currents(sysMax, sysMin, uMax, uMin);
         const double toLow = std::pow(kLowVoltageKv / v.referenceKv, 2);
-        const std::vector<SchemeNode>& nodes = scheme_->nodes;
-        path_.resize(nodes.size());
-        sc.nodes.reserve(nodes.size());
         const bool copying = normal_ && !scheme_->normalIndex.empty();
+        path_.resize(nodes.size());
+        r.nodes.reserve(nodes.size());
+        r.sections.reserve(nodes.size());
+        sc.nodes.reserve(nodes.size());
         for (std::size_t i = 0; i < nodes.size(); ++i) {
-            const SchemeNode& node = nodes[i];
-            const bool transformer = node.own && node.own->transformer;
-            // The nodes of a line as in the normal scheme have the same paths, and so the same currents:
-            // their rows are copied, a line at a time.
             if (copying && scheme_->normalIndex[i] >= 0) {
                 std::size_t last = i + 1;
                 while (last < nodes.size() && scheme_->normalIndex[last] == scheme_->normalIndex[last - 1] + 1)
                     ++last;
-                copyShortCircuits(static_cast<std::size_t>(scheme_->normalIndex[i]),
-                                  static_cast<std::size_t>(scheme_->normalIndex[last - 1]) + 1, sc);
+                copyPart(static_cast<std::size_t>(scheme_->normalIndex[i]),
+                         static_cast<std::size_t>(scheme_->normalIndex[last - 1]) + 1, r);
                 i = last - 1;
                 continue;
             }
-            path_[i] = node.z + (node.parent >= 0 ? path_[static_cast<std::size_t>(node.parent)] : Complex());
+            const SchemeNode& node = nodes[i];
+            const auto parent = static_cast<std::size_t>(node.parent);
+            const bool fed = node.parent >= 0;
+            r.nodes.push_back(
+                {lineNames_[i], nodeNames_[i], node.parent, node.lengthKm + (fed ? r.nodes[parent].distanceKm : 0)});
+            if (fed) {
+                const bool jumper = node.feed == Feed::Jumper;
+                r.sections.push_back({jumper ? lineNames_[parent] : lineNames_[i], nodeNames_[parent], nodeNames_[i],
+                                      node.section, jumper, node.wire ? node.wire->Tok * 1000 : 0});
+            }
+            path_[i] = node.z + (fed ? path_[parent] : Complex());
             Complex zMax = sysMax + path_[i], zMin = sysMin + path_[i];
-            sc.nodes.push_back({lineNames_[i], nodeNames_[i], zMax, zMin, currents(zMax, zMin, uMax, uMin)});
-            if (!transformer)
+            sc.nodes.push_back({zMax, zMin, currents(zMax, zMin, uMax, uMin)});
+            if (!node.own || !node.own->transformer)
                 continue;
+            const TTrans& t = *node.own->transformer;
+            r.substations.push_back(
+                {lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, t), static_cast<double>(t.S)});
             const Complex zT = (v.corrected ? node.own->transformerCorrection : 1.0) * node.own->transformerZ;
-            sc.lowVoltage.push_back({lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, *node.own->transformer),
-                                     currents(zMax * toLow + zT, zMin * toLow + zT, v.low.max * kLowVoltageKv,
-                                              v.low.min * kLowVoltageKv)});
+            sc.lowVoltage.push_back(currents(zMax * toLow + zT, zMin * toLow + zT, v.low.max * kLowVoltageKv,
+                                             v.low.min * kLowVoltageKv));
         }
     }
 

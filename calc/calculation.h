@@ -72,34 +72,49 @@ struct NodeRef {
     std::string_view node;
 };
 
+// The scheme's nodes, sections and substations are listed once (SchemeResult::nodes, sections,
+// substations); each regime and the short circuits give their numbers in lists of the same order.
+
+// A node: the head of a line on the busbars, then the nodes it feeds, parents first.
 struct NodeResult {
     std::string_view line;
     std::string_view node;
     int parent = -1;          // index of the feeding node in the same list; -1 for a head on the busbars
     double distanceKm = 0;    // along the path from the busbars
-    double uKv = 0;
-    double lossPercent = 0;   // (U_nom - |U|) / U_nom * 100
 };
 
+// A section that carries power in the scheme, or the jumper; in the order of the nodes they feed.
 struct SectionResult {
     std::string_view line;
-    int section = 0;          // 1-based position in its line; 0 for the jumper
-    std::string_view begin;   // the fed end
+    std::string_view begin;    // the fed end
     std::string_view end;
+    int section = 0;           // 1-based position in its line; 0 for the jumper
     bool jumper = false;
-    double pKw = 0, qKvar = 0; // at the begin
-    double iA = 0;
     double permissibleA = 0;   // 0 for a 0 km jumper without a wire
-    double loadingPercent = 0;
-    double dpKw = 0, dqKvar = 0;
 };
 
+// A node whose section has a transformer of the catalog.
 struct SubstationResult {
     std::string_view line;
     std::string_view node;
     std::string_view transformer;
-    double sKva = 0;
     double ratedKva = 0;
+};
+
+struct NodeVoltage {
+    double uKv = 0;
+    double lossPercent = 0;   // (U_nom - |U|) / U_nom * 100
+};
+
+struct SectionFlow {
+    double pKw = 0, qKvar = 0; // at the begin
+    double iA = 0;
+    double loadingPercent = 0;
+    double dpKw = 0, dqKvar = 0;
+};
+
+struct SubstationLoad {
+    double sKva = 0;
     double loadingPercent = 0;
     double dpKw = 0;
 };
@@ -122,9 +137,9 @@ struct LineTotals {
 
 struct RegimeResult {
     int iterations = 0;
-    std::vector<NodeResult> nodes; // the same nodes in the same order in both regimes
-    std::vector<SectionResult> sections;
-    std::vector<SubstationResult> substations;
+    std::vector<NodeVoltage> nodes;        // of SchemeResult::nodes
+    std::vector<SectionFlow> sections;     // of SchemeResult::sections
+    std::vector<SubstationLoad> substations; // of SchemeResult::substations
     Totals totals;
     std::vector<LineTotals> lines; // per line fed from the busbars, in the order of the nodes
 };
@@ -134,23 +149,14 @@ struct Currents {
 };
 
 struct NodeShortCircuit {
-    std::string_view line;
-    std::string_view node;
     std::complex<double> zMaxOhm, zMinOhm;
-    Currents currents;
-};
-
-struct LowVoltageShortCircuit {
-    std::string_view line;
-    std::string_view node;
-    std::string_view transformer;
     Currents currents;
 };
 
 struct ShortCircuitResult {
     Currents busbars;
-    std::vector<NodeShortCircuit> nodes;
-    std::vector<LowVoltageShortCircuit> lowVoltage;
+    std::vector<NodeShortCircuit> nodes; // of SchemeResult::nodes
+    std::vector<Currents> lowVoltage;    // on the 0.4 kV side of SchemeResult::substations
 };
 
 struct SchemeResult {
@@ -160,7 +166,10 @@ struct SchemeResult {
     bool calculated = false;  // false when an error (kind E) refused the scheme
     std::vector<Problem> problems;
     std::vector<NodeRef> deEnergised;
-    RegimeResult regimes[2];  // day, evening; empty when not calculated
+    std::vector<NodeResult> nodes;             // empty when not calculated, like all below
+    std::vector<SectionResult> sections;
+    std::vector<SubstationResult> substations;
+    RegimeResult regimes[2];  // day, evening
     ShortCircuitResult shortCircuit;
     double nominalKv = 0;
     std::string modeText; // the mode in words ("перемычка ...; отключён узел ...; нагрузка +10 %"); empty

@@ -151,42 +151,45 @@ std::string nodesText(const SchemeResult& s) {
     TextTable t("Узлы",
                 {"Линия", "Узел", "От шин, км", "U днём, кВ", "ΔU днём, %", "U вечером, кВ", "ΔU вечером, %"},
                 {false, false, true, true, true, true, true});
-    for (std::size_t i = 0; i < s.regimes[0].nodes.size(); ++i) {
-        const NodeResult& day = s.regimes[0].nodes[i];
-        const NodeResult& evening = s.regimes[1].nodes[i];
-        t.add({std::string(day.line), std::string(day.node), number(day.distanceKm, Quantity::LengthKm),
+    for (std::size_t i = 0; i < s.nodes.size(); ++i) {
+        const NodeResult& node = s.nodes[i];
+        const NodeVoltage& day = s.regimes[0].nodes[i];
+        const NodeVoltage& evening = s.regimes[1].nodes[i];
+        t.add({std::string(node.line), std::string(node.node), number(node.distanceKm, Quantity::LengthKm),
                number(day.uKv, Quantity::VoltageKv), number(day.lossPercent, Quantity::LossPercent),
                number(evening.uKv, Quantity::VoltageKv), number(evening.lossPercent, Quantity::LossPercent)});
     }
     return t.text();
 }
 
-std::string sectionsText(const RegimeResult& r, const char* regime) {
+std::string sectionsText(const SchemeResult& s, const RegimeResult& r, const char* regime) {
     TextTable t(
         std::string("Участки ") + regime,
         {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт", "ΔQ, квар"},
         {false, true, false, false, true, true, true, true, true, true});
-    for (const SectionResult& x : r.sections)
+    for (std::size_t i = 0; i < s.sections.size(); ++i) {
+        const SectionResult& x = s.sections[i];
+        const SectionFlow& f = r.sections[i];
         t.add({std::string(x.line), x.jumper ? "перемычка" : std::to_string(x.section), std::string(x.begin),
-               std::string(x.end),
-               number(x.pKw, Quantity::Power), number(x.qKvar, Quantity::Power),
-               number(x.iA, Quantity::CurrentA), number(x.loadingPercent, Quantity::Loading),
-               number(x.dpKw, Quantity::Losses), number(x.dqKvar, Quantity::Losses)});
+               std::string(x.end), number(f.pKw, Quantity::Power), number(f.qKvar, Quantity::Power),
+               number(f.iA, Quantity::CurrentA), number(f.loadingPercent, Quantity::Loading),
+               number(f.dpKw, Quantity::Losses), number(f.dqKvar, Quantity::Losses)});
+    }
     return t.text();
 }
 
 std::string substationsText(const SchemeResult& s) {
-    if (s.regimes[0].substations.empty())
+    if (s.substations.empty())
         return {};
     TextTable t("Подстанции",
                 {"Линия", "Узел", "Трансформатор", "S днём, кВА", "Загрузка днём, %", "ΔP днём, кВт",
                  "S вечером, кВА", "Загрузка вечером, %", "ΔP вечером, кВт"},
                 {false, false, false, true, true, true, true, true, true});
-    for (std::size_t i = 0; i < s.regimes[0].substations.size(); ++i) {
-        const SubstationResult& x = s.regimes[0].substations[i];
+    for (std::size_t i = 0; i < s.substations.size(); ++i) {
+        const SubstationResult& x = s.substations[i];
         std::vector<std::string> row = {std::string(x.line), std::string(x.node), std::string(x.transformer)};
         for (const RegimeResult& r : s.regimes) {
-            const SubstationResult& y = r.substations[i];
+            const SubstationLoad& y = r.substations[i];
             row.push_back(number(y.sKva, Quantity::Power));
             row.push_back(number(y.loadingPercent, Quantity::Loading));
             row.push_back(number(y.dpKw, Quantity::Losses));
@@ -201,7 +204,8 @@ std::vector<std::string> currentCells(const Currents& c) {
             number(c.ik3MinKa, Quantity::ShortCircuitKa), number(c.ik2MinKa, Quantity::ShortCircuitKa)};
 }
 
-std::string shortCircuitText(const ShortCircuitResult& sc) {
+std::string shortCircuitText(const SchemeResult& s) {
+    const ShortCircuitResult& sc = s.shortCircuit;
     TextTable t("Токи короткого замыкания",
                 {"Линия", "Узел", "Z макс, Ом", "Z мин, Ом", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА",
                  "Iк2 мин, кА"},
@@ -212,8 +216,12 @@ std::string shortCircuitText(const ShortCircuitResult& sc) {
         t.add(std::move(row));
     };
     add({"", "шины источника", "", ""}, sc.busbars);
-    for (const NodeShortCircuit& n : sc.nodes)
-        add({std::string(n.line), std::string(n.node), impedance(n.zMaxOhm), impedance(n.zMinOhm)}, n.currents);
+    for (std::size_t i = 0; i < sc.nodes.size(); ++i) {
+        const NodeShortCircuit& n = sc.nodes[i];
+        add({std::string(s.nodes[i].line), std::string(s.nodes[i].node), impedance(n.zMaxOhm),
+             impedance(n.zMinOhm)},
+            n.currents);
+    }
     std::string out = t.text();
     if (sc.lowVoltage.empty())
         return out;
@@ -221,9 +229,10 @@ std::string shortCircuitText(const ShortCircuitResult& sc) {
         "Токи короткого замыкания на шинах 0,4 кВ подстанций",
         {"Линия", "Узел", "Трансформатор", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"},
         {false, false, false, true, true, true, true});
-    for (const LowVoltageShortCircuit& n : sc.lowVoltage) {
-        std::vector<std::string> row = {std::string(n.line), std::string(n.node), std::string(n.transformer)};
-        for (std::string& cell : currentCells(n.currents))
+    for (std::size_t i = 0; i < sc.lowVoltage.size(); ++i) {
+        const SubstationResult& x = s.substations[i];
+        std::vector<std::string> row = {std::string(x.line), std::string(x.node), std::string(x.transformer)};
+        for (std::string& cell : currentCells(sc.lowVoltage[i]))
             row.push_back(std::move(cell));
         low.add(std::move(row));
     }
@@ -300,56 +309,64 @@ private:
 };
 
 void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime, std::string& out) {
-    for (const NodeResult& n : r.nodes)
+    for (std::size_t i = 0; i < s.nodes.size(); ++i)
         out += CsvRow(s, regime, "node")
-                   .set("line", n.line)
-                   .set("node", n.node)
-                   .real("distance_km", n.distanceKm)
-                   .real("u_kv", n.uKv)
-                   .real("loss_percent", n.lossPercent)
+                   .set("line", s.nodes[i].line)
+                   .set("node", s.nodes[i].node)
+                   .real("distance_km", s.nodes[i].distanceKm)
+                   .real("u_kv", r.nodes[i].uKv)
+                   .real("loss_percent", r.nodes[i].lossPercent)
                    .text();
-    for (const SectionResult& x : r.sections)
+    for (std::size_t i = 0; i < s.sections.size(); ++i) {
+        const SectionResult& x = s.sections[i];
+        const SectionFlow& f = r.sections[i];
         out += CsvRow(s, regime, "section")
                    .set("line", x.line)
                    .set("section", std::to_string(x.section))
                    .set("node", x.begin)
                    .set("end", x.end)
-                   .real("p_kw", x.pKw)
-                   .real("q_kvar", x.qKvar)
-                   .real("i_a", x.iA)
-                   .real("loading_percent", x.loadingPercent)
-                   .real("dp_kw", x.dpKw)
-                   .real("dq_kvar", x.dqKvar)
+                   .real("p_kw", f.pKw)
+                   .real("q_kvar", f.qKvar)
+                   .real("i_a", f.iA)
+                   .real("loading_percent", f.loadingPercent)
+                   .real("dp_kw", f.dpKw)
+                   .real("dq_kvar", f.dqKvar)
                    .text();
-    for (const SubstationResult& x : r.substations)
+    }
+    for (std::size_t i = 0; i < s.substations.size(); ++i) {
+        const SubstationResult& x = s.substations[i];
+        const SubstationLoad& y = r.substations[i];
         out += CsvRow(s, regime, "substation")
                    .set("line", x.line)
                    .set("node", x.node)
                    .set("transformer", x.transformer)
-                   .real("s_kva", x.sKva)
-                   .real("loading_percent", x.loadingPercent)
-                   .real("dp_kw", x.dpKw)
+                   .real("s_kva", y.sKva)
+                   .real("loading_percent", y.loadingPercent)
+                   .real("dp_kw", y.dpKw)
                    .text();
+    }
 }
 
 void shortCircuitCsv(const SchemeResult& s, std::string& out) {
     out += CsvRow(s, "", "short_circuit").currents(s.shortCircuit.busbars).text();
-    for (const NodeShortCircuit& n : s.shortCircuit.nodes)
+    for (std::size_t i = 0; i < s.shortCircuit.nodes.size(); ++i) {
+        const NodeShortCircuit& n = s.shortCircuit.nodes[i];
         out += CsvRow(s, "", "short_circuit")
-                   .set("line", n.line)
-                   .set("node", n.node)
+                   .set("line", s.nodes[i].line)
+                   .set("node", s.nodes[i].node)
                    .real("z_max_r_ohm", n.zMaxOhm.real())
                    .real("z_max_x_ohm", n.zMaxOhm.imag())
                    .real("z_min_r_ohm", n.zMinOhm.real())
                    .real("z_min_x_ohm", n.zMinOhm.imag())
                    .currents(n.currents)
                    .text();
-    for (const LowVoltageShortCircuit& n : s.shortCircuit.lowVoltage)
+    }
+    for (std::size_t i = 0; i < s.shortCircuit.lowVoltage.size(); ++i)
         out += CsvRow(s, "", "low_voltage")
-                   .set("line", n.line)
-                   .set("node", n.node)
-                   .set("transformer", n.transformer)
-                   .currents(n.currents)
+                   .set("line", s.substations[i].line)
+                   .set("node", s.substations[i].node)
+                   .set("transformer", s.substations[i].transformer)
+                   .currents(s.shortCircuit.lowVoltage[i])
                    .text();
 }
 
@@ -390,8 +407,8 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
         return out + "Схема не рассчитана: исправьте ошибки.\n";
     out += deEnergisedText(scheme) + totalsText(scheme) + linesText(scheme) + nodesText(scheme);
     for (int regime = 0; regime < 2; ++regime)
-        out += sectionsText(scheme.regimes[regime], kRegimeCaptions[regime]);
-    return out + substationsText(scheme) + shortCircuitText(scheme.shortCircuit);
+        out += sectionsText(scheme, scheme.regimes[regime], kRegimeCaptions[regime]);
+    return out + substationsText(scheme) + shortCircuitText(scheme);
 }
 
 std::string resultsCsv(const std::vector<SchemeResult>& schemes) {

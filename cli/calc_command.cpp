@@ -165,31 +165,41 @@ ordered_json totalsJson(const Totals& t) {
               {"loading_percent", t.mostLoadedPercent}}}};
 }
 
-ordered_json regimeJson(const RegimeResult& r) {
+ordered_json regimeJson(const SchemeResult& scheme, const RegimeResult& r) {
     ordered_json nodes = ordered_json::array(), sections = ordered_json::array(),
                  substations = ordered_json::array(), lines = ordered_json::array();
-    for (const NodeResult& n : r.nodes)
-        nodes.push_back(
-            {{"line", n.line}, {"node", n.node}, {"u_kv", n.uKv}, {"loss_percent", n.lossPercent}});
-    for (const SectionResult& s : r.sections)
+    for (std::size_t i = 0; i < scheme.nodes.size(); ++i) {
+        const NodeResult& n = scheme.nodes[i];
+        nodes.push_back({{"line", n.line},
+                         {"node", n.node},
+                         {"u_kv", r.nodes[i].uKv},
+                         {"loss_percent", r.nodes[i].lossPercent}});
+    }
+    for (std::size_t i = 0; i < scheme.sections.size(); ++i) {
+        const SectionResult& s = scheme.sections[i];
+        const SectionFlow& f = r.sections[i];
         sections.push_back({{"line", s.line},
                             {"section", s.section},
                             {"begin", s.begin},
                             {"end", s.end},
                             {"jumper", s.jumper},
-                            {"p_kw", s.pKw},
-                            {"q_kvar", s.qKvar},
-                            {"i_a", s.iA},
-                            {"loading_percent", s.loadingPercent},
-                            {"dp_kw", s.dpKw},
-                            {"dq_kvar", s.dqKvar}});
-    for (const SubstationResult& s : r.substations)
+                            {"p_kw", f.pKw},
+                            {"q_kvar", f.qKvar},
+                            {"i_a", f.iA},
+                            {"loading_percent", f.loadingPercent},
+                            {"dp_kw", f.dpKw},
+                            {"dq_kvar", f.dqKvar}});
+    }
+    for (std::size_t i = 0; i < scheme.substations.size(); ++i) {
+        const SubstationResult& s = scheme.substations[i];
+        const SubstationLoad& y = r.substations[i];
         substations.push_back({{"line", s.line},
                                {"node", s.node},
                                {"transformer", s.transformer},
-                               {"s_kva", s.sKva},
-                               {"loading_percent", s.loadingPercent},
-                               {"dp_kw", s.dpKw}});
+                               {"s_kva", y.sKva},
+                               {"loading_percent", y.loadingPercent},
+                               {"dp_kw", y.dpKw}});
+    }
     for (const LineTotals& l : r.lines) {
         ordered_json line = {{"line", l.line}};
         line.update(totalsJson(l.totals));
@@ -200,19 +210,22 @@ ordered_json regimeJson(const RegimeResult& r) {
             {"totals", totalsJson(r.totals)},  {"lines", std::move(lines)}};
 }
 
-ordered_json shortCircuitJson(const ShortCircuitResult& sc) {
+ordered_json shortCircuitJson(const SchemeResult& scheme) {
+    const ShortCircuitResult& sc = scheme.shortCircuit;
     ordered_json nodes = ordered_json::array(), low = ordered_json::array();
-    for (const NodeShortCircuit& n : sc.nodes) {
-        ordered_json node = {{"line", n.line},
-                             {"node", n.node},
+    for (std::size_t i = 0; i < sc.nodes.size(); ++i) {
+        const NodeShortCircuit& n = sc.nodes[i];
+        ordered_json node = {{"line", scheme.nodes[i].line},
+                             {"node", scheme.nodes[i].node},
                              {"z_max_ohm", {n.zMaxOhm.real(), n.zMaxOhm.imag()}},
                              {"z_min_ohm", {n.zMinOhm.real(), n.zMinOhm.imag()}}};
         node.update(currentsJson(n.currents));
         nodes.push_back(std::move(node));
     }
-    for (const LowVoltageShortCircuit& n : sc.lowVoltage) {
-        ordered_json node = {{"line", n.line}, {"node", n.node}, {"transformer", n.transformer}};
-        node.update(currentsJson(n.currents));
+    for (std::size_t i = 0; i < sc.lowVoltage.size(); ++i) {
+        const SubstationResult& s = scheme.substations[i];
+        ordered_json node = {{"line", s.line}, {"node", s.node}, {"transformer", s.transformer}};
+        node.update(currentsJson(sc.lowVoltage[i]));
         low.push_back(std::move(node));
     }
     return {
@@ -234,8 +247,8 @@ ordered_json schemeJson(const SchemeResult& s) {
         {"source", s.source},         {"source_name", s.sourceName},     {"mode", s.mode},
         {"calculated", s.calculated}, {"problems", std::move(problems)}, {"de_energised", std::move(off)}};
     if (s.calculated) {
-        scheme["regimes"] = {{"day", regimeJson(s.regimes[0])}, {"evening", regimeJson(s.regimes[1])}};
-        scheme["short_circuit"] = shortCircuitJson(s.shortCircuit);
+        scheme["regimes"] = {{"day", regimeJson(s, s.regimes[0])}, {"evening", regimeJson(s, s.regimes[1])}};
+        scheme["short_circuit"] = shortCircuitJson(s);
     }
     return scheme;
 }

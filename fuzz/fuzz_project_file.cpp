@@ -59,7 +59,7 @@ bool finite(const k10::calc::Currents& c) {
 
 bool finite(const k10::calc::RegimeResult& r) {
     for (const auto& n : r.nodes)
-        if (!finite(n.uKv) || !finite(n.lossPercent) || !finite(n.distanceKm))
+        if (!finite(n.uKv) || !finite(n.lossPercent))
             return false;
     for (const auto& s : r.sections)
         if (!finite(s.pKw) || !finite(s.qKvar) || !finite(s.iA) || !finite(s.loadingPercent) ||
@@ -73,14 +73,26 @@ bool finite(const k10::calc::RegimeResult& r) {
            finite(t.worstLossPercent) && finite(t.mostLoadedPercent);
 }
 
+// Every list of numbers has a row for each node, section or substation of the scheme.
+bool complete(const k10::calc::SchemeResult& s) {
+    for (const auto& r : s.regimes)
+        if (r.nodes.size() != s.nodes.size() || r.sections.size() != s.sections.size() ||
+            r.substations.size() != s.substations.size())
+            return false;
+    return s.shortCircuit.nodes.size() == s.nodes.size() && s.shortCircuit.lowVoltage.size() == s.substations.size();
+}
+
 bool finite(const k10::calc::SchemeResult& s) {
     if (!finite(s.regimes[0]) || !finite(s.regimes[1]) || !finite(s.shortCircuit.busbars))
         return false;
+    for (const auto& n : s.nodes)
+        if (!finite(n.distanceKm))
+            return false;
     for (const auto& n : s.shortCircuit.nodes)
         if (!finite(n.zMaxOhm) || !finite(n.zMinOhm) || !finite(n.currents))
             return false;
-    for (const auto& n : s.shortCircuit.lowVoltage)
-        if (!finite(n.currents))
+    for (const auto& c : s.shortCircuit.lowVoltage)
+        if (!finite(c))
             return false;
     return true;
 }
@@ -95,10 +107,14 @@ void calculateEveryScheme(const TProect& project) {
                                        pick % 4 < 2 ? k10::calc::ShortCircuitConvention::AverageVoltage
                                                     : k10::calc::ShortCircuitConvention::Iec60909,
                                        5};
+    std::vector<k10::calc::SchemeRequest> schemes;
     for (int source = 1; source <= project.SourceCount(); ++source)
-        for (const k10::calc::SchemeResult& scheme :
-             k10::calc::calculateSource(project, source, inputs, settings))
-            require(!scheme.calculated || finite(scheme), "a calculated scheme has only finite numbers");
+        for (int mode = 0; mode <= project.Sources[source].ModeWorkCount(); ++mode)
+            schemes.push_back({source, mode});
+    k10::calc::calculateSchemes(project, schemes, inputs, settings, [](const k10::calc::SchemeResult& scheme) {
+        require(!scheme.calculated || finite(scheme), "a calculated scheme has only finite numbers");
+        require(!scheme.calculated || complete(scheme), "a calculated scheme has numbers for all its rows");
+    });
 }
 
 } // namespace

@@ -382,31 +382,28 @@ private slots:
 
     // The profile's curves follow the parents from every end node of the line to its head.
     void profileFollowsThePath() {
-        using k10::calc::NodeResult;
-        k10::calc::RegimeResult regime;
-        auto node = [](const char* line, const char* name, int parent, double km, double loss) {
-            NodeResult result;
-            result.line = line;
-            result.node = name;
-            result.parent = parent;
-            result.distanceKm = km;
-            result.lossPercent = loss;
-            return result;
+        k10::calc::SchemeResult scheme;
+        auto node = [&scheme](const char* line, const char* name, int parent, double km, double loss) {
+            scheme.nodes.push_back({line, name, parent, km});
+            scheme.regimes[1].nodes.push_back({0, loss});
         };
         // A: head → 1 → {2, 3}; B's head is switched off and its node 5 is fed from 3 through the jumper.
-        regime.nodes = {node("A", "A", -1, 0, 0), node("A", "1", 0, 1, 0.5), node("A", "2", 1, 3, 1.5),
-                        node("A", "3", 1, 2, 1.0), node("B", "5", 3, 2.4, 1.2)};
+        node("A", "A", -1, 0, 0);
+        node("A", "1", 0, 1, 0.5);
+        node("A", "2", 1, 3, 1.5);
+        node("A", "3", 1, 2, 1.0);
+        node("B", "5", 3, 2.4, 1.2);
         auto pathOf = [](const ProfileCurve& curve) {
             QStringList steps;
             for (const ProfilePoint& point : curve.points)
                 steps << QString("%1@%2:%3").arg(point.node).arg(point.km).arg(point.lossPercent);
             return steps.join(' ');
         };
-        QCOMPARE(profileLines(regime), QStringList({"A", "B"}));
-        std::vector<ProfileCurve> a = voltageProfile(regime, "A");
+        QCOMPARE(profileLines(scheme), QStringList({"A", "B"}));
+        std::vector<ProfileCurve> a = voltageProfile(scheme, k10::calc::Regime::Evening, "A");
         QCOMPARE(a.size(), std::size_t(1)); // 3 feeds B's node, so 2 is A's only end
         QCOMPARE(pathOf(a[0]), QString("A@0:0 1@1:0.5 2@3:1.5"));
-        std::vector<ProfileCurve> b = voltageProfile(regime, "B");
+        std::vector<ProfileCurve> b = voltageProfile(scheme, k10::calc::Regime::Evening, "B");
         QCOMPARE(b.size(), std::size_t(1));
         QCOMPARE(pathOf(b[0]), QString("A@0:0 1@1:0.5 3@2:1 5@2.4:1.2"));
     }
@@ -523,15 +520,16 @@ private slots:
         QCOMPARE(ready.size(), 1);
         QVERIFY(window->result().calculated);
         QVERIFY(window->Tabs->isEnabled());
-        const auto& sections = window->result().regimes[0].sections;
+        const auto& sections = window->result().sections;
         auto last = std::find_if(sections.begin(), sections.end(), [](const k10::calc::SectionResult& s) {
             return s.line == "Л30" && s.section == 70;
         });
         QVERIFY(last != sections.end());
+        const auto at = std::size_t(last - sections.begin());
         TestCalculationData newest(data->proect);
         k10::calc::SchemeResult expected =
             k10::calc::calculateScheme(newest.proect, 1, 0, newest.inputs(), {});
-        QCOMPARE(last->pKw, expected.regimes[0].sections[std::size_t(last - sections.begin())].pKw);
+        QCOMPARE(window->result().regimes[0].sections[at].pKw, expected.regimes[0].sections[at].pKw);
         QCOMPARE(window->NodesGrid->rowCount(), 30 * 71);
     }
 

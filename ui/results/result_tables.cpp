@@ -65,11 +65,14 @@ const RegimeResult& regimeOf(const SchemeResult& scheme, Regime regime) {
 
 Table nodesTable(const SchemeResult& scheme, Regime regime) {
     Table table{"Узлы", {"Линия", "Узел", "U, кВ", "ΔU, %"}, {}, {}};
-    for (const NodeResult& node : regimeOf(scheme, regime).nodes)
+    const RegimeResult& numbers = regimeOf(scheme, regime);
+    for (std::size_t i = 0; i < scheme.nodes.size(); ++i) {
+        const NodeResult& node = scheme.nodes[i];
         table.rows.push_back(
             {text(node.line), text(node.node),
-             number(node.uKv, Quantity::VoltageKv, nodeWarning(scheme, "R3", regime, node)),
-             number(node.lossPercent, Quantity::LossPercent, nodeWarning(scheme, "R2", regime, node))});
+             number(numbers.nodes[i].uKv, Quantity::VoltageKv, nodeWarning(scheme, "R3", regime, node)),
+             number(numbers.nodes[i].lossPercent, Quantity::LossPercent, nodeWarning(scheme, "R2", regime, node))});
+    }
     for (const NodeRef& node : scheme.deEnergised)
         table.rows.push_back({text(node.line), text(node.node), text(QString("отключён")), text(QString())});
     return table;
@@ -80,30 +83,35 @@ Table sectionsTable(const SchemeResult& scheme, Regime regime) {
                 {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт"},
                 {},
                 {}};
-    for (const SectionResult& section : regimeOf(scheme, regime).sections) {
+    const RegimeResult& numbers = regimeOf(scheme, regime);
+    for (std::size_t i = 0; i < scheme.sections.size(); ++i) {
+        const SectionResult& section = scheme.sections[i];
+        const SectionFlow& flow = numbers.sections[i];
         QString overload = warning(scheme, "R1", regime, [&](const Problem& p) {
             return p.section == section.section && (section.jumper || p.line == section.line);
         });
         table.rows.push_back({text(section.line), whole(section.section, sectionNumber(section)),
-                              text(section.begin), text(section.end), number(section.pKw, Quantity::Power),
-                              number(section.qKvar, Quantity::Power),
-                              number(section.iA, Quantity::CurrentA, overload),
-                              number(section.loadingPercent, Quantity::Loading, overload),
-                              number(section.dpKw, Quantity::Losses)});
+                              text(section.begin), text(section.end), number(flow.pKw, Quantity::Power),
+                              number(flow.qKvar, Quantity::Power), number(flow.iA, Quantity::CurrentA, overload),
+                              number(flow.loadingPercent, Quantity::Loading, overload),
+                              number(flow.dpKw, Quantity::Losses)});
     }
     return table;
 }
 
 Table substationsTable(const SchemeResult& scheme, Regime regime) {
     Table table{"ТП", {"Линия", "Узел", "Трансформатор", "S, кВА", "Загрузка, %", "ΔP, кВт"}, {}, {}};
-    for (const SubstationResult& substation : regimeOf(scheme, regime).substations) {
+    const RegimeResult& numbers = regimeOf(scheme, regime);
+    for (std::size_t i = 0; i < scheme.substations.size(); ++i) {
+        const SubstationResult& substation = scheme.substations[i];
+        const SubstationLoad& load = numbers.substations[i];
         QString overload = warning(scheme, "R4", regime, [&](const Problem& p) {
             return p.line == substation.line && p.node == substation.node;
         });
         table.rows.push_back({text(substation.line), text(substation.node), text(substation.transformer),
-                              number(substation.sKva, Quantity::Power),
-                              number(substation.loadingPercent, Quantity::Loading, overload),
-                              number(substation.dpKw, Quantity::Losses)});
+                              number(load.sKva, Quantity::Power),
+                              number(load.loadingPercent, Quantity::Loading, overload),
+                              number(load.dpKw, Quantity::Losses)});
     }
     return table;
 }
@@ -121,10 +129,10 @@ Table shortCircuitTable(const SchemeResult& scheme) {
     };
     const ShortCircuitResult& result = scheme.shortCircuit;
     add({}, "Шины", result.busbars);
-    for (const NodeShortCircuit& node : result.nodes)
-        add(utf8(node.line), utf8(node.node), node.currents);
-    for (const LowVoltageShortCircuit& node : result.lowVoltage)
-        add(utf8(node.line), utf8(node.node) + ", 0,4 кВ", node.currents);
+    for (std::size_t i = 0; i < result.nodes.size(); ++i)
+        add(utf8(scheme.nodes[i].line), utf8(scheme.nodes[i].node), result.nodes[i].currents);
+    for (std::size_t i = 0; i < result.lowVoltage.size(); ++i)
+        add(utf8(scheme.substations[i].line), utf8(scheme.substations[i].node) + ", 0,4 кВ", result.lowVoltage[i]);
     return table;
 }
 

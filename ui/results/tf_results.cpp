@@ -225,7 +225,7 @@ void TF_Results::showResult(const SchemeResult& result, bool builtInCoefficients
         QSignalBlocker blocker(Line_Box);
         const QString chosen = Line_Box->currentText();
         Line_Box->clear();
-        Line_Box->addItems(profileLines(result_.regimes[0]));
+        Line_Box->addItems(profileLines(result_));
         Line_Box->setCurrentIndex(std::max(0, Line_Box->findText(chosen)));
     }
     showRegime();
@@ -241,7 +241,7 @@ void TF_Results::showRegime() {
 }
 
 void TF_Results::showProfile() {
-    ProfileChart->showProfile(voltageProfile(result_.regimes[int(regime())], Line_Box->currentText()),
+    ProfileChart->showProfile(voltageProfile(result_, regime(), Line_Box->currentText()),
                               settings_.maxLossPercent);
 }
 
@@ -254,7 +254,7 @@ ReportParts TF_Results::reportParts() const {
     parts.regime = regime();
     parts.profileLine = Line_Box->currentText();
     if (result_.calculated && !parts.profileLine.isEmpty())
-        parts.profile = profilePicture(voltageProfile(result_.regimes[int(parts.regime)], parts.profileLine),
+        parts.profile = profilePicture(voltageProfile(result_, parts.regime, parts.profileLine),
                                        settings_.maxLossPercent);
     return parts;
 }

@@ -8,7 +8,8 @@
 #include <algorithm>
 
 using k10::calc::NodeResult;
-using k10::calc::RegimeResult;
+using k10::calc::Regime;
+using k10::calc::SchemeResult;
 
 namespace {
 
@@ -18,9 +19,9 @@ QString utf8(std::string_view name) {
 
 } // namespace
 
-QStringList profileLines(const RegimeResult& regime) {
+QStringList profileLines(const SchemeResult& scheme) {
     QStringList lines;
-    for (const NodeResult& node : regime.nodes) {
+    for (const NodeResult& node : scheme.nodes) {
         QString line = utf8(node.line);
         if (!lines.contains(line))
             lines << line;
@@ -28,14 +29,17 @@ QStringList profileLines(const RegimeResult& regime) {
     return lines;
 }
 
-std::vector<ProfileCurve> voltageProfile(const RegimeResult& regime, const QString& line) {
-    const std::vector<NodeResult>& nodes = regime.nodes;
+std::vector<ProfileCurve> voltageProfile(const SchemeResult& scheme, Regime regime, const QString& line) {
+    const std::vector<NodeResult>& nodes = scheme.nodes;
+    const auto& voltages = scheme.regimes[int(regime)].nodes;
     std::vector<bool> feeds(nodes.size(), false);
     for (const NodeResult& node : nodes)
         if (node.parent >= 0 && std::size_t(node.parent) < nodes.size())
             feeds[std::size_t(node.parent)] = true;
 
     std::vector<ProfileCurve> curves;
+    if (voltages.size() != nodes.size())
+        return curves;
     for (std::size_t end = 0; end < nodes.size(); ++end) {
         if (feeds[end] || utf8(nodes[end].line) != line)
             continue;
@@ -45,7 +49,7 @@ std::vector<ProfileCurve> voltageProfile(const RegimeResult& regime, const QStri
              at >= 0 && std::size_t(at) < nodes.size() && steps <= int(nodes.size());
              at = nodes[std::size_t(at)].parent, ++steps) {
             const NodeResult& node = nodes[std::size_t(at)];
-            curve.points.push_back({node.distanceKm, node.lossPercent, utf8(node.node)});
+            curve.points.push_back({node.distanceKm, voltages[std::size_t(at)].lossPercent, utf8(node.node)});
         }
         std::reverse(curve.points.begin(), curve.points.end());
         curves.push_back(std::move(curve));

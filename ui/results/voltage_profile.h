@@ -22,10 +22,11 @@ struct ProfileCurve {
     std::vector<ProfilePoint> points; // from the head on the busbars to the end node
 };
 
-// The lines that have nodes in the regime, in the order of their first node.
-QStringList profileLines(const k10::calc::RegimeResult& regime);
-// One curve per end node of the line (a node of the line that feeds no other node).
-std::vector<ProfileCurve> voltageProfile(const k10::calc::RegimeResult& regime, const QString& line);
+// The lines that have nodes in the scheme, in the order of their first node.
+QStringList profileLines(const k10::calc::SchemeResult& scheme);
+// One curve per end node of the line (a node of the line that feeds no other node), in the regime.
+std::vector<ProfileCurve> voltageProfile(const k10::calc::SchemeResult& scheme, k10::calc::Regime regime,
+                                         const QString& line);
 
 class VoltageProfileChart : public QChartView {
     Q_OBJECT
