@@ -202,9 +202,9 @@ public:
             totals_.worstNode = {line, node};
         }
     }
-    void section(std::string_view line, int section, double loadingPercent, Complex losses) {
-        totals_.dpKw += losses.real();
-        totals_.dqKvar += losses.imag();
+    void section(std::string_view line, int section, double loadingPercent, double dpKw, double dqKvar) {
+        totals_.dpKw += dpKw;
+        totals_.dqKvar += dqKvar;
         if (loadingPercent > totals_.mostLoadedPercent || totals_.mostLoadedLine.data() == nullptr) {
             totals_.mostLoadedPercent = loadingPercent;
             totals_.mostLoadedLine = line;
@@ -292,7 +292,7 @@ private:
             for (const SchemeNode& node : scheme_->nodes) {
                 normal->sectionsBefore.push_back(normal->sectionsBefore.back() + (node.parent >= 0 ? 1 : 0));
                 normal->substationsBefore.push_back(normal->substationsBefore.back() +
-                                                    (node.own && node.own->transformer ? 1 : 0));
+                                                    (node.transformer ? 1 : 0));
             }
             data.normal = std::move(normal);
         });
@@ -403,7 +403,8 @@ private:
         TotalsBuilder& line = lineTotals_[regime][lineOf_[i]];
 
         const double uNom = network_.nominalKv;
-        const double u = magnitude(flow.u[k]);
+        const double ur = flow.u[k].real(), ui = flow.u[k].imag();
+        const double u = std::sqrt(ur * ur + ui * ui);
         const double loss = (uNom - u) / uNom * 100;
         result.nodes.push_back({u, loss});
         whole.node(lineNames_[i], nodeNames_[i], loss);
@@ -422,20 +423,21 @@ private:
             const double permissible = feeding->permissibleA;
             const double current = flow.iA[k];
             const double loading = permissible > 0 ? current / permissible * 100 : 0;
-            const Complex losses = flow.loss[k];
-            result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading,
-                                       losses.real(), losses.imag()});
-            whole.section(feeding->line, feeding->section, loading, losses);
-            line.section(feeding->line, feeding->section, loading, losses);
+            // Parts rather than complex numbers: the compiler keeps these in registers.
+            const double dp = flow.loss[k].real(), dq = flow.loss[k].imag();
+            result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading, dp, dq});
+            whole.section(feeding->line, feeding->section, loading, dp, dq);
+            line.section(feeding->line, feeding->section, loading, dp, dq);
             if (permissible > 0 && current > permissible)
                 warn("R1", i, node.section,
                      "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
                          formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
                      regime);
         }
-        if (node.own && node.own->transformer) {
-            const TTrans& t = *node.own->transformer;
-            const double sKva = magnitude(loads_[regime][k]);
+        if (node.transformer) {
+            const TTrans& t = *node.transformer;
+            const double pKw = loads_[regime][k].real(), qKvar = loads_[regime][k].imag();
+            const double sKva = std::sqrt(pKw * pKw + qKvar * qKvar);
             const double share = sKva / t.S;
             result.substations.push_back({sKva, share * 100, t.dP * share * share});
             // A load equal to the rating, through cos and sin, may come back a rounding error above it.
@@ -544,9 +546,9 @@ private:
             path_[i] = node.z + (fed ? path_[parent] : Complex());
             Complex zMax = sysMax + path_[i], zMin = sysMin + path_[i];
             sc.nodes.push_back({zMax, zMin, currents(zMax, zMin, uMax, uMin)});
-            if (!node.own || !node.own->transformer)
+            if (!node.transformer)
                 continue;
-            const TTrans& t = *node.own->transformer;
+            const TTrans& t = *node.transformer;
             r.substations.push_back(
                 {lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, t), static_cast<double>(t.S)});
             const Complex zT = (v.corrected ? node.own->transformerCorrection : 1.0) * node.own->transformerZ;

@@ -100,6 +100,7 @@ struct SchemeNode {
     const TProvoda* wire = nullptr;
     // The section that ends at the node in its own line: the node's load and transformer. Null for a head.
     const SectionData* own = nullptr;
+    const TTrans* transformer = nullptr; // own's, kept here as every row of the node asks for it
 };
 
 struct ModeJumper {

@@ -397,6 +397,7 @@ void fillNodes(Scheme& scheme, std::vector<SchemeNode>& nodes, const Links& link
         node.z = impedance(node.wire, node.lengthKm);
         int own = tree.feedingSection[static_cast<std::size_t>(local)];
         node.own = own > 0 ? &tree.sections[static_cast<std::size_t>(own - 1)] : nullptr;
+        node.transformer = node.own ? node.own->transformer : nullptr;
         position[static_cast<std::size_t>(g)] = static_cast<int>(nodes.size());
         nodes.push_back(node);
     }
