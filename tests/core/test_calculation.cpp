@@ -4,8 +4,10 @@
 
 #include "calc/calculation.h"
 #include "calc/load_flow.h"
+#include "calc/network_builder.h"
 #include "calc/short_circuit.h"
 #include "support/calc_projects.h"
+#include "text/number_parse.h"
 
 #include <QtTest>
 
@@ -557,6 +559,187 @@ private slots:
                 }
             }
         }
+    }
+
+    // Two sets of loads solved together give each set exactly what it gets alone (a set solved with itself
+    // finishes with its twin): the same iterations, numbers and failure, whichever finishes first.
+    void pairedSetsMatchSetsAlone_data() {
+        QTest::addColumn<RadialNetwork>("first");
+        QTest::addColumn<double>("factor"); // of the second set's loads
+        QTest::newRow("the second heavier") << caseOne() << 8.0;
+        QTest::newRow("the second lighter") << caseThree() << 0.1;
+        QTest::newRow("the second failing") << caseTwo() << 40.0;
+        QTest::newRow("the first failing") << network(6, {{0, 10, "АС-35", {8000, 6000}}}) << 0.05;
+    }
+    void pairedSetsMatchSetsAlone() {
+        QFETCH(RadialNetwork, first);
+        QFETCH(double, factor);
+        std::vector<Complex> loads(first.load);
+        for (Complex& load : loads)
+            load *= factor;
+        RadialNetwork other = first;
+        other.load = loads;
+        FlowResult together[2], alone[2], twin;
+        FlowSolver solver;
+        solver.solveExact(first, loads, together[0], together[1]);
+        solver.solveExact(first, first.load, alone[0], twin);
+        solver.solveExact(other, loads, alone[1], twin);
+        QVERIFY(alone[0].iterations != alone[1].iterations || alone[0].failure != alone[1].failure);
+        for (int set = 0; set < 2; ++set) {
+            QCOMPARE(together[set].iterations, alone[set].iterations);
+            QCOMPARE(int(together[set].failure), int(alone[set].failure));
+            if (alone[set].converged()) {
+                QVERIFY(together[set].u == alone[set].u);
+                QVERIFY(together[set].sBegin == alone[set].sBegin);
+                QVERIFY(together[set].loss == alone[set].loss);
+                QVERIFY(together[set].iA == alone[set].iA);
+            }
+        }
+    }
+
+    // Modes on random networks of two sources: the scheme built from the normal scheme's parts is the
+    // scheme walked whole, and the rows of every calculated mode line up: each section ends at the node it
+    // feeds, and each node's distance and fault impedance grow from its feeder's by its section's length
+    // and impedance. All schemes calculated together, on several threads, are the schemes calculated one
+    // by one, in the order asked.
+    void modesOfRandomNetworks() {
+        std::mt19937 random(27);
+        auto below = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        const char* wires[] = {"АС-50", "АС-70", "АС-95"};
+        int builtModes = 0, calculatedModes = 0;
+        for (int round = 0; round < 12; ++round) {
+            CalcProject c;
+            std::vector<std::vector<std::string>> nodes; // of each line, source after source
+            for (int source = 1; source <= 2; ++source) {
+                TSource& s = c.addSource("S" + std::to_string(source), 10);
+                for (int l = 1; l <= 2 + below(4); ++l) {
+                    std::string name = std::to_string(source * 100 + l);
+                    std::vector<Sec> sections;
+                    nodes.push_back({name});
+                    for (int k = 1; k <= 1 + below(12); ++k) {
+                        auto& names = nodes.back();
+                        Sec sec{names[static_cast<std::size_t>(below(static_cast<int>(names.size())))],
+                                name + "-" + std::to_string(k), 0.2 + below(20) / 10.0, wires[below(3)],
+                                below(3) ? 10.0 + below(60) : 0, 0, below(2) ? "ТМ-250" : ""};
+                        sec.q = sec.p / 2;
+                        names.push_back(sec.end);
+                        sections.push_back(sec);
+                    }
+                    c.addLine(s, name, sections);
+                }
+            }
+            TSource& s1 = c.project.Sources[1];
+            const int ownLines = s1.LineCount();
+            auto nodeOf = [&](int line) {
+                const auto& names = nodes[static_cast<std::size_t>(line)];
+                return names[static_cast<std::size_t>(below(static_cast<int>(names.size())))];
+            };
+            for (int m = 0; m < 8; ++m) {
+                int from = below(ownLines), to = below(static_cast<int>(nodes.size())), off = below(ownLines);
+                bool jumper = below(4) > 0;
+                c.addMode(s1, std::to_string(100 + from + 1), jumper ? nodeOf(from) : "",
+                          to < ownLines ? std::to_string(100 + to + 1) : std::to_string(200 + to - ownLines + 1),
+                          jumper ? nodeOf(to) : "", 0.5 + below(3), "АС-50",
+                          below(3) ? nodeOf(below(2) ? to : off) : "", below(5) * 5.0);
+            }
+
+            const Inputs inputs = c.inputs();
+            Catalogs catalogs(inputs);
+            SourceLines lines = buildSourceLines(c.project, 1, catalogs);
+            std::vector<LineTree> foreign;
+            std::vector<Problem> problems;
+            SchemeBuilder builder;
+            NormalScheme normal;
+            QVERIFY(builder.build(c.project, lines, 0, catalogs, foreign, problems, normal.scheme));
+            normal.findParts();
+            for (int mode = 1; mode <= s1.ModeWorkCount(); ++mode) {
+                Scheme whole, parts;
+                std::vector<LineTree> foreignWhole, foreignParts;
+                bool built = builder.build(c.project, lines, mode, catalogs, foreignWhole, problems, whole);
+                QCOMPARE(builder.build(c.project, lines, mode, catalogs, foreignParts, problems, parts, &normal), built);
+                if (!built)
+                    continue;
+                ++builtModes;
+                QCOMPARE(parts.nodes.size(), whole.nodes.size());
+                QVERIFY(parts.deEnergised == whole.deEnergised);
+                for (std::size_t i = 0; i < whole.nodes.size(); ++i) {
+                    const SchemeNode &a = parts.nodes[i], &b = whole.nodes[i];
+                    // Another source's line is built anew for each scheme: its sections compare by their ends.
+                    QVERIFY(a.tree == b.tree && a.local == b.local && a.parent == b.parent && a.feed == b.feed &&
+                            a.section == b.section && a.z == b.z && !a.own == !b.own &&
+                            (!a.own || (a.own->begin == b.own->begin && a.own->end == b.own->end)));
+                    int j = parts.normalIndex[i];
+                    QVERIFY(j < 0 || (normal.scheme.nodes[std::size_t(j)].tree == a.tree &&
+                                      normal.scheme.nodes[std::size_t(j)].local == a.local));
+                }
+            }
+
+            std::vector<SchemeRequest> requests;
+            for (int source = 1; source <= 2; ++source)
+                for (int mode = 0; mode <= c.project.Sources[source].ModeWorkCount(); ++mode)
+                    requests.push_back({source, mode});
+            std::size_t next = 0;
+            calculateSchemes(c.project, requests, inputs, {}, [&](const SchemeResult& r) {
+                QCOMPARE(r.source, requests[next].source);
+                QCOMPARE(r.mode, requests[next].mode);
+                ++next;
+                SchemeResult alone = c.calculate(r.source, r.mode);
+                QCOMPARE(codesOf(r), codesOf(alone));
+                QCOMPARE(r.nodes.size(), alone.nodes.size());
+                if (!r.calculated)
+                    return;
+                QCOMPARE(r.regimes[1].totals.pKw, alone.regimes[1].totals.pKw);
+                QCOMPARE(r.shortCircuit.lowVoltage.size(), alone.shortCircuit.lowVoltage.size());
+                for (std::size_t k = 0; k < r.shortCircuit.lowVoltage.size(); ++k)
+                    QCOMPARE(r.shortCircuit.lowVoltage[k].ik3MinKa, alone.shortCircuit.lowVoltage[k].ik3MinKa);
+                const TModeWork* m = r.mode ? &c.project.Sources[r.source].ModeWorks[r.mode] : nullptr;
+                std::size_t section = 0;
+                calculatedModes += r.mode > 0;
+                for (std::size_t i = 0; i < r.nodes.size(); ++i) {
+                    const NodeResult& n = r.nodes[i];
+                    if (n.parent < 0)
+                        continue;
+                    const SectionResult& x = r.sections[section++];
+                    QCOMPARE(x.end, n.node);
+                    const auto p = static_cast<std::size_t>(n.parent);
+                    QCOMPARE(x.begin, r.nodes[p].node);
+                    double km = x.jumper ? m->Dlina : 0;
+                    std::string wire = x.jumper ? std::string(m->Provod.view()) : "";
+                    for (const TSource& source : c.project.Sources)
+                        for (const TLines& l : source.Lines)
+                            if (!x.jumper && k10::cp1251ToUtf8(l.Name.view()) == x.line) {
+                                km = l.Sections[x.section].Dlina;
+                                wire = std::string(l.Sections[x.section].Provod.view());
+                            }
+                    const TProvoda* w = nullptr;
+                    for (const TProvoda& candidate : c.wires)
+                        if (k10::trimBlanks(candidate.Name.view()) == wire)
+                            w = &candidate;
+                    QVERIFY(w);
+                    QNEAR(n.distanceKm - r.nodes[p].distanceKm, km);
+                    Complex z = r.shortCircuit.nodes[i].zMaxOhm - r.shortCircuit.nodes[p].zMaxOhm;
+                    QVERIFY(std::abs(z - Complex(w->R, w->X) * km) < 1e-9);
+                }
+                QCOMPARE(section, r.sections.size());
+            }, 3);
+            QCOMPARE(next, requests.size());
+        }
+        // Most random modes make a scheme; the rest are refused by their checks.
+        QVERIFY(builtModes >= 40 && calculatedModes >= 40);
+    }
+
+    // What the caller's hand throws stops the work and reaches the caller.
+    void aThrowingCallerStopsTheWork() {
+        CalcProject c;
+        k10test::addCaseOneAndFour(c);
+        int seen = 0;
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                                 calculateSchemes(c.project, {{1, 0}, {1, 1}, {2, 0}, {1, 0}}, c.inputs(), {},
+                                                  [&](const SchemeResult&) {
+                                                      if (++seen == 2)
+                                                          throw std::runtime_error("enough");
+                                                  }));
+        QCOMPARE(seen, 2);
     }
 
 private:
