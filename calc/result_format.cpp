@@ -411,18 +411,20 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
     return out + substationsText(scheme) + shortCircuitText(scheme);
 }
 
-std::string resultsCsv(const std::vector<SchemeResult>& schemes) {
+std::string csvHeader() {
     std::string out;
     for (const std::string& column : kCsvColumns)
         out += (out.empty() ? "" : ",") + column;
-    out += "\r\n";
-    for (const SchemeResult& s : schemes) {
-        if (!s.calculated)
-            continue;
-        regimeCsv(s, s.regimes[0], "day", out);
-        regimeCsv(s, s.regimes[1], "evening", out);
-        shortCircuitCsv(s, out);
-    }
+    return out + "\r\n";
+}
+
+std::string schemeCsv(const SchemeResult& s) {
+    std::string out;
+    if (!s.calculated)
+        return out;
+    regimeCsv(s, s.regimes[0], "day", out);
+    regimeCsv(s, s.regimes[1], "evening", out);
+    shortCircuitCsv(s, out);
     return out;
 }
 

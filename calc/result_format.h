@@ -31,7 +31,9 @@ std::string formatNumber(double value, Quantity quantity);
 // table, what is not calculated), problems, de-energised nodes, totals, then the tables.
 std::string schemeReportText(const SchemeResult& scheme, const Settings& settings, bool builtInCoefficients);
 
-// Every result row of the schemes as one CSV (header row first; '.' as the decimal point; UTF-8).
-std::string resultsCsv(const std::vector<SchemeResult>& schemes);
+// The result rows of schemes as one CSV ('.' as the decimal point; UTF-8): the header row, then the rows of
+// each scheme in turn (none for a scheme that was not calculated).
+std::string csvHeader();
+std::string schemeCsv(const SchemeResult& scheme);
 
 } // namespace k10::calc

@@ -125,23 +125,6 @@ std::vector<std::pair<int, int>> schemesAsked(const TProect& project, const Opti
     return schemes;
 }
 
-std::vector<SchemeResult> calculate(const TProect& project, const std::vector<std::pair<int, int>>& asked,
-                                    const Inputs& inputs, const Settings& settings, int modeOption) {
-    std::vector<SchemeResult> results;
-    for (std::size_t i = 0; i < asked.size(); ++i) {
-        auto [source, mode] = asked[i];
-        // A source with all its modes is calculated in one go, its lines built once.
-        if (modeOption == kAll && mode == 0) {
-            for (SchemeResult& r : calculateSource(project, source, inputs, settings))
-                results.push_back(std::move(r));
-            i += static_cast<std::size_t>(project.Sources[source].ModeWorkCount());
-        } else {
-            results.push_back(calculateScheme(project, source, mode, inputs, settings));
-        }
-    }
-    return results;
-}
-
 // JSON.
 
 ordered_json currentsJson(const Currents& c) {
@@ -253,17 +236,36 @@ ordered_json schemeJson(const SchemeResult& s) {
     return scheme;
 }
 
-ordered_json resultsJson(const std::vector<SchemeResult>& results, const Settings& settings, bool builtIn) {
-    ordered_json schemes = ordered_json::array();
-    for (const SchemeResult& s : results)
-        schemes.push_back(schemeJson(s));
-    return {{"settings",
+// The JSON document written as the schemes come: the same text as one document dumped whole.
+class JsonWriter {
+public:
+    JsonWriter(const Settings& settings, bool builtIn) {
+        ordered_json document = {
+            {"settings",
              {{"method", settings.method == Method::Exact ? "exact" : "engineering"},
               {"sc", settings.shortCircuit == ShortCircuitConvention::Iec60909 ? "iec" : "average"},
               {"max_loss_percent", settings.maxLossPercent},
               {"coefficients", builtIn ? "built-in" : k10::LoadCoefficientFile}}},
-            {"schemes", std::move(schemes)}};
-}
+            {"schemes", ordered_json::array()}};
+        std::string text = document.dump(2);
+        std::cout << text.substr(0, text.rfind("[]")) << '[';
+    }
+    void add(const SchemeResult& s) {
+        // An element of the array is indented by four more blanks than the document dumped alone.
+        std::string text = schemeJson(s).dump(2);
+        std::cout << (first_ ? "\n    " : ",\n    ");
+        for (char c : text) {
+            std::cout.put(c);
+            if (c == '\n')
+                std::cout << "    ";
+        }
+        first_ = false;
+    }
+    void finish() { std::cout << (first_ ? "]\n}\n" : "\n  ]\n}\n"); }
+
+private:
+    bool first_ = true;
+};
 
 } // namespace
 
@@ -284,16 +286,26 @@ int calc(const std::vector<std::string>& args) {
                                          tablePath)
             : k10::builtInLoadCoefficients();
 
-    std::vector<SchemeResult> results =
-        calculate(project, asked, {wires, transformers, table}, o.settings, o.mode);
+    // The schemes are calculated on the machine's cores and written one at a time, in order, so that a run
+    // over many schemes never holds their results at once.
+    std::vector<k10::calc::SchemeRequest> requests;
+    for (auto [source, mode] : asked)
+        requests.push_back({source, mode});
+    const Inputs inputs{wires, transformers, table};
     if (o.format == "json") {
-        std::cout << resultsJson(results, o.settings, table.builtIn).dump(2) << '\n';
+        JsonWriter json(o.settings, table.builtIn);
+        calculateSchemes(project, requests, inputs, o.settings, [&](const SchemeResult& s) { json.add(s); });
+        json.finish();
     } else if (o.format == "csv") {
-        std::cout << resultsCsv(results);
+        std::cout << k10::calc::csvHeader();
+        calculateSchemes(project, requests, inputs, o.settings,
+                         [&](const SchemeResult& s) { std::cout << k10::calc::schemeCsv(s); });
     } else {
-        for (const SchemeResult& s : results)
-            std::cout << (&s == &results.front() ? "" : "\n")
-                      << schemeReportText(s, o.settings, table.builtIn);
+        bool first = true;
+        calculateSchemes(project, requests, inputs, o.settings, [&](const SchemeResult& s) {
+            std::cout << (first ? "" : "\n") << schemeReportText(s, o.settings, table.builtIn);
+            first = false;
+        });
     }
     return 0;
 }

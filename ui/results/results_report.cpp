@@ -134,7 +134,7 @@ void saveReport(const ReportParts& parts, const QString& path, ReportFormat form
         file.write(reportHtml(parts).toUtf8());
         break;
     case ReportFormat::Csv:
-        file.write(QByteArray::fromStdString(k10::calc::resultsCsv({*parts.scheme})));
+        file.write(QByteArray::fromStdString(k10::calc::csvHeader() + k10::calc::schemeCsv(*parts.scheme)));
         break;
     case ReportFormat::Pdf: {
         QPdfWriter writer(&file);
