@@ -117,12 +117,14 @@ private:
 // What every scheme of a source shares: checked, built and named once, then only read, by as many
 // threads as calculate its schemes.
 struct SourceData {
-    SourceData(const TProect& project, int source, const Inputs& inputs, const Settings& settings)
-        : project(project), settings(settings), catalogs(inputs), lines(buildSourceLines(project, source, catalogs)),
-          names(lines, inputs) {}
+    // `manyModes`: several modes of the source are to be calculated, which then share its normal scheme.
+    SourceData(const TProect& project, int source, const Inputs& inputs, const Settings& settings, bool manyModes)
+        : project(project), settings(settings), manyModes(manyModes), catalogs(inputs),
+          lines(buildSourceLines(project, source, catalogs)), names(lines, inputs) {}
 
     const TProect& project;
     const Settings settings;
+    const bool manyModes;
     const Catalogs catalogs;
     const SourceLines lines;
     Names names;
@@ -241,7 +243,7 @@ public:
             r.modeText = describeMode(source.ModeWorks[mode]);
         std::vector<LineTree> foreign;
         foreign.reserve(1);
-        normal_ = mode > 0 ? normalOf(data) : nullptr;
+        normal_ = mode > 0 && data.manyModes ? normalOf(data) : nullptr;
         if (!builder_.build(data.project, lines, mode, data.catalogs, foreign, r.problems, schemeRoom_,
                             normal_ ? &normal_->scheme : nullptr))
             return;
@@ -316,9 +318,6 @@ private:
         }
     }
     const Settings& settings() const { return source_->settings; }
-    std::size_t indexOf(const SchemeNode& node) const {
-        return static_cast<std::size_t>(&node - scheme_->nodes.data());
-    }
 
     // The network of the load flow: node 0 the busbars, scheme node i at i + 1; loads_ holds both regimes'
     // loads (kW + j kvar) with the mode's change.
@@ -582,8 +581,8 @@ const char* notCalculatedNote() {
 }
 
 struct SourceCalculation::State {
-    State(const TProect& project, int source, const Inputs& inputs, const Settings& settings)
-        : data(project, source, inputs, settings) {}
+    State(const TProect& project, int source, const Inputs& inputs, const Settings& settings, bool manyModes)
+        : data(project, source, inputs, settings, manyModes) {}
 
     SourceData data;
     SchemeCalculator calculator;
@@ -591,7 +590,7 @@ struct SourceCalculation::State {
 
 SourceCalculation::SourceCalculation(const TProect& project, int source, const Inputs& inputs,
                                      const Settings& settings)
-    : state_(std::make_unique<State>(project, source, inputs, settings)) {}
+    : state_(std::make_unique<State>(project, source, inputs, settings, true)) {}
 
 SourceCalculation::~SourceCalculation() = default;
 
@@ -611,7 +610,11 @@ void SourceCalculation::scheme(int mode, SchemeResult& into) {
 
 SchemeResult calculateScheme(const TProect& project, int source, int mode, const Inputs& inputs,
                              const Settings& settings) {
-    return SourceCalculation(project, source, inputs, settings).scheme(mode);
+    SchemeResult result;
+    SchemeCalculator calculator;
+    SourceData data(project, source, inputs, settings, false);
+    calculator.calculate(data, mode, result);
+    return result;
 }
 
 std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
@@ -638,10 +641,35 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
         std::once_flag made;
         std::unique_ptr<SourceData> data;
         std::atomic<std::size_t> left{0};
+        int modes = 0;
     };
     std::map<int, Source> sources;
-    for (const SchemeRequest& request : requests)
-        ++sources[request.source].left;
+    for (const SchemeRequest& request : requests) {
+        Source& source = sources[request.source];
+        ++source.left;
+        source.modes += request.mode > 0 ? 1 : 0;
+    }
+
+    // The calculation of request i by a calculator, into a result.
+    auto calculate = [&](std::size_t i, SchemeCalculator& calculator, SchemeResult& result) {
+        Source& source = sources.at(requests[i].source);
+        std::call_once(source.made, [&] {
+            source.data =
+                std::make_unique<SourceData>(project, requests[i].source, inputs, settings, source.modes > 1);
+        });
+        calculator.calculate(*source.data, requests[i].mode, result);
+        if (--source.left == 0)
+            source.data.reset();
+    };
+    if (threads == 1) {
+        SchemeCalculator calculator;
+        SchemeResult result;
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            calculate(i, calculator, result);
+            use(result);
+        }
+        return;
+    }
 
     // Results go round a ring of slots: request i into slot i % slots, taken by the caller in order. One
     // slot more than threads lets every thread work while the caller uses a result.
@@ -666,13 +694,7 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
                 i = next++;
             }
             try {
-                Source& source = sources.at(requests[i].source);
-                std::call_once(source.made, [&] {
-                    source.data = std::make_unique<SourceData>(project, requests[i].source, inputs, settings);
-                });
-                calculator.calculate(*source.data, requests[i].mode, results[i % slots]);
-                if (--source.left == 0)
-                    source.data.reset();
+                calculate(i, calculator, results[i % slots]);
             } catch (...) {
                 std::lock_guard lock(mutex);
                 if (!failure)

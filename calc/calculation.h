@@ -194,8 +194,8 @@ struct SchemeRequest {
     int mode = 0;
 };
 
-// Calculates the schemes asked for on several threads at once (0: one per core of the machine) and hands
-// each result to `use` on the calling thread, in the order asked; a result lives only during its call (a
+// Calculates the schemes asked for on several threads at once (0: one per core of the machine; 1: on the
+// calling thread alone) and hands each result to `use` on the calling thread, in the order asked; a result lives only during its call (a
 // copy may be kept). A few results are held at a time, whatever the number of schemes, and each source's
 // lines are checked and built once for all its schemes. The numbers do not depend on the number of
 // threads. An exception thrown by `use` or by a calculation stops the work and reaches the caller.
