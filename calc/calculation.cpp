@@ -580,34 +580,6 @@ const char* notCalculatedNote() {
            "подстанциями, потери холостого хода трансформаторов и их отпайки.";
 }
 
-struct SourceCalculation::State {
-    State(const TProect& project, int source, const Inputs& inputs, const Settings& settings, bool manyModes)
-        : data(project, source, inputs, settings, manyModes) {}
-
-    SourceData data;
-    SchemeCalculator calculator;
-};
-
-SourceCalculation::SourceCalculation(const TProect& project, int source, const Inputs& inputs,
-                                     const Settings& settings)
-    : state_(std::make_unique<State>(project, source, inputs, settings, true)) {}
-
-SourceCalculation::~SourceCalculation() = default;
-
-int SourceCalculation::modeCount() const {
-    return state_->data.lines.source->ModeWorkCount();
-}
-
-SchemeResult SourceCalculation::scheme(int mode) {
-    SchemeResult result;
-    scheme(mode, result);
-    return result;
-}
-
-void SourceCalculation::scheme(int mode, SchemeResult& into) {
-    state_->calculator.calculate(state_->data, mode, into);
-}
-
 SchemeResult calculateScheme(const TProect& project, int source, int mode, const Inputs& inputs,
                              const Settings& settings) {
     SchemeResult result;
@@ -615,16 +587,6 @@ SchemeResult calculateScheme(const TProect& project, int source, int mode, const
     SourceData data(project, source, inputs, settings, false);
     calculator.calculate(data, mode, result);
     return result;
-}
-
-std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
-                                          const Settings& settings) {
-    SourceCalculation calculation(project, source, inputs, settings);
-    std::vector<SchemeResult> schemes;
-    schemes.reserve(static_cast<std::size_t>(calculation.modeCount()) + 1);
-    for (int mode = 0; mode <= calculation.modeCount(); ++mode)
-        schemes.push_back(calculation.scheme(mode));
-    return schemes;
 }
 
 void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& requests, const Inputs& inputs,

@@ -184,10 +184,6 @@ const char* notCalculatedNote();
 SchemeResult calculateScheme(const TProect& project, int source, int mode, const Inputs& inputs,
                              const Settings& settings);
 
-// The normal scheme and then every mode of the source.
-std::vector<SchemeResult> calculateSource(const TProect& project, int source, const Inputs& inputs,
-                                          const Settings& settings);
-
 // A scheme to calculate: source and mode as in calculateScheme.
 struct SchemeRequest {
     int source = 0;
@@ -195,34 +191,14 @@ struct SchemeRequest {
 };
 
 // Calculates the schemes asked for on several threads at once (0: one per core of the machine; 1: on the
-// calling thread alone) and hands each result to `use` on the calling thread, in the order asked; a result lives only during its call (a
-// copy may be kept). A few results are held at a time, whatever the number of schemes, and each source's
-// lines are checked and built once for all its schemes. The numbers do not depend on the number of
-// threads. An exception thrown by `use` or by a calculation stops the work and reaches the caller.
+// calling thread alone) and hands each result to `use` on the calling thread, in the order asked; a result
+// lives only during its call (a copy may be kept). A few results are held at a time, whatever the number
+// of schemes; each source's lines are checked and built once for all its schemes, and its modes take the
+// lines they leave untouched from its normal scheme. The numbers are those of calculateScheme, whatever
+// the number of threads. An exception thrown by `use` or by a calculation stops the work and reaches the
+// caller.
 void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& requests, const Inputs& inputs,
                       const Settings& settings, const std::function<void(const SchemeResult&)>& use,
                       unsigned threads = 0);
-
-// The schemes of one source one at a time, its lines checked and built once for all of them: for a caller
-// that uses each result before it asks for the next, so that the results of a hundred modes never have to
-// be held at once. The project and the inputs must outlive it.
-class SourceCalculation {
-public:
-    SourceCalculation(const TProect& project, int source, const Inputs& inputs, const Settings& settings);
-    ~SourceCalculation();
-    SourceCalculation(const SourceCalculation&) = delete;
-    SourceCalculation& operator=(const SourceCalculation&) = delete;
-
-    int modeCount() const;
-    // mode 0 is the normal scheme; 1-based modes up to modeCount().
-    SchemeResult scheme(int mode);
-    // The same into a result whose room is reused: a caller going through the schemes one after another
-    // allocates almost nothing after the first.
-    void scheme(int mode, SchemeResult& into);
-
-private:
-    struct State;
-    std::unique_ptr<State> state_;
-};
 
 } // namespace k10::calc

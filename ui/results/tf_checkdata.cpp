@@ -12,26 +12,30 @@ namespace {
 
 const QStringList kHeaders{"Источник", "Схема", "Код", "Вид", "Сообщение"};
 
-// One row per problem: the source, the scheme, then the problem's code, kind and message.
+// One row per problem: the source, the scheme, then the problem's code, kind and message. The schemes are
+// calculated on the machine's cores and looked at one at a time.
 results::Table problemsOfProject(const CalculationData& data) {
     results::Table table{"Проверка данных", kHeaders, {}, {}};
     const TProect& project = data.project();
-    for (int source = 1; source <= project.SourceCount(); ++source) {
-        const TSource& record = project.Sources[source];
-        const QString sourceName = fromCp1251(record.Name.view());
-        for (const k10::calc::SchemeResult& scheme :
-             k10::calc::calculateSource(project, source, data.inputs(), data.settings())) {
-            const QString schemeName = results::schemeCaption(record, scheme.mode);
-            results::Table problems = results::problemsTable(scheme);
-            for (std::size_t row = 0; row < problems.rows.size(); ++row) {
-                std::vector<results::Cell> cells{{sourceName, std::nullopt, {}},
-                                                 {schemeName, std::nullopt, {}}};
-                cells.insert(cells.end(), problems.rows[row].begin(), problems.rows[row].end());
-                table.rows.push_back(std::move(cells));
-                table.places.push_back(problems.places[row]);
-            }
-        }
-    }
+    std::vector<k10::calc::SchemeRequest> schemes;
+    for (int source = 1; source <= project.SourceCount(); ++source)
+        for (int mode = 0; mode <= project.Sources[source].ModeWorkCount(); ++mode)
+            schemes.push_back({source, mode});
+    k10::calc::calculateSchemes(project, schemes, data.inputs(), data.settings(),
+                                [&](const k10::calc::SchemeResult& scheme) {
+                                    const TSource& record = project.Sources[scheme.source];
+                                    const QString sourceName = fromCp1251(record.Name.view());
+                                    const QString schemeName = results::schemeCaption(record, scheme.mode);
+                                    results::Table problems = results::problemsTable(scheme);
+                                    for (std::size_t row = 0; row < problems.rows.size(); ++row) {
+                                        std::vector<results::Cell> cells{{sourceName, std::nullopt, {}},
+                                                                         {schemeName, std::nullopt, {}}};
+                                        cells.insert(cells.end(), problems.rows[row].begin(),
+                                                     problems.rows[row].end());
+                                        table.rows.push_back(std::move(cells));
+                                        table.places.push_back(problems.places[row]);
+                                    }
+                                });
     return table;
 }
 
