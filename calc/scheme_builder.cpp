@@ -24,7 +24,8 @@ std::string quoted(std::string_view cp1251) {
 }
 
 // Every line of the project by its name, for the jumpers that reach another source's line: made once for
-// all the modes calculated with it.
+// all the modes calculated with it. A builder serves one calculation (one call of calculateScheme or
+// calculateSchemes), during which the project does not change.
 class LineIndex {
 public:
     struct Found {
