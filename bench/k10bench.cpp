@@ -439,7 +439,7 @@ void printJson(const Figures& f) {
 const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only]
   --json       print one JSON object instead of the table
   --runs N     runs of each measurement (default 7); the medians are printed
-  --threads N  threads of the calculation (default: one per core)
+  --threads N  threads of the calculation (default: one per core, at most eight)
   --keep       keep the folder with the generated and the written project, and print its path
   --calc-only  measure the calculation and its baseline only (the other figures print as 0)
 )";
@@ -471,7 +471,7 @@ int main(int argc, char** argv) {
     }
 
     if (figures.threads == 0)
-        figures.threads = std::max(1u, std::thread::hardware_concurrency());
+        figures.threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u); // as the calculation does
 
     // The real windows, without a screen.
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);

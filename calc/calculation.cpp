@@ -594,8 +594,10 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
                       unsigned threads) {
     if (requests.empty())
         return;
+    // Each thread holds a few megabytes of working room and one result of a large scheme: beyond eight the
+    // memory grows faster than the time shrinks.
     if (threads == 0)
-        threads = std::max(1u, std::thread::hardware_concurrency());
+        threads = std::clamp(std::thread::hardware_concurrency(), 1u, 8u);
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, requests.size()));
 
     // Each source's shared data, made by the first thread that needs it and dropped after its last scheme.

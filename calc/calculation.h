@@ -190,8 +190,8 @@ struct SchemeRequest {
     int mode = 0;
 };
 
-// Calculates the schemes asked for on several threads at once (0: one per core of the machine; 1: on the
-// calling thread alone) and hands each result to `use` on the calling thread, in the order asked; a result
+// Calculates the schemes asked for on several threads at once (0: one per core of the machine, at most
+// eight; 1: on the calling thread alone) and hands each result to `use` on the calling thread, in the order asked; a result
 // lives only during its call (a copy may be kept). A few results are held at a time, whatever the number
 // of schemes; each source's lines are checked and built once for all its schemes, and its modes take the
 // lines they leave untouched from its normal scheme. The numbers are those of calculateScheme, whatever
