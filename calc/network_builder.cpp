@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <unordered_set>
 
 namespace k10::calc {
 
@@ -160,33 +159,24 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
 class NodeNames {
 public:
     explicit NodeNames(const std::vector<SectionData>& sections) {
-        ids_.reserve(2 * sections.size());
-        names_.reserve(sections.size() + 1);
+        ids_.reserve(sections.size() + 1);
         begin_.reserve(sections.size());
         end_.reserve(sections.size());
         for (const SectionData& s : sections) {
-            begin_.push_back(intern(s.begin));
-            end_.push_back(intern(s.end));
+            begin_.push_back(ids_.intern(s.begin));
+            end_.push_back(ids_.intern(s.end));
         }
     }
 
-    std::size_t size() const { return names_.size(); }
-    std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
+    std::size_t size() const { return ids_.size(); }
+    std::string_view name(int id) const { return ids_.name(id); }
     int begin(std::size_t section) const { return begin_[section]; }
     int end(std::size_t section) const { return end_[section]; }
-    // The map from the names to their numbers, taken once the tree is built.
-    std::unordered_map<std::string_view, int> take() { return std::move(ids_); }
+    // The index from the names to their numbers, taken once the tree is built.
+    NameIndex take() { return std::move(ids_); }
 
 private:
-    int intern(std::string_view name) {
-        auto [it, added] = ids_.try_emplace(name, static_cast<int>(names_.size()));
-        if (added)
-            names_.push_back(name);
-        return it->second;
-    }
-
-    std::unordered_map<std::string_view, int> ids_;
-    std::vector<std::string_view> names_;
+    NameIndex ids_;
     std::vector<int> begin_, end_;
 };
 
@@ -222,17 +212,23 @@ public:
 
 private:
     void excludeSameNodesAndRepeats() {
-        std::unordered_set<std::uint64_t> pairs;
-        pairs.reserve(tree_.sections.size());
+        // A pair of nodes repeats an earlier section's when it comes after it in the pairs sorted by their
+        // nodes and then by section.
+        std::vector<std::pair<std::uint64_t, std::size_t>> pairs(tree_.sections.size());
+        for (std::size_t k = 0; k < pairs.size(); ++k)
+            pairs[k] = {static_cast<std::uint64_t>(names_.begin(k)) << 32 | static_cast<std::uint32_t>(names_.end(k)),
+                        k};
+        std::sort(pairs.begin(), pairs.end());
+        std::vector<bool> repeats(pairs.size(), false);
+        for (std::size_t i = 1; i < pairs.size(); ++i)
+            repeats[pairs[i].second] = pairs[i].first == pairs[i - 1].first;
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
             const SectionData& s = tree_.sections[k];
             int number = static_cast<int>(k + 1);
-            auto pair =
-                static_cast<std::uint64_t>(names_.begin(k)) << 32 | static_cast<std::uint32_t>(names_.end(k));
             if (names_.begin(k) == names_.end(k)) {
                 report_.add("S1", number, s.begin, "начало и конец участка — один и тот же узел");
                 excluded_[k] = true;
-            } else if (!pairs.insert(pair).second) {
+            } else if (repeats[k]) {
                 report_.add("S8", number, s.end,
                             "участок от узла " + quoted(s.begin) + " к этому узлу уже есть в линии");
                 excluded_[k] = true;
@@ -402,9 +398,48 @@ const TTrans* Catalogs::transformer(std::string_view name) const {
     return found != transformers_.end() && usable(*found->second) ? found->second : nullptr;
 }
 
+void NameIndex::reserve(std::size_t names) {
+    names_.reserve(names);
+    std::size_t slots = 16;
+    while (slots < 2 * names)
+        slots *= 2;
+    slots_.assign(slots, 0);
+}
+
+std::size_t NameIndex::slotOf(std::string_view name) const {
+    // Open addressing with a table at most half full: the first slot along the way that is empty or
+    // holds the name.
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = std::hash<std::string_view>{}(name) & mask;
+    while (slots_[slot] != 0 && names_[static_cast<std::size_t>(slots_[slot] - 1)] != name)
+        slot = (slot + 1) & mask;
+    return slot;
+}
+
+int NameIndex::intern(std::string_view name) {
+    if (2 * (names_.size() + 1) > slots_.size()) {
+        std::vector<std::string_view> names = std::move(names_);
+        reserve(2 * names.size() + 8);
+        for (std::string_view n : names)
+            intern(n);
+    }
+    std::size_t slot = slotOf(name);
+    if (slots_[slot] == 0) {
+        names_.push_back(name);
+        slots_[slot] = static_cast<int>(names_.size());
+    }
+    return slots_[slot] - 1;
+}
+
+int NameIndex::find(std::string_view name) const {
+    if (slots_.empty())
+        return -1;
+    return slots_[slotOf(name)] - 1;
+}
+
 int LineTree::find(std::string_view node) const {
-    auto found = byName_.find(withoutTrailingBlanks(node));
-    return found == byName_.end() ? -1 : found->second;
+    int id = byName_.find(withoutTrailingBlanks(node));
+    return id < 0 ? -1 : positionOf_[static_cast<std::size_t>(id)];
 }
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
@@ -433,8 +468,7 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
     for (std::size_t id = 0; id < names.size(); ++id)
         tree.nodes[static_cast<std::size_t>(position[id])] = names.name(static_cast<int>(id));
     tree.byName_ = names.take();
-    for (auto& [name, id] : tree.byName_)
-        id = position[static_cast<std::size_t>(id)];
+    tree.positionOf_ = std::move(position);
     return tree;
 }
 

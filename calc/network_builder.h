@@ -47,6 +47,24 @@ private:
     const LoadCoefficientTable& coefficients_;
 };
 
+// Names numbered from 0 in a flat table: a line's hundred names cost two allocations, not a hundred.
+class NameIndex {
+public:
+    // Room for about `names` names.
+    void reserve(std::size_t names);
+    // The number of the name, a new one when it is not there yet.
+    int intern(std::string_view name);
+    // The number of the name; -1 when it is not there.
+    int find(std::string_view name) const;
+    std::size_t size() const { return names_.size(); }
+    std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
+
+private:
+    std::size_t slotOf(std::string_view name) const;
+    std::vector<std::string_view> names_;
+    std::vector<int> slots_; // 1 + the number of the name in each slot; 0 for an empty slot
+};
+
 // A section's data as the calculation uses them.
 struct SectionData {
     std::string_view begin, end;
@@ -77,7 +95,8 @@ struct LineTree {
 
 private:
     friend LineTree buildLineTree(const TSource&, int, int, const Catalogs&, std::vector<Problem>&);
-    std::unordered_map<std::string_view, int> byName_;
+    NameIndex byName_;            // every name the sections use, by its order of first use
+    std::vector<int> positionOf_; // in `nodes` of each name so numbered
 };
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
