@@ -30,25 +30,20 @@ void doubleClickRow(TF_GrNagr* table, int row) {
 
 } // namespace
 
-class TestCodeTable : public QObject {
+class TestCodeTable : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
     TF_GrNagr* table = nullptr;
     TF_Line* line = nullptr;
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
+        start(false);
         table = forms->F_GrNagr;
         line = forms->F_Line;
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

@@ -68,13 +68,9 @@ QList<int> currentRows(const TFormMain* main) {
 
 } // namespace
 
-class TestHistory : public QObject {
+class TestHistory : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
 
     QString write(const TProect& project, const char* name) {
         QString path = workspace->path(name);
@@ -118,14 +114,10 @@ class TestHistory : public QObject {
 private slots:
     void initTestCase() { QApplication::setQuitOnLastWindowClosed(false); }
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
-        forms->show();
+        start();
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

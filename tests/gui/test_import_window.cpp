@@ -29,13 +29,9 @@ const QString kSource2 = "ПС Заречная          7,1,2,3,4";
 
 } // namespace
 
-class TestImportWindow : public QObject {
+class TestImportWindow : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
 
     void import(const QString& file) {
         user->files.push_back(file);
@@ -44,14 +40,10 @@ class TestImportWindow : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
-        forms->show();
+        start();
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

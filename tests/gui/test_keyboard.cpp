@@ -41,13 +41,9 @@ constexpr int kDoubleClick = 0; // a double-click on the row instead of a key
 
 } // namespace
 
-class TestKeyboard : public QObject {
+class TestKeyboard : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
 
     void openProject() {
         QString path = workspace->path("keys.k10");
@@ -59,16 +55,12 @@ class TestKeyboard : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
-        forms->show();
+        start();
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

@@ -84,13 +84,9 @@ QStringList ends(const TLines& line) {
 
 } // namespace
 
-class TestLines : public QObject {
+class TestLines : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
     TF_Line* dialog = nullptr;
 
     void open(const TProect& project) {
@@ -131,15 +127,11 @@ class TestLines : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
+        start();
         dialog = forms->F_Line;
-        forms->show();
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

@@ -70,13 +70,9 @@ TProect linkedProject() {
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
 
     void openFile(const QString& path) {
         user->files.push_back(path);
@@ -90,14 +86,10 @@ class TestMainWindow : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
-        forms->show();
+        start();
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

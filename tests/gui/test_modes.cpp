@@ -133,13 +133,9 @@ void whenModal(std::function<void(QWidget*)> action, int attempts = 300) {
 
 } // namespace
 
-class TestModes : public QObject {
+class TestModes : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
 
     void open(const TProect& project) {
         QString path = workspace->path("modes.k10");
@@ -167,14 +163,10 @@ class TestModes : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
-        forms->show();
+        start();
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

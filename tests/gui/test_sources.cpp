@@ -110,13 +110,9 @@ private:
 
 } // namespace
 
-class TestSources : public QObject {
+class TestSources : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
     TF_Source* dialog = nullptr;
 
     void open(const TProect& project) {
@@ -134,16 +130,12 @@ class TestSources : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
+        start();
         dialog = forms->F_Source;
-        forms->show();
     }
     void cleanup() {
         const bool scriptsLeft = user && !user->scripts.empty();
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
         QVERIFY2(!scriptsLeft, "a dialog script was not used");
     }

@@ -71,13 +71,9 @@ TProect oneLine() {
 
 } // namespace
 
-class TestTypedNumbers : public QObject {
+class TestTypedNumbers : public QObject, WindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<Workspace> workspace;
-    std::unique_ptr<ScriptedInteraction> user;
-    std::unique_ptr<Workbench> forms;
-    TFormMain* main = nullptr;
 
     // Runs the dialog's add command with the typing script; the catalog's entry dialog opens from its
     // list's «Новый».
@@ -124,18 +120,14 @@ class TestTypedNumbers : public QObject {
 
 private slots:
     void init() {
-        workspace = std::make_unique<Workspace>();
-        user = std::make_unique<ScriptedInteraction>();
-        forms = std::make_unique<Workbench>(*user);
-        main = forms->FormMain;
-        forms->show();
+        start();
         const QString path = workspace->path("one.k10");
         k10::writeProject(path.toStdString(), oneLine());
         user->files.push_back(path);
         main->N6->trigger();
     }
     void cleanup() {
-        const QStringList unexpected = tearDown(forms, user, workspace);
+        const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
 

@@ -122,3 +122,12 @@ QStringList tearDown(std::unique_ptr<Workbench>& forms, std::unique_ptr<Scripted
     workspace.reset();
     return unexpected;
 }
+
+void WindowFixture::start(bool shown) {
+    workspace = std::make_unique<Workspace>();
+    user = std::make_unique<ScriptedInteraction>();
+    forms = std::make_unique<Workbench>(*user);
+    main = forms->FormMain;
+    if (shown)
+        forms->show();
+}

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+class TFormMain;
 class Workbench;
 
 // Stands in for the user, handed to the windows in place of the desktop: records every message, answers
@@ -72,3 +73,17 @@ private:
 // the user had no script for.
 QStringList tearDown(std::unique_ptr<Workbench>& forms, std::unique_ptr<ScriptedInteraction>& user,
                      std::unique_ptr<Workspace>& workspace);
+
+// The windows of one GUI test with their scripted user and working folder: start() in the test's init(),
+// stop() in its cleanup().
+struct WindowFixture {
+    std::unique_ptr<Workspace> workspace;
+    std::unique_ptr<ScriptedInteraction> user;
+    std::unique_ptr<Workbench> forms;
+    TFormMain* main = nullptr;
+
+    // A fresh working folder, user and set of windows; the main window shown unless `shown` is false.
+    void start(bool shown = true);
+    // Everything gone as tearDown() does; the calls the user had no script for.
+    QStringList stop() { return tearDown(forms, user, workspace); }
+};
