@@ -1,8 +1,8 @@
 // Start-up: the application, its Russian translations, every window created once, the event loop.
 
-#include "ui/interaction.h"
-#include "ui/russian_locale.h"
-#include "ui/workbench.h"
+#include "ui/desktop/interaction.h"
+#include "ui/desktop/russian_locale.h"
+#include "ui/main_window/workbench.h"
 
 #include <QApplication>
 #include <QTimer>

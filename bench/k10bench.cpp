@@ -7,10 +7,10 @@
 #include "calc/calculation.h"
 #include "catalogs/catalog_files.h"
 #include "model/project_file.h"
-#include "ui/form_main.h"
-#include "ui/interaction.h"
-#include "ui/string_grid.h"
-#include "ui/workbench.h"
+#include "ui/main_window/form_main.h"
+#include "ui/desktop/interaction.h"
+#include "ui/widgets/string_grid.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QApplication>

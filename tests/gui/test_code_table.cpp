@@ -1,11 +1,11 @@
 // The load-graph code table and the button of the section dialog's code field that opens it.
 
 #include "support/scripted_interaction.h"
-#include "ui/fields.h"
-#include "ui/form_main.h"
-#include "ui/tf_grnagr.h"
-#include "ui/tf_line.h"
-#include "ui/workbench.h"
+#include "ui/widgets/fields.h"
+#include "ui/main_window/form_main.h"
+#include "ui/records/tf_grnagr.h"
+#include "ui/records/tf_line.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QApplication>

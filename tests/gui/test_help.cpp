@@ -2,7 +2,7 @@
 // desktop names for each type; and how the desktop is asked.
 
 #include "support/scripted_interaction.h"
-#include "ui/help_opener.h"
+#include "ui/desktop/help_opener.h"
 
 #include <QDir>
 #include <QFile>

@@ -5,9 +5,9 @@
 #include "model/project_file.h"
 #include "support/grid_text.h"
 #include "support/scripted_interaction.h"
-#include "ui/form_main.h"
-#include "ui/row_formats.h"
-#include "ui/workbench.h"
+#include "ui/main_window/form_main.h"
+#include "ui/models/row_formats.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QApplication>

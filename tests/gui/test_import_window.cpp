@@ -4,8 +4,8 @@
 #include "support/scripted_interaction.h"
 #include "document/project_document.h"
 #include "text/codepage.h"
-#include "ui/form_main.h"
-#include "ui/workbench.h"
+#include "ui/main_window/form_main.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QFile>

@@ -3,9 +3,9 @@
 
 #include "model/project_file.h"
 #include "support/scripted_interaction.h"
-#include "ui/form_main.h"
-#include "ui/string_grid.h"
-#include "ui/workbench.h"
+#include "ui/main_window/form_main.h"
+#include "ui/widgets/string_grid.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QApplication>

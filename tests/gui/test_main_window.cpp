@@ -4,9 +4,9 @@
 #include "support/grid_text.h"
 #include "support/scripted_interaction.h"
 #include "text/codepage.h"
-#include "ui/form_main.h"
-#include "ui/tformabout.h"
-#include "ui/workbench.h"
+#include "ui/main_window/form_main.h"
+#include "ui/main_window/tformabout.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,10 +5,10 @@
 #include "support/grid_text.h"
 #include "support/scripted_interaction.h"
 #include "text/codepage.h"
-#include "ui/fields.h"
-#include "ui/form_main.h"
-#include "ui/tf_modework.h"
-#include "ui/workbench.h"
+#include "ui/widgets/fields.h"
+#include "ui/main_window/form_main.h"
+#include "ui/records/tf_modework.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAction>
 #include <QApplication>

@@ -4,13 +4,13 @@
 #include "support/scripted_interaction.h"
 #include "text/errors.h"
 #include "text/file_io.h"
-#include "ui/fields.h"
-#include "ui/form_main.h"
-#include "ui/tf_line.h"
-#include "ui/tf_modework.h"
-#include "ui/tf_spravprovod.h"
-#include "ui/tf_spravtrans.h"
-#include "ui/workbench.h"
+#include "ui/widgets/fields.h"
+#include "ui/main_window/form_main.h"
+#include "ui/records/tf_line.h"
+#include "ui/records/tf_modework.h"
+#include "ui/reference/tf_spravprovod.h"
+#include "ui/reference/tf_spravtrans.h"
+#include "ui/main_window/workbench.h"
 
 #include <QFile>
 #include <QtTest>

@@ -3,10 +3,10 @@
 
 #include "model/project_file.h"
 #include "support/scripted_interaction.h"
-#include "ui/fields.h"
-#include "ui/form_main.h"
-#include "ui/tf_spravprovod.h"
-#include "ui/workbench.h"
+#include "ui/widgets/fields.h"
+#include "ui/main_window/form_main.h"
+#include "ui/reference/tf_spravprovod.h"
+#include "ui/main_window/workbench.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>

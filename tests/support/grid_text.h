@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/string_grid.h"
+#include "ui/widgets/string_grid.h"
 
 #include <QStringList>
 

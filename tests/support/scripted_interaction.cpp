@@ -1,7 +1,7 @@
 #include "scripted_interaction.h"
 
-#include "ui/russian_locale.h"
-#include "ui/workbench.h"
+#include "ui/desktop/russian_locale.h"
+#include "ui/main_window/workbench.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/interaction.h"
+#include "ui/desktop/interaction.h"
 
 #include <QDialog>
 #include <QMap>

@@ -2,7 +2,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "model/project_file.h"
-#include "ui/results/calculation_data.h"
+#include "ui/calculation_service/calculation_data.h"
 
 #include <QString>
 

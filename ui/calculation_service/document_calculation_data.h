@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ui/calculation_service/calculation_data.h"
+
+class ProjectDocument;
+class TFormMain;
+
+// The calculation's data in the running application: the document's project, catalogs and coefficient
+// table, the settings kept between runs, and the source selected in the main window.
+class DocumentCalculationData : public CalculationData {
+    Q_OBJECT
+
+public:
+    // Reads the kept settings (QSettings under the application's names).
+    DocumentCalculationData(const ProjectDocument& document, const TFormMain& main,
+                            QObject* parent = nullptr);
+
+    const TProect& project() const override;
+    const k10::WireCatalog& wires() const override;
+    const k10::TransCatalog& transformers() const override;
+    const k10::LoadCoefficientTable& coefficients() const override;
+    k10::calc::Settings settings() const override { return settings_; }
+    int selectedSource() const override;
+
+    // Takes new settings and keeps them for the next runs.
+    void setSettings(const k10::calc::Settings& settings);
+
+private:
+    const ProjectDocument& document_;
+    const TFormMain& main_;
+    k10::calc::Settings settings_;
+};

@@ -1,0 +1,226 @@
+#pragma once
+
+#include "catalogs/catalog_files.h"
+#include "document/project_document.h"
+#include "ui/models/selection.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class GrowingBox;
+class Interaction;
+class QAction;
+class QFileDialog;
+class QGroupBox;
+class QLabel;
+class QMenu;
+class StringGrid;
+class Workbench;
+
+// The main window: shows the document's project in four linked tables and starts every command. Its
+// handlers check the selection, run their dialog and hand the change to the document as a command; after
+// their own commands they write the rows as they always have, and after undo, redo and Open the tables
+// are refilled from the records. Its methods are spread over files by area: the window and its refresh
+// (form_main.cpp), Open, Save and the history, sources, lines and sections, operating modes, catalogs,
+// import.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    TFormMain(ProjectDocument& document, Interaction& user, QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    // Gives the window the other windows of the application, once they all exist.
+    void attach(Workbench* forms);
+
+    // What the window shows, owned by the document.
+    const TProect& Proect;
+    const k10::WireCatalog& WireCatalog;
+    const k10::TransCatalog& TransCatalog;
+    int WireCount() const { return WireCatalog.count(); }
+    int TransCount() const { return TransCatalog.count(); }
+
+    // The current rows of the four tables: view state, read by every command.
+    int CurSource = 0;
+    int CurLine = 0;
+    int CurSection = 0;
+    int CurModeWork = 0;
+
+    // Controls.
+    QGroupBox* RzGroupBox1; // sources
+    QGroupBox* RzGroupBox2; // sections of the current line
+    QGroupBox* RzGroupBox3; // operating modes
+    QGroupBox* RzGroupBox4; // lines
+    StringGrid* SourceGrid;
+    StringGrid* LinesGrid;
+    StringGrid* LineGrid;
+    StringGrid* ModeWorkGrid;
+    QLabel* DatePane;
+    QLabel* TimePane;
+
+    QMenu* N1; // "Файл"
+    QAction* N6;
+    QAction* N7;
+    QAction* N11;
+    QAction* DOS1;
+    QAction* N8;
+    QAction* N9;
+    QMenu* N17;   // "Правка"
+    QAction* N18; // "Отменить"
+    QAction* N19; // "Повторить"
+    QMenu* N13;   // "Справочники"
+    QAction* N14;
+    QAction* N16;
+    QAction* N20; // "Коэффициенты графиков нагрузки"
+    QMenu* N21;   // "Расчёт"
+    QAction* N22; // "Проверить данные"
+    QAction* N23; // "Результаты расчёта…"
+    QAction* N24; // "Параметры расчёта…"
+    QMenu* N2; // "Помощь"
+    QAction* N3;
+    QAction* N12;
+
+    QMenu* Source_PopupMenu;
+    QAction* Source_Add;
+    QAction* Source_Edit;
+    QAction* Source_Del;
+    QMenu* LinesPopupMenu;
+    QAction* N5;
+    QAction* N10;
+    QMenu* PopupMenu2;
+    QAction* Line_Add;
+    QAction* N15;
+    QAction* Line_Edit;
+    QAction* Line_Del;
+    QMenu* PopupMenu3;
+    QAction* ModeWork_Add;
+    QAction* ModeWork_Edit;
+    QAction* ModeWork_Del;
+    QAction* N4;
+    QAction* Calculate;
+
+    QFileDialog* OpenProjectDialog1;
+    QFileDialog* SaveProjectDialog1;
+    QFileDialog* I_forDos;
+
+    // The window and its refresh.
+    void FormCreate();
+    void FormShow();
+    void SelectSourceGrid(int ASource, int ALine);
+    void SourceGridSelectCell(int ACol, int ARow);
+    void LinesGridSelectCell(int ACol, int ARow);
+    void LineGridSelectCell(int ACol, int ARow);
+    void ModeWorkGridSelectCell(int ACol, int ARow);
+    void N9Click();  // Exit
+    void N12Click(); // Help
+    void N3Click();  // About
+
+    // Open, Save and the history.
+    void N6Click();
+    void N7Click();
+    void N18Click(); // Undo
+    void N19Click(); // Redo
+    // True when the project may be dropped: it holds no unsaved change, or the user had it saved, or
+    // chose to drop it. A cancelled or failed Save keeps it.
+    bool mayDropProject();
+
+    // Sources.
+    void Source_AddClick();
+    void Source_EditClick();
+    void Source_DelClick();
+
+    // Lines and sections.
+    void N5Click();
+    void N10Click();
+    void Line_AddClick();
+    void N15Click();
+    void Line_EditClick();
+    void Line_DelClick();
+
+    // Operating modes.
+    void ModeWork_AddClick();
+    void ModeWork_EditClick();
+    void ModeWork_DelClick();
+    void CalculateClick();
+
+    // Catalogs.
+    // Writes the catalog's names into its dialog's grid and, after emptying them, into the drop-down
+    // lists that offer them (the wire lists of the section and mode dialogs, the transformer list of the
+    // section dialog).
+    void fillWireLists();
+    void fillTransLists();
+    void N14Click();
+    void N16Click();
+    void N20Click(); // the load coefficient table
+
+    // The calculation: its windows and its settings.
+    void N22Click(); // check the data
+    void N23Click(); // the results window
+    void N24Click(); // the settings
+    // Makes the rows of a place current (each through its table's selection handler), as the
+    // calculation windows ask for the place of a problem.
+    void selectPlace(const ProjectPlace& place);
+
+    // Import.
+    void DOS1Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // The boxes and their tables follow the window's size.
+    void resizeEvent(QResizeEvent* event) override;
+    // The close box and Exit: the window closes only when the project may be dropped.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    using Handler = void (TFormMain::*)();
+    // Runs a command; a failure that escapes it ends it with the application's standard error box.
+    void run(const std::function<void()>& command);
+    QAction* addCommand(QMenu* menu, const char* name, const QString& caption, Handler handler);
+    void buildMenus();
+    void buildEditMenu();
+    void buildCalculationMenu();
+    void buildSourcesBox(QWidget* client);
+    void buildLinesBox(QWidget* client);
+    void buildSectionsBox(QWidget* client);
+    void buildModesBox(QWidget* client);
+    static QIcon calculateIcon(); // the small picture of the Calculate item
+    void buildStatusBar();
+    void buildFileDialogs();
+    void sizeTables();
+    // Stands the window in the middle of its screen's free area, its title bar on the screen; done at the
+    // first showing.
+    void centreOnScreen();
+    // Shares what the window has grown by beyond its default size among the boxes; at the default size
+    // everything stands where the boxes were built.
+    void placeBoxes();
+    // Empties the lines list, the sections table and the modes table (a project without sources).
+    void clearLowerTables();
+    // Rewrites the sources table from the project and makes row 0 current.
+    void showSources();
+    // Refills every table from the project with the records of the place current, or the nearest ones
+    // where they no longer exist.
+    void showPlace(const ProjectPlace& place);
+    void projectChanged(const ProjectChange& change);
+    // Shows a file dialog in the open project's folder, or where the last file was chosen, offering the
+    // name given; the chosen path, or empty when the user cancelled.
+    QString chooseFile(QFileDialog& dialog, const QString& offered = QString());
+
+    // The records a command acts on, from the current rows; nothing after the refusal of the first check
+    // that failed has been shown.
+    SelectionCheck selection() const;
+    std::optional<ProjectPlace> target(const SelectionCheck& check);
+
+    ProjectDocument& document_;
+    Interaction& user_;
+    Workbench* forms_ = nullptr;
+    bool shown_ = false;
+    bool tablesSized_ = false;
+    QString lastFolder_; // of the last file chosen in a file dialog
+    std::unique_ptr<GrowingBox> sourcesBox_, linesBox_, sectionsBox_, modesBox_;
+    // The header cells above each data table's columns, in column order; they fix the column widths.
+    std::vector<QLabel*> sourceHeader_, sectionHeader_, modeHeader_;
+};
