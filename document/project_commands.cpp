@@ -10,26 +10,26 @@ namespace {
 template <class Record> struct Records;
 
 template <> struct Records<TSource> {
-    static k10::RecordArray<TSource>& in(TProect& project, const ProjectPlace&) { return project.Sources; }
+    template <class Project> static auto& in(Project& project, const ProjectPlace&) { return project.Sources; }
     static constexpr int ProjectPlace::*slot = &ProjectPlace::source;
 };
 
 template <> struct Records<TLines> {
-    static k10::RecordArray<TLines>& in(TProect& project, const ProjectPlace& place) {
+    template <class Project> static auto& in(Project& project, const ProjectPlace& place) {
         return project.Sources[place.source].Lines;
     }
     static constexpr int ProjectPlace::*slot = &ProjectPlace::line;
 };
 
 template <> struct Records<TLine> {
-    static k10::RecordArray<TLine>& in(TProect& project, const ProjectPlace& place) {
+    template <class Project> static auto& in(Project& project, const ProjectPlace& place) {
         return project.Sources[place.source].Lines[place.line].Sections;
     }
     static constexpr int ProjectPlace::*slot = &ProjectPlace::section;
 };
 
 template <> struct Records<TModeWork> {
-    static k10::RecordArray<TModeWork>& in(TProect& project, const ProjectPlace& place) {
+    template <class Project> static auto& in(Project& project, const ProjectPlace& place) {
         return project.Sources[place.source].ModeWorks;
     }
     static constexpr int ProjectPlace::*slot = &ProjectPlace::mode;
@@ -41,7 +41,7 @@ template <class Record> class PlaceRecord final : public ProjectCommand {
 public:
     // With a record, the command adds it; without one, it deletes the record at the place.
     PlaceRecord(ProjectDocument& document, const char* text, ProjectPlace place, std::optional<Record> adding)
-        : ProjectCommand(document, text), place_(place), adds_(adding.has_value()),
+        : ProjectCommand(document, text, actionOf(document, place, adding.has_value())), place_(place), adds_(adding.has_value()),
           kept_(adding ? std::move(*adding) : Record{}) {}
 
 protected:
@@ -50,6 +50,14 @@ protected:
 
 private:
     using Of = Records<Record>;
+
+    static ProjectChange::Action actionOf(ProjectDocument& document, const ProjectPlace& place, bool adds) {
+        using Action = ProjectChange::Action;
+        if (!adds)
+            return Action::Remove;
+        const auto& list = Of::in(document.project(), place);
+        return place.*Of::slot > list.count() ? Action::Add : Action::Insert;
+    }
 
     ProjectPlace putIn(TProect& project) {
         Of::in(project, place_).insert(place_.*Of::slot, std::move(kept_));
@@ -72,7 +80,7 @@ private:
 template <class Record> class ReplaceRecord final : public ProjectCommand {
 public:
     ReplaceRecord(ProjectDocument& document, const char* text, ProjectPlace place, Record other)
-        : ProjectCommand(document, text), place_(place), other_(std::move(other)) {}
+        : ProjectCommand(document, text, ProjectChange::Action::Change), place_(place), other_(std::move(other)) {}
 
 protected:
     ProjectPlace apply(TProect& project) override { return swap(project); }
@@ -90,11 +98,59 @@ private:
     Record other_;
 };
 
+// The fields of a source of its own, without its lines and modes.
+struct SourceHeader {
+    k10::ShortString<50> Name;
+    std::int32_t Code = 0;
+    double Napr = 0;
+    double R_Max = 0;
+    double X_Max = 0;
+    double R_Min = 0;
+    double X_Min = 0;
+
+    static SourceHeader of(const TSource& source) {
+        return {source.Name, source.Code, source.Napr, source.R_Max, source.X_Max, source.R_Min, source.X_Min};
+    }
+    void into(TSource& source) const {
+        source.Name = Name;
+        source.Code = Code;
+        source.Napr = Napr;
+        source.R_Max = R_Max;
+        source.X_Max = X_Max;
+        source.R_Min = R_Min;
+        source.X_Min = X_Min;
+    }
+};
+
+// Puts other own fields into a source; its lines and modes stay where they are, so the command keeps
+// the header only. Each run swaps the header in the project with the one the command keeps.
+class ChangeSourceHeader final : public ProjectCommand {
+public:
+    ChangeSourceHeader(ProjectDocument& document, int slot, const TSource& source)
+        : ProjectCommand(document, "изменение источника", ProjectChange::Action::Change), slot_(slot), other_(SourceHeader::of(source)) {}
+
+protected:
+    ProjectPlace apply(TProect& project) override { return swap(project); }
+    ProjectPlace revert(TProect& project) override { return swap(project); }
+
+private:
+    ProjectPlace swap(TProect& project) {
+        TSource& source = project.Sources[slot_];
+        const SourceHeader shown = SourceHeader::of(source);
+        other_.into(source);
+        other_ = shown;
+        return {slot_};
+    }
+
+    int slot_;
+    SourceHeader other_;
+};
+
 // Appends sources after the last one; undo takes them back out and keeps them.
 class AppendSources final : public ProjectCommand {
 public:
     AppendSources(ProjectDocument& document, std::vector<TSource> sources)
-        : ProjectCommand(document, "импорт из DOS"), sources_(std::move(sources)) {}
+        : ProjectCommand(document, "импорт из DOS", ProjectChange::Action::Import), sources_(std::move(sources)) {}
 
 protected:
     ProjectPlace apply(TProect& project) override {
@@ -140,8 +196,8 @@ std::unique_ptr<ProjectCommand> addSource(ProjectDocument& document, TSource sou
                   std::move(source));
 }
 
-std::unique_ptr<ProjectCommand> changeSource(ProjectDocument& document, int slot, TSource source) {
-    return replacing(document, "изменение источника", {slot}, std::move(source));
+std::unique_ptr<ProjectCommand> changeSource(ProjectDocument& document, int slot, const TSource& source) {
+    return std::make_unique<ChangeSourceHeader>(document, slot, source);
 }
 
 std::unique_ptr<ProjectCommand> deleteSource(ProjectDocument& document, int slot) {

@@ -11,7 +11,8 @@
 // caller has checked that the place exists and that a list to be added to has room.
 
 std::unique_ptr<ProjectCommand> addSource(ProjectDocument& document, TSource source);
-std::unique_ptr<ProjectCommand> changeSource(ProjectDocument& document, int slot, TSource source);
+// Takes only the source's own fields (name, code, voltage, resistances); its lines and modes stay.
+std::unique_ptr<ProjectCommand> changeSource(ProjectDocument& document, int slot, const TSource& source);
 std::unique_ptr<ProjectCommand> deleteSource(ProjectDocument& document, int slot);
 
 std::unique_ptr<ProjectCommand> newLine(ProjectDocument& document, int source, TLines line);

@@ -43,7 +43,16 @@ ProjectDocument::~ProjectDocument() {
 
 void ProjectDocument::apply(std::unique_ptr<ProjectCommand> command) {
     QScopedValueRollback<bool> firstRun(applying_, true);
-    history_.push(command.release());
+    // The history takes the command only after its first run has returned: a run that throws leaves it
+    // here to be deleted.
+    ProjectCommand* pushed = command.get();
+    try {
+        history_.push(command.release());
+    } catch (...) {
+        if (history_.count() == 0 || history_.command(history_.count() - 1) != pushed)
+            delete pushed;
+        throw;
+    }
 }
 
 void ProjectDocument::open(const QString& path) {
@@ -59,18 +68,18 @@ void ProjectDocument::save(const QString& path) {
     history_.setClean();
 }
 
-void ProjectDocument::edited(const ProjectPlace& place, bool undone) {
+void ProjectDocument::edited(const ProjectPlace& place, ProjectChange::Action action, bool undone) {
     using Cause = ProjectChange::Cause;
-    emit projectChanged({undone ? Cause::Undo : applying_ ? Cause::Edit : Cause::Redo, place});
+    emit projectChanged({undone ? Cause::Undo : applying_ ? Cause::Edit : Cause::Redo, place, action});
 }
 
-ProjectCommand::ProjectCommand(ProjectDocument& document, const char* text)
-    : QUndoCommand(QString::fromUtf8(text)), document_(document) {}
+ProjectCommand::ProjectCommand(ProjectDocument& document, const char* text, ProjectChange::Action action)
+    : QUndoCommand(QString::fromUtf8(text)), document_(document), action_(action) {}
 
 void ProjectCommand::redo() {
-    document_.edited(apply(document_.project_), false);
+    document_.edited(apply(document_.project_), action_, false);
 }
 
 void ProjectCommand::undo() {
-    document_.edited(revert(document_.project_), true);
+    document_.edited(revert(document_.project_), action_, true);
 }

@@ -29,8 +29,12 @@ struct ProjectPlace {
 // project put in place of the old one (Open).
 struct ProjectChange {
     enum class Cause { Edit, Undo, Redo, Replaced };
+    // What the edit does to the record at the deepest slot of its place: appends it to its list, puts it
+    // before others, changes it, deletes it, or appends several sources (import).
+    enum class Action { Add, Insert, Change, Remove, Import };
     Cause cause = Cause::Edit;
     ProjectPlace place;
+    Action action = Action::Change;
 };
 
 enum class Catalog { Wires, Transformers };
@@ -101,7 +105,7 @@ private:
     void changed(const k10::LoadCoefficientTable&) { emit coefficientsChanged(); }
 
     // Called by a command after each run of it.
-    void edited(const ProjectPlace& place, bool undone);
+    void edited(const ProjectPlace& place, ProjectChange::Action action, bool undone);
 
     TProect project_;
     QString fileName_;
@@ -116,7 +120,7 @@ private:
 // returns the records it touched. The document tells the views after each.
 class ProjectCommand : public QUndoCommand {
 public:
-    ProjectCommand(ProjectDocument& document, const char* text);
+    ProjectCommand(ProjectDocument& document, const char* text, ProjectChange::Action action);
 
     void redo() final;
     void undo() final;
@@ -127,4 +131,5 @@ protected:
 
 private:
     ProjectDocument& document_;
+    ProjectChange::Action action_;
 };

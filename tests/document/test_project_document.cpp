@@ -323,6 +323,37 @@ private slots:
         }
     }
 
+    // A source's header changes without its lines and modes, and back; a command whose first run throws
+    // is deleted and leaves no step in the history.
+    void commandsKeepOnlyWhatTheyNeed() {
+        std::mt19937 random(11);
+        TProect start;
+        start.Sources.append(sourceOf(random, 2, 2));
+        ProjectDocument document;
+        openWritten(document, start);
+        const TSource header = sourceOf(random, 0, 0);
+        document.apply(changeSource(document, 1, header));
+        const TSource& changed = document.project().Sources[1];
+        QCOMPARE(std::string(changed.Name.view()), std::string(header.Name.view()));
+        QCOMPARE(changed.X_Min, header.X_Min);
+        QVERIFY(changed.Lines == start.Sources[1].Lines && changed.ModeWorks == start.Sources[1].ModeWorks);
+        document.history().undo();
+        QVERIFY(document.project() == start);
+
+        struct Failing final : ProjectCommand {
+            bool* gone;
+            Failing(ProjectDocument& d, bool* flag) : ProjectCommand(d, "сбой", ProjectChange::Action::Change), gone(flag) {}
+            ~Failing() override { *gone = true; }
+            ProjectPlace apply(TProect&) override { throw k10::Error("I/O error 5"); }
+            ProjectPlace revert(TProect&) override { return {}; }
+        };
+        bool gone = false;
+        QVERIFY_THROWS_EXCEPTION(k10::Error, document.apply(std::make_unique<Failing>(document, &gone)));
+        QVERIFY(gone);
+        QCOMPARE(document.history().count(), 1);
+        QVERIFY(document.project() == start);
+    }
+
     // The project is unsaved exactly while it differs from the state last opened or saved.
     void modifiedFollowsTheSavedState() {
         ProjectDocument document;

@@ -45,9 +45,9 @@ void TFormMain::Source_EditClick() {
         return;
 
     // Only the source's own fields change; its lines and modes stay.
-    TSource changed = sourceAt(Proect, *place);
-    dialog.storeInto(changed);
-    document_.apply(changeSource(document_, place->source, std::move(changed)));
+    TSource header;
+    dialog.storeInto(header);
+    document_.apply(changeSource(document_, place->source, header));
     SourceGrid->setRowTexts(CurSource, sourceRow(sourceAt(Proect, *place)));
 }
 
