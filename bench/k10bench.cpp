@@ -205,7 +205,7 @@ void measureWindow(Figures& figures, const std::string& file) {
 
         releaseFreedMemory();
         start = Clock::now();
-        forms->FormMain->N6->trigger();
+        forms->FormMain->findChild<QAction*>("N6")->trigger();
         opens.push_back(millisecondsSince(start));
         QApplication::processEvents();
     }
@@ -214,19 +214,24 @@ void measureWindow(Figures& figures, const std::string& file) {
 
     // Every source has 100 lines, 100 sections in its first line and 100 modes. The refresh alternates
     // between the first two sources, so that every cell it writes really changes.
+    // The window is driven through its controls, found by their object names: a row made current in the
+    // sources table, as a click makes it.
     TFormMain* main = forms->FormMain;
+    auto* sources = main->findChild<StringGrid*>("SourceGrid");
+    auto* lines = main->findChild<StringGrid*>("LinesGrid");
+    auto* sections = main->findChild<StringGrid*>("LineGrid");
+    auto* modes = main->findChild<StringGrid*>("ModeWorkGrid");
     std::vector<double> refreshes;
     for (int run = 0; run < 10 * figures.runs; ++run) {
         int row = run % 2 ? 0 : 1;
-        main->CurSource = row;
         auto start = Clock::now();
-        main->SelectSourceGrid(row, 0);
+        sources->setCurrentCell(row, 0);
         refreshes.push_back(millisecondsSince(start));
         QApplication::processEvents();
     }
     figures.refreshMs = median(refreshes);
-    if (main->LinesGrid->rowCount() != 100 || main->LineGrid->rowCount() != 100 ||
-        main->ModeWorkGrid->rowCount() != 100 || main->LineGrid->item(99, 6) == nullptr)
+    if (lines->rowCount() != 100 || sections->rowCount() != 100 || modes->rowCount() != 100 ||
+        sections->cell(99, 0).isEmpty())
         progress("the refresh did not fill the tables");
 
     if (!user.messages.isEmpty())

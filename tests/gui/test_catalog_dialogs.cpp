@@ -68,6 +68,7 @@ class TestCatalogDialogs : public QObject {
     std::unique_ptr<ScriptedInteraction> user;
     std::unique_ptr<Workbench> forms;
     TFormMain* main = nullptr;
+    std::unique_ptr<MainControls> ui;
 
     // One catalog as the tests see it: its dialogs, the lists that offer its names, its memory and file.
     struct Side {
@@ -82,35 +83,35 @@ class TestCatalogDialogs : public QObject {
         std::function<std::string()> serialized;     // what the file must hold
     };
     Side side(bool wires) const {
-        TFormMain* m = main;
+        const ProjectDocument* m = forms->Document.get();
         if (wires)
             return {forms->F_SpravProvod,
                     forms->F_ProvodEdit,
-                    main->N14,
+                    ui->N14,
                     {"Name_Provod", "R", "X", "Tok", "R_V", "R_G"},
                     k10::WireCatalogFile,
                     {forms->F_Line->Provod_Box, forms->F_ModeWork->Provod_Box},
-                    [m] { return namesOf(m->WireCatalog); },
+                    [m] { return namesOf(m->reference<k10::WireCatalog>().data()); },
                     [m](int slot) {
-                        const TProvoda& w = m->WireCatalog[slot];
+                        const TProvoda& w = m->reference<k10::WireCatalog>().data()[slot];
                         return QStringList{fromCp1251(w.Name.view()), QString::number(w.R),
                                            QString::number(w.X),      QString::number(w.Tok),
                                            QString::number(w.R_V),    QString::number(w.R_G)};
                     },
-                    [m] { return k10::serializeWireCatalog(m->WireCatalog); }};
+                    [m] { return k10::serializeWireCatalog(m->reference<k10::WireCatalog>().data()); }};
         return {forms->F_SpravTrans,
                 forms->F_TransEdit,
-                main->N16,
+                ui->N16,
                 {"Name_Trans", "S", "U", "dP"},
                 k10::TransCatalogFile,
                 {forms->F_Line->Trans_Box},
-                [m] { return namesOf(m->TransCatalog); },
+                [m] { return namesOf(m->reference<k10::TransCatalog>().data()); },
                 [m](int slot) {
-                    const TTrans& t = m->TransCatalog[slot];
+                    const TTrans& t = m->reference<k10::TransCatalog>().data()[slot];
                     return QStringList{fromCp1251(t.Name.view()), QString::number(t.S), QString::number(t.U),
                                        QString::number(t.dP)};
                 },
-                [m] { return k10::serializeTransCatalog(m->TransCatalog); }};
+                [m] { return k10::serializeTransCatalog(m->reference<k10::TransCatalog>().data()); }};
     }
     template <class Catalog> static QStringList namesOf(const Catalog& catalog) {
         QStringList names;
@@ -143,6 +144,7 @@ class TestCatalogDialogs : public QObject {
     void start() {
         forms = std::make_unique<Workbench>(*user);
         main = forms->FormMain;
+        ui = std::make_unique<MainControls>(main);
         forms->show();
     }
     // Opens the catalog dialog through its menu item; `steps` press its buttons, and the entry dialogs
@@ -182,6 +184,7 @@ private slots:
         user = std::make_unique<ScriptedInteraction>();
     }
     void cleanup() {
+        ui.reset();
         const QStringList unexpected = tearDown(forms, user, workspace);
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
     }
@@ -583,7 +586,7 @@ private slots:
             afterDelete = gridRows(d->Grid);
             d->reject();
         });
-        main->N14->trigger();
+        ui->N14->trigger();
         user->desktop = false;
 
         QCOMPARE(editCaption, QString("Добавление"));
@@ -592,7 +595,7 @@ private slots:
         QCOMPARE(question, QString("Вы уверены, что хотите удалить провод ?"));
         QCOMPARE(afterDelete.size(), 19);
         QCOMPARE(afterDelete.first(), QString("АС-25    "));
-        const TProvoda& added = main->WireCatalog[19];
+        const TProvoda& added = forms->Document->reference<k10::WireCatalog>().data()[19];
         QCOMPARE(fromCp1251(added.Name.view()), QString("А-300"));
         QCOMPARE(added.R, 0.1);
         QCOMPARE(int(added.R_V), 44);

@@ -6,6 +6,7 @@
 #include "support/grid_text.h"
 #include "support/scripted_interaction.h"
 #include "ui/main_window/form_main.h"
+#include "ui/models/current_place.h"
 #include "ui/models/row_formats.h"
 #include "ui/main_window/workbench.h"
 
@@ -57,13 +58,13 @@ QStringList shownRows(const QStringList& rows, int columns) {
     return rows.isEmpty() ? QStringList({QString(columns - 1, '|')}) : rows;
 }
 
-QList<int> rows(const TFormMain* main) {
-    return {main->CurSource, main->CurLine, main->CurSection, main->CurModeWork};
+QList<int> rows(const CurrentPlace* place) {
+    return {place->source(), place->line(), place->section(), place->mode()};
 }
 
-QList<int> currentRows(const TFormMain* main) {
-    return {main->SourceGrid->currentRow(), main->LinesGrid->currentRow(), main->LineGrid->currentRow(),
-            main->ModeWorkGrid->currentRow()};
+QList<int> currentRows(const MainControls* ui) {
+    return {ui->SourceGrid->currentRow(), ui->LinesGrid->currentRow(), ui->LineGrid->currentRow(),
+            ui->ModeWorkGrid->currentRow()};
 }
 
 } // namespace
@@ -79,36 +80,36 @@ class TestHistory : public QObject, WindowFixture {
     }
     void open(const TProect& project) {
         user->files.push_back(write(project, "open.k10"));
-        main->N6->trigger();
+        ui->N6->trigger();
         user->dialogs.clear();
     }
     void select(const QList<int>& at) {
-        main->SourceGrid->setCurrentCell(at[0], 0);
-        main->LinesGrid->setCurrentCell(at[1], 0);
-        main->LineGrid->setCurrentCell(at[2], 0);
-        main->ModeWorkGrid->setCurrentCell(at[3], 0);
+        ui->SourceGrid->setCurrentCell(at[0], 0);
+        ui->LinesGrid->setCurrentCell(at[1], 0);
+        ui->LineGrid->setCurrentCell(at[2], 0);
+        ui->ModeWorkGrid->setCurrentCell(at[3], 0);
     }
     // Every table shows the records: the sources, and the lines, sections and modes of the current ones.
     void expectTablesShowTheProject() {
-        const TProect& p = main->Proect;
+        const TProect& p = forms->Document->project();
         QStringList sources;
         for (const TSource& s : p.Sources)
             sources << sourceRow(s).join('|');
-        QCOMPARE(gridRows(main->SourceGrid), sources);
+        QCOMPARE(gridRows(ui->SourceGrid), sources);
         // A source without lines shows neither sections nor modes.
-        const TSource& source = p.Sources[main->CurSource + 1];
+        const TSource& source = p.Sources[place->source() + 1];
         QStringList lines, sections, modes;
         for (const TLines& l : source.Lines)
             lines << QString::fromStdString(l.Name.str());
         if (source.LineCount() > 0) {
-            for (const TLine& s : source.Lines[main->CurLine + 1].Sections)
+            for (const TLine& s : source.Lines[place->line() + 1].Sections)
                 sections << sectionRow(s).join('|');
             for (const TModeWork& m : source.ModeWorks)
                 modes << modeRow(m).join('|');
         }
-        QCOMPARE(gridRows(main->LinesGrid), shownRows(lines, 1));
-        QCOMPARE(gridRows(main->LineGrid), shownRows(sections, 7));
-        QCOMPARE(gridRows(main->ModeWorkGrid), shownRows(modes, 8));
+        QCOMPARE(gridRows(ui->LinesGrid), shownRows(lines, 1));
+        QCOMPARE(gridRows(ui->LineGrid), shownRows(sections, 7));
+        QCOMPARE(gridRows(ui->ModeWorkGrid), shownRows(modes, 8));
     }
 
 private slots:
@@ -124,30 +125,30 @@ private slots:
     void editMenuNamesTheStepItWouldTake() {
         auto items = [this] {
             QStringList list;
-            for (QAction* a : main->N17->actions())
+            for (QAction* a : ui->N17->actions())
                 list << a->objectName() + "=" + a->text() + (a->isEnabled() ? "+" : "-");
             return list;
         };
-        QCOMPARE(main->N17->objectName(), QString("N17"));
-        QCOMPARE(main->N17->title(), QString("&Правка"));
-        QCOMPARE(main->N18->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z")}));
-        QCOMPARE(main->N19->shortcuts(),
+        QCOMPARE(ui->N17->objectName(), QString("N17"));
+        QCOMPARE(ui->N17->title(), QString("&Правка"));
+        QCOMPARE(ui->N18->shortcuts(), QList<QKeySequence>({QKeySequence("Ctrl+Z")}));
+        QCOMPARE(ui->N19->shortcuts(),
                  QList<QKeySequence>({QKeySequence("Ctrl+Y"), QKeySequence("Ctrl+Shift+Z")}));
         QCOMPARE(items(), QStringList({"N18=Отменить-", "N19=Повторить-"}));
         open(threeSources());
         QCOMPARE(items(), QStringList({"N18=Отменить-", "N19=Повторить-"}));
 
-        main->Source_Del->trigger();
-        main->ModeWork_Del->trigger();
+        ui->Source_Del->trigger();
+        ui->ModeWork_Del->trigger();
         QCOMPARE(items(), QStringList({"N18=Отменить: удаление режима+", "N19=Повторить-"}));
-        main->N18->trigger();
+        ui->N18->trigger();
         QCOMPARE(items(),
                  QStringList({"N18=Отменить: удаление источника+", "N19=Повторить: удаление режима+"}));
-        main->N18->trigger();
+        ui->N18->trigger();
         QCOMPARE(items(), QStringList({"N18=Отменить-", "N19=Повторить: удаление источника+"}));
-        QVERIFY(main->Proect == threeSources());
+        QVERIFY(forms->Document->project() == threeSources());
         // Open starts a new history.
-        main->N19->trigger();
+        ui->N19->trigger();
         user->saveAnswers.push_back(Interaction::Answer::No);
         open(threeSources());
         QCOMPARE(items(), QStringList({"N18=Отменить-", "N19=Повторить-"}));
@@ -183,7 +184,7 @@ private slots:
         QFETCH(QList<int>, redone);
         open(threeSources());
         select(at);
-        QCOMPARE(rows(main), at);
+        QCOMPARE(rows(place), at);
         // Every dialog is answered with OK as it was filled.
         user->scripts.push_back([](QDialog&) { return true; });
         main->findChild<QAction*>(action)->trigger();
@@ -191,21 +192,21 @@ private slots:
         if (!dialogRun)
             user->scripts.clear();
         QVERIFY(user->messages.isEmpty());
-        QVERIFY(main->N18->isEnabled());
-        const TProect edited = main->Proect;
+        QVERIFY(ui->N18->isEnabled());
+        const TProect edited = forms->Document->project();
 
         select({2, 0, 0, 0});
-        main->N18->trigger();
-        QVERIFY(main->Proect == threeSources());
-        QCOMPARE(rows(main), undone);
-        QCOMPARE(currentRows(main), undone);
+        ui->N18->trigger();
+        QVERIFY(forms->Document->project() == threeSources());
+        QCOMPARE(rows(place), undone);
+        QCOMPARE(currentRows(ui.get()), undone);
         expectTablesShowTheProject();
 
         select({2, 0, 0, 0});
-        main->N19->trigger();
-        QVERIFY(main->Proect == edited);
-        QCOMPARE(rows(main), redone);
-        QCOMPARE(currentRows(main), redone);
+        ui->N19->trigger();
+        QVERIFY(forms->Document->project() == edited);
+        QCOMPARE(rows(place), redone);
+        QCOMPARE(currentRows(ui.get()), redone);
         expectTablesShowTheProject();
     }
 
@@ -243,10 +244,10 @@ private slots:
         QFETCH(QStringList, errors);
         open(threeSources());
         if (state != "saved")
-            main->Source_Del->trigger();
+            ui->Source_Del->trigger();
         if (state == "undone")
-            main->N18->trigger();
-        const TProect before = main->Proect;
+            ui->N18->trigger();
+        const TProect before = forms->Document->project();
         TProect other;
         other.Sources.append().Name = "Other";
 
@@ -263,20 +264,20 @@ private slots:
         }
 
         if (trigger == "exit")
-            main->N9->trigger();
+            ui->N9->trigger();
         else if (trigger == "close box")
             main->close();
         else
-            main->N6->trigger();
+            ui->N6->trigger();
 
         QCOMPARE(user->questions, answer >= 0 ? QStringList({kQuestion}) : QStringList());
         QCOMPARE(user->dialogs, dialogs);
         QCOMPARE(user->errors, errors);
         if (trigger == "open")
-            QVERIFY(main->Proect == (goesOn ? other : before));
+            QVERIFY(forms->Document->project() == (goesOn ? other : before));
         else {
             QCOMPARE(main->isVisible(), !goesOn);
-            QVERIFY(main->Proect == before);
+            QVERIFY(forms->Document->project() == before);
         }
         const bool saved = answer == int(Interaction::Answer::Yes) && goesOn;
         QCOMPARE(QFile::exists(workspace->path("saved.k10")), saved);
@@ -291,7 +292,7 @@ private slots:
         open(threeSources());
         forms->Document->change<k10::WireCatalog>([](k10::WireCatalog& c) { c.remove(1); });
         forms->Document->write<k10::WireCatalog>();
-        main->N9->trigger();
+        ui->N9->trigger();
         QVERIFY(user->questions.isEmpty());
         QVERIFY(!main->isVisible());
     }
@@ -301,13 +302,13 @@ private slots:
     // Ctrl+Y.
     void realQuestionBoxOnExit() {
         open(threeSources());
-        main->Source_Del->trigger();
+        ui->Source_Del->trigger();
         main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(main));
         QTest::keyClick(main, Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(main->Proect == threeSources());
+        QVERIFY(forms->Document->project() == threeSources());
         QTest::keyClick(main, Qt::Key_Y, Qt::ControlModifier);
-        QCOMPARE(main->Proect.SourceCount(), 2);
+        QCOMPARE(forms->Document->project().SourceCount(), 2);
 
         user->desktop = true; // the desktop's own boxes from here on
         QString title, text, defaultButton;
@@ -328,7 +329,7 @@ private slots:
                         return b->click();
                 box->reject();
             });
-            main->N9->trigger();
+            ui->N9->trigger();
             QCOMPARE(main->isVisible(), QString(press) == "Отмена");
         }
         user->desktop = false;

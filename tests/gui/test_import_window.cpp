@@ -35,7 +35,7 @@ class TestImportWindow : public QObject, WindowFixture {
 
     void import(const QString& file) {
         user->files.push_back(file);
-        main->DOS1->trigger();
+        ui->DOS1->trigger();
     }
 
 private slots:
@@ -53,12 +53,12 @@ private slots:
         import(workspace->path("net.reg"));
         QCOMPARE(user->messages, QStringList({"Импорт закончен"}));
         QCOMPARE(user->dialogs, QStringList({"I_forDos"}));
-        QCOMPARE(gridRows(main->SourceGrid),
+        QCOMPARE(gridRows(ui->SourceGrid),
                  QStringList({"ПС Северная          |5|10|0.1|0.2|0.3|0.4", "ПС Заречная          |7|0|1|2|3|4"}));
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"101"}));
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"101|B1|2||||"}));
-        main->SourceGrid->setCurrentCell(1, 0);
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"201|A1|1.5|АС-50|3|160|ТМ-160", "A1|A2|0.5||||"}));
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"101"}));
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"101|B1|2||||"}));
+        ui->SourceGrid->setCurrentCell(1, 0);
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"201|A1|1.5|АС-50|3|160|ТМ-160", "A1|A2|0.5||||"}));
         QVERIFY(user->errors.isEmpty());
     }
 
@@ -68,14 +68,14 @@ private slots:
         import(workspace->path("NET.IP"));
         QCOMPARE(user->messages, QStringList({"фаил NET.lin не найден.\rБудут импортированы только источники питания.",
                                               "Импорт закончен"}));
-        QCOMPARE(main->Proect.SourceCount(), 1);
-        QCOMPARE(main->Proect.Sources[1].LineCount(), 0);
+        QCOMPARE(forms->Document->project().SourceCount(), 1);
+        QCOMPARE(forms->Document->project().Sources[1].LineCount(), 0);
     }
 
     void refusalAndFailureChangeNothing() {
         writeDos(workspace->path("old.ip"), {kSource1});
         import(workspace->path("old.ip"));
-        QStringList before = gridRows(main->SourceGrid);
+        QStringList before = gridRows(ui->SourceGrid);
 
         import(workspace->path("NONE.LIN"));
         writeDos(workspace->path("bad.ip"), {kSource1, kSource2});
@@ -83,8 +83,8 @@ private slots:
         import(workspace->path("bad.lin"));
         QCOMPARE(user->messages.mid(1), QStringList({"фаил NONE.ip не найден.\rЭкспорт невозможен.",
                                                      "Ошибка в файлах. Импорт невозможен"}));
-        QCOMPARE(main->Proect.SourceCount(), 1);
-        QCOMPARE(gridRows(main->SourceGrid), before);
+        QCOMPARE(forms->Document->project().SourceCount(), 1);
+        QCOMPARE(gridRows(ui->SourceGrid), before);
     }
 
     void importAddsAfterTheOpenSourcesAndSelectsTheFirst() {
@@ -92,15 +92,15 @@ private slots:
         import(workspace->path("a.ip"));
         writeDos(workspace->path("b.ip"), {kSource2});
         writeDos(workspace->path("b.lin"), {" 101,X1,1"});
-        main->SourceGrid->setCurrentCell(0, 0);
+        ui->SourceGrid->setCurrentCell(0, 0);
         import(workspace->path("b.ip"));
-        QCOMPARE(main->Proect.SourceCount(), 2);
-        QCOMPARE(main->SourceGrid->rowCount(), 2);
+        QCOMPARE(forms->Document->project().SourceCount(), 2);
+        QCOMPARE(ui->SourceGrid->rowCount(), 2);
         // The line file's source 1 is the first source of the set, now the project's second.
-        QCOMPARE(main->Proect.Sources[2].LineCount(), 1);
-        QCOMPARE(main->Proect.Sources[1].LineCount(), 0);
-        QCOMPARE(main->CurSource, 0);
-        QCOMPARE(main->SourceGrid->currentRow(), 0);
+        QCOMPARE(forms->Document->project().Sources[2].LineCount(), 1);
+        QCOMPARE(forms->Document->project().Sources[1].LineCount(), 0);
+        QCOMPARE(place->source(), 0);
+        QCOMPARE(ui->SourceGrid->currentRow(), 0);
     }
 
     // An import is one unsaved change: undone whole, it leaves the project as it was before.
@@ -111,30 +111,30 @@ private slots:
         writeDos(workspace->path("b.lin"), {" 101,X1,1"});
         import(workspace->path("b.ip"));
         QVERIFY(forms->Document->isModified());
-        QCOMPARE(main->N18->text(), QString("Отменить: импорт из DOS"));
-        main->N18->trigger();
-        QCOMPARE(main->Proect.SourceCount(), 1);
-        QCOMPARE(gridRows(main->SourceGrid), QStringList({"ПС Северная          |5|10|0.1|0.2|0.3|0.4"}));
-        main->N18->trigger();
-        QCOMPARE(main->Proect.SourceCount(), 0);
+        QCOMPARE(ui->N18->text(), QString("Отменить: импорт из DOS"));
+        ui->N18->trigger();
+        QCOMPARE(forms->Document->project().SourceCount(), 1);
+        QCOMPARE(gridRows(ui->SourceGrid), QStringList({"ПС Северная          |5|10|0.1|0.2|0.3|0.4"}));
+        ui->N18->trigger();
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
         QVERIFY(!forms->Document->isModified());
-        main->N19->trigger();
-        main->N19->trigger();
-        QCOMPARE(main->Proect.SourceCount(), 2);
-        QCOMPARE(main->Proect.Sources[2].LineCount(), 1);
-        QCOMPARE(main->CurSource, 1);
+        ui->N19->trigger();
+        ui->N19->trigger();
+        QCOMPARE(forms->Document->project().SourceCount(), 2);
+        QCOMPARE(forms->Document->project().Sources[2].LineCount(), 1);
+        QCOMPARE(place->source(), 1);
     }
 
     void cancelledChoiceDoesNothing() {
         user->files.push_back(QString());
-        main->DOS1->trigger();
+        ui->DOS1->trigger();
         QVERIFY(user->messages.isEmpty());
-        QCOMPARE(main->Proect.SourceCount(), 0);
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
     }
 
     void dialogShowsTheDosFilter() {
-        QCOMPARE(main->I_forDos->nameFilters().constFirst().left(30), QString("Dos Korvane(*.ip;*.lin;*.reg) "));
-        QVERIFY(main->I_forDos->testOption(QFileDialog::HideNameFilterDetails));
+        QCOMPARE(ui->I_forDos->nameFilters().constFirst().left(30), QString("Dos Korvane(*.ip;*.lin;*.reg) "));
+        QVERIFY(ui->I_forDos->testOption(QFileDialog::HideNameFilterDetails));
     }
 };
 

@@ -49,7 +49,7 @@ class TestKeyboard : public QObject, WindowFixture {
         QString path = workspace->path("keys.k10");
         k10::writeProject(path.toStdString(), twoOfEverything());
         user->files.push_back(path);
-        main->N6->trigger();
+        ui->N6->trigger();
     }
     StringGrid* grid(const QString& name) { return main->findChild<StringGrid*>(name); }
 
@@ -130,9 +130,9 @@ private slots:
 
     // A refusal reached through a key is the menu item's own.
     void deleteInAnEmptyTableRefusesAsTheMenu() {
-        main->SourceGrid->setFocus();
-        QTest::keyClick(main->SourceGrid, Qt::Key_Delete);
-        main->Source_Del->trigger();
+        ui->SourceGrid->setFocus();
+        QTest::keyClick(ui->SourceGrid, Qt::Key_Delete);
+        ui->Source_Del->trigger();
         QCOMPARE(user->messages, QStringList({"Удалять нечего", "Удалять нечего"}));
     }
 
@@ -169,8 +169,8 @@ private slots:
     }
 
     void tabGoesRoundTheTables() {
-        const QList<QWidget*> order = {main->SourceGrid, main->LinesGrid, main->LineGrid, main->ModeWorkGrid};
-        main->SourceGrid->setFocus();
+        const QList<QWidget*> order = {ui->SourceGrid, ui->LinesGrid, ui->LineGrid, ui->ModeWorkGrid};
+        ui->SourceGrid->setFocus();
         for (int step = 1; step <= order.size(); ++step) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), order[step % order.size()]);

@@ -93,12 +93,12 @@ class TestLines : public QObject, WindowFixture {
         QString path = workspace->path("p.k10");
         k10::writeProject(path.toStdString(), project);
         user->files.push_back(path);
-        main->N6->trigger();
+        ui->N6->trigger();
         user->dialogs.clear();
     }
     QStringList allRows() const {
-        return gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
-               gridRows(main->ModeWorkGrid);
+        return gridRows(ui->SourceGrid) + gridRows(ui->LinesGrid) + gridRows(ui->LineGrid) +
+               gridRows(ui->ModeWorkGrid);
     }
     // Fills the section dialog and answers OK; L_Begin only when it is free.
     ScriptedInteraction::DialogScript filled(const QString& begin, const QString& end) {
@@ -163,8 +163,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, name);
         open(sample(Kind::ThreeLines));
-        main->SourceGrid->setCurrentCell(source, 0);
-        QStringList lines = gridRows(main->LinesGrid), sections = gridRows(main->LineGrid);
+        ui->SourceGrid->setCurrentCell(source, 0);
+        QStringList lines = gridRows(ui->LinesGrid), sections = gridRows(ui->LineGrid);
         QString before;
         user->scripts.push_back([&](QDialog& d) {
             auto& newLine = static_cast<TF_NewLine&>(d);
@@ -173,15 +173,15 @@ private slots:
             return true;
         });
         forms->F_NewLine->LineName->setText("99"); // left from an earlier use
-        main->N5->trigger();
+        ui->N5->trigger();
         QCOMPARE(user->dialogs, QStringList({"TF_NewLine"}));
         QCOMPARE(before, QString());
-        const TSource& s = main->Proect.Sources[source + 1];
+        const TSource& s = forms->Document->project().Sources[source + 1];
         QCOMPARE(QString::fromStdString(s.Lines[s.LineCount()].Name.str()), name);
         QCOMPARE(s.Lines[s.LineCount()].SectionCount(), 0);
-        QCOMPARE(gridRows(main->LinesGrid), lines << name);
-        QCOMPARE(gridRows(main->LineGrid), sections);
-        QCOMPARE(main->CurLine, 0);
+        QCOMPARE(gridRows(ui->LinesGrid), lines << name);
+        QCOMPARE(gridRows(ui->LineGrid), sections);
+        QCOMPARE(place->line(), 0);
         QVERIFY(user->messages.isEmpty());
     }
 
@@ -239,13 +239,12 @@ private slots:
         QFETCH(QString, message);
         if (kind != Kind::Empty)
             open(sample(kind));
-        main->CurLine = curLine;
-        main->CurSection = curSection;
+        place->setRows({place->source(), curLine, curSection, place->mode()});
         QStringList rows = allRows();
         main->findChild<QAction*>(action)->trigger();
         QCOMPARE(user->messages, QStringList({message}));
         QVERIFY(user->dialogs.isEmpty());
-        QVERIFY(main->Proect == sample(kind));
+        QVERIFY(forms->Document->project() == sample(kind));
         QCOMPARE(allRows(), rows);
     }
 
@@ -269,11 +268,11 @@ private slots:
         while (!s.Lines[1].Sections.full())
             s.Lines[1].Sections.append(section("x", "y"));
         open(full);
-        main->LineGrid->setCurrentCell(1, 0);
+        ui->LineGrid->setCurrentCell(1, 0);
         main->findChild<QAction*>(action)->trigger();
         QCOMPARE(user->messages, QStringList({message}));
         QVERIFY(user->dialogs.isEmpty());
-        QVERIFY(main->Proect == full);
+        QVERIFY(forms->Document->project() == full);
     }
 
     void firstSectionBeginsAtTheLineName() {
@@ -286,33 +285,33 @@ private slots:
                         QStringList(dialog->rowTexts().mid(1)).join('|');
         };
         lookThenFill(look, "X", "A1");
-        main->Line_Add->trigger();
+        ui->Line_Add->trigger();
         lookThenFill(look, "A1", "A2");
-        main->Line_Add->trigger();
+        ui->Line_Add->trigger();
         // Both showings start empty; the first begins at "105" and is locked, the second is free.
         QCOMPARE(seen, QStringList({"105-|0||||", "+|0||||"}));
-        QCOMPARE(gridRows(main->LineGrid),
+        QCOMPARE(gridRows(ui->LineGrid),
                  QStringList({"105|A1|2.25|АС-70|17|250|ТМ-250", "A1|A2|2.25|АС-70|17|250|ТМ-250"}));
-        const TLine& first = main->Proect.Sources[1].Lines[1].Sections[1];
+        const TLine& first = forms->Document->project().Sources[1].Lines[1].Sections[1];
         QCOMPARE(first.L_Begin.str(), std::string("105"));
         QCOMPARE(first.Dlina, 2.25);
         QCOMPARE(first.Provod, cp("АС-70"));
         QCOMPARE(first.Gr_Nagr, std::string("17"));
         QCOMPARE(first.Max_Nagr, std::string("250"));
         QCOMPARE(first.Trans, cp("ТМ-250"));
-        QCOMPARE(main->CurSection, 0);
+        QCOMPARE(place->section(), 0);
     }
 
     void longNodeStoredAsEightShownWholeUntilRefresh() {
         open(sample(Kind::LineOfOneSection));
         fillSection("Подстанция", "Ответвление");
-        main->Line_Add->trigger();
-        const TLines& line = main->Proect.Sources[1].Lines[1];
+        ui->Line_Add->trigger();
+        const TLines& line = forms->Document->project().Sources[1].Lines[1];
         QCOMPARE(line.Sections[2].L_Begin.str(), cp("Подстанц"));
         QCOMPARE(line.Sections[2].L_End.str(), cp("Ответвле"));
-        QCOMPARE(rowTexts(main->LineGrid, 1).mid(0, 2), QStringList({"Подстанция", "Ответвление"}));
-        main->SelectSourceGrid(0, 0);
-        QCOMPARE(rowTexts(main->LineGrid, 1).mid(0, 2), QStringList({"Подстанц", "Ответвле"}));
+        QCOMPARE(rowTexts(ui->LineGrid, 1).mid(0, 2), QStringList({"Подстанция", "Ответвление"}));
+        place->select({1, 1});
+        QCOMPARE(rowTexts(ui->LineGrid, 1).mid(0, 2), QStringList({"Подстанц", "Ответвле"}));
     }
 
     void changeLocksTheFirstBeginNodeOnly_data() {
@@ -327,8 +326,8 @@ private slots:
         QFETCH(bool, beginFree);
         QFETCH(QString, newRow);
         open(sample(Kind::ThreeLines));
-        main->LinesGrid->setCurrentCell(1, 0);
-        main->LineGrid->setCurrentCell(row, 0);
+        ui->LinesGrid->setCurrentCell(1, 0);
+        ui->LineGrid->setCurrentCell(row, 0);
         QStringList shown;
         bool enabled = !beginFree;
         lookThenFill(
@@ -337,13 +336,13 @@ private slots:
                 enabled = dialog->L_Begin->isEnabled();
             },
             "N", "K");
-        main->Line_Edit->trigger();
+        ui->Line_Edit->trigger();
         QCOMPARE(enabled, beginFree);
         QCOMPARE(shown,
                  QStringList({"102", QString(QChar('A' + row)), "1.5", "АС-50", "3", "160", "ТМ-160"}));
-        QCOMPARE(rowTexts(main->LineGrid, row).join('|'), newRow);
-        QCOMPARE(main->Proect.Sources[1].Lines[2].Sections[row + 1].L_End.str(), std::string("K"));
-        QCOMPARE(main->Proect.Sources[1].Lines[2].SectionCount(), 3);
+        QCOMPARE(rowTexts(ui->LineGrid, row).join('|'), newRow);
+        QCOMPARE(forms->Document->project().Sources[1].Lines[2].Sections[row + 1].L_End.str(), std::string("K"));
+        QCOMPARE(forms->Document->project().Sources[1].Lines[2].SectionCount(), 3);
     }
 
     void insertStandsBeforeTheCurrentSection_data() {
@@ -356,8 +355,8 @@ private slots:
         QFETCH(int, row);
         QFETCH(QStringList, order);
         open(sample(Kind::ThreeLines));
-        main->LinesGrid->setCurrentCell(1, 0);
-        main->LineGrid->setCurrentCell(row, 0);
+        ui->LinesGrid->setCurrentCell(1, 0);
+        ui->LineGrid->setCurrentCell(row, 0);
         dialog->L_Begin->setEnabled(false); // left from an earlier use
         dialog->L_End->setText("old");
         bool beginFree = false;
@@ -368,40 +367,40 @@ private slots:
                 endBefore = dialog->L_End->text();
             },
             "M", "NEW");
-        main->N15->trigger();
+        ui->N15->trigger();
         QVERIFY(beginFree);
         QCOMPARE(endBefore, QString());
-        QCOMPARE(ends(main->Proect.Sources[1].Lines[2]), order);
+        QCOMPARE(ends(forms->Document->project().Sources[1].Lines[2]), order);
         QStringList shownEnds;
-        for (int r = 0; r < main->LineGrid->rowCount(); ++r)
-            shownEnds << main->LineGrid->cell(r, 1);
+        for (int r = 0; r < ui->LineGrid->rowCount(); ++r)
+            shownEnds << ui->LineGrid->cell(r, 1);
         QCOMPARE(shownEnds, order);
-        QCOMPARE(main->CurLine, 1);
+        QCOMPARE(place->line(), 1);
         QVERIFY(user->messages.isEmpty());
     }
 
     void deleteTheSecondOfThreeLines() {
         open(sample(Kind::ThreeLines));
-        main->LinesGrid->setCurrentCell(1, 0);
-        main->N10->trigger();
-        const TSource& s = main->Proect.Sources[1];
+        ui->LinesGrid->setCurrentCell(1, 0);
+        ui->N10->trigger();
+        const TSource& s = forms->Document->project().Sources[1];
         QCOMPARE(s.LineCount(), 2);
         QCOMPARE(s.Lines[2].Name.str(), std::string("103"));
         QCOMPARE(ends(s.Lines[2]), QStringList({"C1", "C2"}));
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"101", "103"}));
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"101|A1|1.5|АС-50|3|160|ТМ-160"}));
-        QCOMPARE(main->CurLine, 0);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"101", "103"}));
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"101|A1|1.5|АС-50|3|160|ТМ-160"}));
+        QCOMPARE(place->line(), 0);
     }
 
     void deleteTheSecondOfThreeSections() {
         open(sample(Kind::ThreeLines));
-        main->LinesGrid->setCurrentCell(1, 0);
-        main->LineGrid->setCurrentCell(1, 0);
-        main->Line_Del->trigger();
-        QCOMPARE(ends(main->Proect.Sources[1].Lines[2]), QStringList({"A", "C"}));
-        QCOMPARE(gridRows(main->LineGrid),
+        ui->LinesGrid->setCurrentCell(1, 0);
+        ui->LineGrid->setCurrentCell(1, 0);
+        ui->Line_Del->trigger();
+        QCOMPARE(ends(forms->Document->project().Sources[1].Lines[2]), QStringList({"A", "C"}));
+        QCOMPARE(gridRows(ui->LineGrid),
                  QStringList({"102|A|1.5|АС-50|3|160|ТМ-160", "102|C|1.5|АС-50|3|160|ТМ-160"}));
-        QCOMPARE(main->CurLine, 1);
+        QCOMPARE(place->line(), 1);
     }
 
     void cancelChangesNothing_data() {
@@ -412,8 +411,8 @@ private slots:
     void cancelChangesNothing() {
         QFETCH(QString, action);
         open(sample(Kind::ThreeLines));
-        main->LinesGrid->setCurrentCell(1, 0);
-        main->LineGrid->setCurrentCell(1, 0);
+        ui->LinesGrid->setCurrentCell(1, 0);
+        ui->LineGrid->setCurrentCell(1, 0);
         QStringList rows = allRows();
         user->scripts.push_back([&](QDialog& d) {
             if (auto* newLine = qobject_cast<TF_NewLine*>(&d))
@@ -423,7 +422,7 @@ private slots:
         });
         main->findChild<QAction*>(action)->trigger();
         QCOMPARE(user->dialogs.size(), 1);
-        QVERIFY(main->Proect == sample(Kind::ThreeLines));
+        QVERIFY(forms->Document->project() == sample(Kind::ThreeLines));
         QCOMPARE(allRows(), rows);
         QVERIFY(user->messages.isEmpty());
     }
@@ -477,7 +476,7 @@ private slots:
             QTest::keyClicks(d->LineName, "4");
             d->OkButton->click();
         });
-        main->N5->trigger();
+        ui->N5->trigger();
 
         QString begin;
         bool beginEnabled = true;
@@ -494,15 +493,15 @@ private slots:
             type(d->Trans_Box->lineEdit(), "ТМ-63");
             QTest::keyClick(d, Qt::Key_Return); // the default button
         });
-        main->Line_Add->trigger();
+        ui->Line_Add->trigger();
         user->desktop = false;
 
         QCOMPARE(newLineTitle, QString("Новая линия"));
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"104"}));
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"104"}));
         QCOMPARE(begin, QString("104"));
         QVERIFY(!beginEnabled);
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"104|Т1|0.75|А-35||63|ТМ-63"}));
-        QCOMPARE(main->Proect.Sources[1].Lines[1].Sections[1].L_End.str(), cp("Т1"));
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"104|Т1|0.75|А-35||63|ТМ-63"}));
+        QCOMPARE(forms->Document->project().Sources[1].Lines[1].Sections[1].L_End.str(), cp("Т1"));
     }
 };
 

@@ -76,7 +76,7 @@ class TestMainWindow : public QObject, WindowFixture {
 
     void openFile(const QString& path) {
         user->files.push_back(path);
-        main->N6->trigger();
+        ui->N6->trigger();
     }
     QString saveLinked() {
         QString path = workspace->path("linked.k10");
@@ -96,14 +96,14 @@ private slots:
     void startUpShowsOneEmptyRowEverywhere() {
         QCOMPARE(main->windowTitle(), QString("Korvane10 DEMO"));
         QCOMPARE(main->size(), QSize(645, 661));
-        for (StringGrid* grid : {main->SourceGrid, main->LinesGrid, main->LineGrid, main->ModeWorkGrid}) {
+        for (StringGrid* grid : {ui->SourceGrid, ui->LinesGrid, ui->LineGrid, ui->ModeWorkGrid}) {
             QCOMPARE(grid->rowCount(), 1);
             QVERIFY(rowTexts(grid, 0).join("").isEmpty());
         }
-        QCOMPARE(main->CurSource, 0);
-        QCOMPARE(main->CurLine, 0);
-        QCOMPARE(main->CurSection, 0);
-        QCOMPARE(main->CurModeWork, 0);
+        QCOMPARE(place->source(), 0);
+        QCOMPARE(place->line(), 0);
+        QCOMPARE(place->section(), 0);
+        QCOMPARE(place->mode(), 0);
         QVERIFY(user->errors.isEmpty());
     }
 
@@ -113,10 +113,10 @@ private slots:
             const char* caption;
             QRect geometry;
         };
-        for (const Box& b : {Box{main->RzGroupBox1, "Источники питания", {8, 0, 625, 151}},
-                             Box{main->RzGroupBox4, "Линии", {8, 152, 81, 258}},
-                             Box{main->RzGroupBox2, "Описание линий", {96, 152, 537, 257}},
-                             Box{main->RzGroupBox3, "Режимы работы", {8, 411, 625, 174}}}) {
+        for (const Box& b : {Box{ui->RzGroupBox1, "Источники питания", {8, 0, 625, 151}},
+                             Box{ui->RzGroupBox4, "Линии", {8, 152, 81, 258}},
+                             Box{ui->RzGroupBox2, "Описание линий", {96, 152, 537, 257}},
+                             Box{ui->RzGroupBox3, "Режимы работы", {8, 411, 625, 174}}}) {
             QCOMPARE(b.box->title(), QString(b.caption));
             QCOMPARE(b.box->geometry(), b.geometry);
         }
@@ -126,15 +126,15 @@ private slots:
                 w << grid->columnWidth(c);
             return w;
         };
-        QCOMPARE(widths(main->SourceGrid), QList<int>({230, 55, 55, 63, 63, 63, 63}));
-        QCOMPARE(main->SourceGrid->width(), 601);
-        QCOMPARE(widths(main->LineGrid), QList<int>({75, 76, 71, 79, 71, 55, 82}));
-        QCOMPARE(main->LineGrid->width(), 518);
-        QCOMPARE(widths(main->ModeWorkGrid), QList<int>({70, 63, 79, 79, 79, 79, 71, 71}));
-        QCOMPARE(main->ModeWorkGrid->width(), 601);
-        QCOMPARE(main->LineGrid->verticalHeader()->defaultSectionSize(), 15);
-        QCOMPARE(main->SourceGrid->verticalHeader()->defaultSectionSize(), 24);
-        QCOMPARE(main->LinesGrid->verticalHeader()->defaultSectionSize(), 24);
+        QCOMPARE(widths(ui->SourceGrid), QList<int>({230, 55, 55, 63, 63, 63, 63}));
+        QCOMPARE(ui->SourceGrid->width(), 601);
+        QCOMPARE(widths(ui->LineGrid), QList<int>({75, 76, 71, 79, 71, 55, 82}));
+        QCOMPARE(ui->LineGrid->width(), 518);
+        QCOMPARE(widths(ui->ModeWorkGrid), QList<int>({70, 63, 79, 79, 79, 79, 71, 71}));
+        QCOMPARE(ui->ModeWorkGrid->width(), 601);
+        QCOMPARE(ui->LineGrid->verticalHeader()->defaultSectionSize(), 15);
+        QCOMPARE(ui->SourceGrid->verticalHeader()->defaultSectionSize(), 24);
+        QCOMPARE(ui->LinesGrid->verticalHeader()->defaultSectionSize(), 24);
     }
 
     void windowOpensCentred() {
@@ -153,10 +153,10 @@ private slots:
     // Enlarged, the window gives its room to the boxes and tables, the sections and modes most; back at
     // its default size everything stands where it stood.
     void enlargedWindowGivesTheTablesTheRoom() {
-        const QList<QWidget*> boxes = {main->RzGroupBox1, main->RzGroupBox4, main->RzGroupBox2,
-                                       main->RzGroupBox3};
-        const QList<StringGrid*> grids = {main->SourceGrid, main->LinesGrid, main->LineGrid,
-                                          main->ModeWorkGrid};
+        const QList<QWidget*> boxes = {ui->RzGroupBox1, ui->RzGroupBox4, ui->RzGroupBox2,
+                                       ui->RzGroupBox3};
+        const QList<StringGrid*> grids = {ui->SourceGrid, ui->LinesGrid, ui->LineGrid,
+                                          ui->ModeWorkGrid};
         QWidget* client = main->centralWidget();
         auto places = [&] {
             QList<QRect> list;
@@ -167,28 +167,28 @@ private slots:
             return list;
         };
         const QList<QRect> atDefault = places();
-        const int belowModes = client->height() - main->RzGroupBox3->geometry().bottom();
+        const int belowModes = client->height() - ui->RzGroupBox3->geometry().bottom();
 
         main->resize(1280, 1024);
         const int wider = 1280 - 645;
         // The right-hand boxes keep their margin to the window's edge, the modes box its gap above the
         // status bar, and no box reaches into another.
-        for (QWidget* box : {main->RzGroupBox1, main->RzGroupBox2, main->RzGroupBox3})
+        for (QWidget* box : {ui->RzGroupBox1, ui->RzGroupBox2, ui->RzGroupBox3})
             QCOMPARE(box->width(), atDefault[boxes.indexOf(box)].width() + wider);
-        QCOMPARE(client->height() - main->RzGroupBox3->geometry().bottom(), belowModes);
-        QCOMPARE(main->RzGroupBox4->width(), 81);
-        QVERIFY(main->RzGroupBox1->geometry().bottom() < main->RzGroupBox2->y());
-        QCOMPARE(main->RzGroupBox4->y(), main->RzGroupBox2->y());
-        QVERIFY(main->RzGroupBox2->geometry().bottom() < main->RzGroupBox3->y());
-        QVERIFY(main->RzGroupBox4->geometry().bottom() < main->RzGroupBox3->y());
+        QCOMPARE(client->height() - ui->RzGroupBox3->geometry().bottom(), belowModes);
+        QCOMPARE(ui->RzGroupBox4->width(), 81);
+        QVERIFY(ui->RzGroupBox1->geometry().bottom() < ui->RzGroupBox2->y());
+        QCOMPARE(ui->RzGroupBox4->y(), ui->RzGroupBox2->y());
+        QVERIFY(ui->RzGroupBox2->geometry().bottom() < ui->RzGroupBox3->y());
+        QVERIFY(ui->RzGroupBox4->geometry().bottom() < ui->RzGroupBox3->y());
         // Each table fills its box as it did, its columns as wide as the table.
         for (int i = 0; i < grids.size(); ++i) {
             StringGrid* grid = grids[i];
             const QRect before = atDefault[boxes.size() + i];
             QCOMPARE(grid->parentWidget()->height() - grid->geometry().bottom(),
                      atDefault[i].height() - before.bottom());
-            QCOMPARE(grid->width(), before.width() + (grid == main->LinesGrid ? 0 : wider));
-            if (grid == main->LinesGrid)
+            QCOMPARE(grid->width(), before.width() + (grid == ui->LinesGrid ? 0 : wider));
+            if (grid == ui->LinesGrid)
                 continue;
             int columns = grid->columnCount() + 2;
             for (int c = 0; c < grid->columnCount(); ++c)
@@ -198,9 +198,9 @@ private slots:
         auto taller = [&](StringGrid* grid) {
             return grid->height() - atDefault[boxes.size() + grids.indexOf(grid)].height();
         };
-        QVERIFY(taller(main->SourceGrid) > 0);
-        QVERIFY(taller(main->LineGrid) > taller(main->SourceGrid));
-        QVERIFY(taller(main->ModeWorkGrid) > taller(main->SourceGrid));
+        QVERIFY(taller(ui->SourceGrid) > 0);
+        QVERIFY(taller(ui->LineGrid) > taller(ui->SourceGrid));
+        QVERIFY(taller(ui->ModeWorkGrid) > taller(ui->SourceGrid));
 
         main->resize(645, 661);
         QCOMPARE(places(), atDefault);
@@ -214,13 +214,13 @@ private slots:
         QString path = workspace->path("many.k10");
         k10::writeProject(path.toStdString(), many);
         openFile(path);
-        StringGrid* grid = main->SourceGrid;
+        StringGrid* grid = ui->SourceGrid;
         auto shown = [grid](int row) {
             return grid->viewport()->rect().contains(grid->visualRect(grid->model()->index(row, 0)));
         };
         QVERIFY(!shown(9));
         user->scripts.push_back([](QDialog&) { return true; });
-        main->Source_Add->trigger();
+        ui->Source_Add->trigger();
         QCOMPARE(grid->rowCount(), 11);
         QVERIFY(shown(10));
     }
@@ -232,13 +232,13 @@ private slots:
                 list << label->property("caption").toString();
             return list;
         };
-        QCOMPARE(captions(main->RzGroupBox1),
+        QCOMPARE(captions(ui->RzGroupBox1),
                  QStringList({"Наименование источника питания", "Код ист. пит.", "Ном. напр. (кВ)",
                               "Сопротивление системы (Ом)", "Макс. режим", "Мин. режим", "R", "X", "R", "X"}));
-        QCOMPARE(captions(main->RzGroupBox2),
+        QCOMPARE(captions(ui->RzGroupBox2),
                  QStringList({"Участок", "Начало", "Конец", "Длина участка (км)", "Провод, кабель",
                               "Шифр графика нагрузок", "Макс. нагр. (кВА)", "Марка трасф."}));
-        QCOMPARE(captions(main->RzGroupBox3),
+        QCOMPARE(captions(ui->RzGroupBox3),
                  QStringList({"Источники,\rлинии", "От", "До", "Перемычка", "Узел нач.", "Узел кон.",
                               "Длина \r(км)", "Провод,\rкабель", "Узел\rоткл.", "Измен.\rнагрузки\r%"}));
     }
@@ -255,24 +255,24 @@ private slots:
             bar << a->text();
         // The titles read as before; '&' marks the letter that opens each with Alt.
         QCOMPARE(bar, QStringList({"&Файл", "&Правка", "&Справочники", "&Расчёт", "Помо&щь"}));
-        QCOMPARE(items(main->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
+        QCOMPARE(items(ui->N1), QStringList({"N6=Открыть", "N7=Сохранить", "N11=-", "DOS1=Импорт из DOS",
                                                "N8=-", "N9=Выйти"}));
-        QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы",
+        QCOMPARE(items(ui->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы",
                                                 "N20=Коэффициенты графиков нагрузки"}));
-        QCOMPARE(items(main->N21), QStringList({"N22=Проверить данные", "N23=Результаты расчёта…",
+        QCOMPARE(items(ui->N21), QStringList({"N22=Проверить данные", "N23=Результаты расчёта…",
                                                 "N24=Параметры расчёта…"}));
-        QCOMPARE(main->N23->shortcut(), QKeySequence(Qt::Key_F9));
-        QCOMPARE(items(main->N2), QStringList({"N3=О программе", "N12=Помощь"}));
-        QCOMPARE(items(main->Source_PopupMenu),
+        QCOMPARE(ui->N23->shortcut(), QKeySequence(Qt::Key_F9));
+        QCOMPARE(items(ui->N2), QStringList({"N3=О программе", "N12=Помощь"}));
+        QCOMPARE(items(ui->Source_PopupMenu),
                  QStringList({"Source_Add=Добавить", "Source_Edit=Изменить", "Source_Del=Удалить"}));
-        QCOMPARE(items(main->LinesPopupMenu), QStringList({"N5=Новая линия", "N10=Удалить линию"}));
-        QCOMPARE(items(main->PopupMenu2), QStringList({"Line_Add=Добавить", "N15=Вставить", "Line_Edit=Изменить",
+        QCOMPARE(items(ui->LinesPopupMenu), QStringList({"N5=Новая линия", "N10=Удалить линию"}));
+        QCOMPARE(items(ui->PopupMenu2), QStringList({"Line_Add=Добавить", "N15=Вставить", "Line_Edit=Изменить",
                                                        "Line_Del=Удалить"}));
-        QCOMPARE(items(main->PopupMenu3),
+        QCOMPARE(items(ui->PopupMenu3),
                  QStringList({"ModeWork_Add=Добавить", "ModeWork_Edit=Изменить", "ModeWork_Del=Удалить", "N4=-",
                               "Calculate=Рас\u0063читать"}));
-        QCOMPARE(main->Calculate->text().at(3), QChar('c'));  // Latin
-        QVERIFY(!main->Calculate->icon().isNull());
+        QCOMPARE(ui->Calculate->text().at(3), QChar('c'));  // Latin
+        QVERIFY(!ui->Calculate->icon().isNull());
     }
 
     void rightClickOnATableOpensTheMenuOfItsBox() {
@@ -280,10 +280,10 @@ private slots:
             QWidget* widget;
             QMenu* menu;
         };
-        for (const Case& c : {Case{main->LineGrid, main->PopupMenu2}, Case{main->ModeWorkGrid, main->PopupMenu3},
-                              Case{main->SourceGrid, main->Source_PopupMenu},
-                              Case{main->LinesGrid, main->LinesPopupMenu},
-                              Case{main->RzGroupBox2, main->PopupMenu2}}) {
+        for (const Case& c : {Case{ui->LineGrid, ui->PopupMenu2}, Case{ui->ModeWorkGrid, ui->PopupMenu3},
+                              Case{ui->SourceGrid, ui->Source_PopupMenu},
+                              Case{ui->LinesGrid, ui->LinesPopupMenu},
+                              Case{ui->RzGroupBox2, ui->PopupMenu2}}) {
             QCOMPARE(c.widget->contextMenuPolicy(), Qt::CustomContextMenu);
             emit c.widget->customContextMenuRequested(QPoint(5, 5));
             QTRY_VERIFY(c.menu->isVisible());
@@ -293,112 +293,112 @@ private slots:
 
     void openShowsTheFirstSourceAndItsFirstLine() {
         openFile(saveLinked());
-        QCOMPARE(gridRows(main->SourceGrid), QStringList({"ПС Северная|1|10|0.35|0|0|0", "ПС Заречная|2|0|0|0|0|0",
+        QCOMPARE(gridRows(ui->SourceGrid), QStringList({"ПС Северная|1|10|0.35|0|0|0", "ПС Заречная|2|0|0|0|0|0",
                                                           "ПС Промзона|3|0|0|0|0|0"}));
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"101", "102", "103"}));
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"101|A1|1.5|АС-50|3|160|ТМ-160", "101|A2|1.5|АС-50|3|160|ТМ-160"}));
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"101|201|||2|||-15", "101|301|||2|||-15"}));
-        QCOMPARE(main->SourceGrid->currentRow(), 0);
-        QCOMPARE(main->CurSource, 0);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"101", "102", "103"}));
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"101|A1|1.5|АС-50|3|160|ТМ-160", "101|A2|1.5|АС-50|3|160|ТМ-160"}));
+        QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"101|201|||2|||-15", "101|301|||2|||-15"}));
+        QCOMPARE(ui->SourceGrid->currentRow(), 0);
+        QCOMPARE(place->source(), 0);
     }
 
     void sourceWithoutLinesEmptiesTheLowerTablesEvenWithModes() {
         openFile(saveLinked());
-        main->SourceGrid->setCurrentCell(1, 0);  // as the user's click
-        QCOMPARE(main->CurSource, 1);
-        for (StringGrid* grid : {main->LinesGrid, main->LineGrid, main->ModeWorkGrid})
+        ui->SourceGrid->setCurrentCell(1, 0);  // as the user's click
+        QCOMPARE(place->source(), 1);
+        for (StringGrid* grid : {ui->LinesGrid, ui->LineGrid, ui->ModeWorkGrid})
             QCOMPARE(gridRows(grid), QStringList({rowTexts(grid, 0).join('|')}));
-        QVERIFY(rowTexts(main->ModeWorkGrid, 0).join("").isEmpty());
-        QVERIFY(rowTexts(main->LinesGrid, 0).join("").isEmpty());
-        QVERIFY(rowTexts(main->LineGrid, 0).join("").isEmpty());
+        QVERIFY(rowTexts(ui->ModeWorkGrid, 0).join("").isEmpty());
+        QVERIFY(rowTexts(ui->LinesGrid, 0).join("").isEmpty());
+        QVERIFY(rowTexts(ui->LineGrid, 0).join("").isEmpty());
     }
 
     void lineWithoutSectionsShowsOneEmptyRow() {
         openFile(saveLinked());
-        main->LinesGrid->setCurrentCell(1, 0);
-        QCOMPARE(main->CurLine, 1);
-        QCOMPARE(main->LineGrid->rowCount(), 1);
-        QVERIFY(rowTexts(main->LineGrid, 0).join("").isEmpty());
-        QCOMPARE(gridRows(main->ModeWorkGrid).size(), 2);  // the modes stay
+        ui->LinesGrid->setCurrentCell(1, 0);
+        QCOMPARE(place->line(), 1);
+        QCOMPARE(ui->LineGrid->rowCount(), 1);
+        QVERIFY(rowTexts(ui->LineGrid, 0).join("").isEmpty());
+        QCOMPARE(gridRows(ui->ModeWorkGrid).size(), 2);  // the modes stay
     }
 
     void lineThreeThenAnotherSourceResetsTheLine() {
         openFile(saveLinked());
-        main->LinesGrid->setCurrentCell(2, 0);
-        main->LineGrid->setCurrentCell(0, 0);
-        QCOMPARE(main->CurLine, 2);
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"|C1|0||||"}));
-        main->SourceGrid->setCurrentCell(2, 0);
-        QCOMPARE(main->CurSource, 2);
-        QCOMPARE(main->CurLine, 0);
-        QCOMPARE(main->LinesGrid->currentRow(), 0);
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"301"}));
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"|Z1|0||||"}));
+        ui->LinesGrid->setCurrentCell(2, 0);
+        ui->LineGrid->setCurrentCell(0, 0);
+        QCOMPARE(place->line(), 2);
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"|C1|0||||"}));
+        ui->SourceGrid->setCurrentCell(2, 0);
+        QCOMPARE(place->source(), 2);
+        QCOMPARE(place->line(), 0);
+        QCOMPARE(ui->LinesGrid->currentRow(), 0);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"301"}));
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"|Z1|0||||"}));
     }
 
     void refreshWithAnotherLineKeepsThatLineCurrent() {
         openFile(saveLinked());
-        main->ModeWorkGrid->setCurrentCell(1, 0);
-        QCOMPARE(main->CurModeWork, 1);
-        main->SelectSourceGrid(0, 2);
-        QCOMPARE(main->CurLine, 2);
-        QCOMPARE(main->LinesGrid->currentRow(), 2);
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"|C1|0||||"}));
-        QCOMPARE(main->CurModeWork, 0);
-        QCOMPARE(main->CurSection, 0);
+        ui->ModeWorkGrid->setCurrentCell(1, 0);
+        QCOMPARE(place->mode(), 1);
+        place->select({1, 3});
+        QCOMPARE(place->line(), 2);
+        QCOMPARE(ui->LinesGrid->currentRow(), 2);
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"|C1|0||||"}));
+        QCOMPARE(place->mode(), 0);
+        QCOMPARE(place->section(), 0);
     }
 
     void openOfFewerSourcesShrinksTheTable() {
         openFile(saveLinked());
-        main->SourceGrid->setCurrentCell(2, 0);
+        ui->SourceGrid->setCurrentCell(2, 0);
         TProect one;
         one.Sources.append().Name = "Single";
         QString path = workspace->path("one.k10");
         k10::writeProject(path.toStdString(), one);
         openFile(path);
-        QCOMPARE(gridRows(main->SourceGrid), QStringList({"Single|0|0|0|0|0|0"}));
-        QCOMPARE(main->CurSource, 0);
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({""}));
+        QCOMPARE(gridRows(ui->SourceGrid), QStringList({"Single|0|0|0|0|0|0"}));
+        QCOMPARE(place->source(), 0);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({""}));
 
         k10::writeProject(path.toStdString(), TProect{});
         openFile(path);
-        QCOMPARE(main->Proect.SourceCount(), 0);
-        QCOMPARE(gridRows(main->SourceGrid), QStringList({"||||||"}));
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
+        QCOMPARE(gridRows(ui->SourceGrid), QStringList({"||||||"}));
     }
 
     void saveThenOpenGivesTheSameTables() {
         openFile(saveLinked());
-        QStringList before = gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
-                             gridRows(main->ModeWorkGrid);
+        QStringList before = gridRows(ui->SourceGrid) + gridRows(ui->LinesGrid) + gridRows(ui->LineGrid) +
+                             gridRows(ui->ModeWorkGrid);
         QString copy = workspace->path("copy.k10");
         user->files.push_back(copy);
-        main->N7->trigger();
+        ui->N7->trigger();
         QVERIFY(user->errors.isEmpty());
         k10::writeProject(workspace->path("empty.k10").toStdString(), TProect{});
         openFile(workspace->path("empty.k10"));
-        QCOMPARE(main->Proect.SourceCount(), 0);
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
         openFile(copy);
-        QStringList after = gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
-                            gridRows(main->ModeWorkGrid);
+        QStringList after = gridRows(ui->SourceGrid) + gridRows(ui->LinesGrid) + gridRows(ui->LineGrid) +
+                            gridRows(ui->ModeWorkGrid);
         QCOMPARE(after, before);
-        QVERIFY(main->Proect == linkedProject());
+        QVERIFY(forms->Document->project() == linkedProject());
     }
 
     void cancelledDialogsChangeNothing() {
         openFile(saveLinked());
         user->files.push_back(QString());
-        main->N6->trigger();
+        ui->N6->trigger();
         user->files.push_back(QString());
-        main->N7->trigger();
-        QVERIFY(main->Proect == linkedProject());
+        ui->N7->trigger();
+        QVERIFY(forms->Document->project() == linkedProject());
         QCOMPARE(user->dialogs, QStringList({"OpenProjectDialog1", "OpenProjectDialog1", "SaveProjectDialog1"}));
         QVERIFY(user->errors.isEmpty());
     }
 
     void failedOpenLeavesTheProjectAndTables() {
         openFile(saveLinked());
-        main->LinesGrid->setCurrentCell(2, 0);
-        QStringList before = gridRows(main->SourceGrid) + gridRows(main->LineGrid);
+        ui->LinesGrid->setCurrentCell(2, 0);
+        QStringList before = gridRows(ui->SourceGrid) + gridRows(ui->LineGrid);
         QFile bad(workspace->path("bad.k10"));
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("1\r\nS\r\n1\r\n10 kV\r\n");
@@ -407,23 +407,23 @@ private slots:
         QCOMPARE(user->errors, QStringList({"'10 kV' is not a valid floating point value"}));
         openFile(workspace->path("missing.k10"));
         QCOMPARE(user->errors.last(), QString("File not found"));
-        QVERIFY(main->Proect == linkedProject());
-        QCOMPARE(gridRows(main->SourceGrid) + gridRows(main->LineGrid), before);
-        QCOMPARE(main->CurLine, 2);
+        QVERIFY(forms->Document->project() == linkedProject());
+        QCOMPARE(gridRows(ui->SourceGrid) + gridRows(ui->LineGrid), before);
+        QCOMPARE(place->line(), 2);
     }
 
     void failedSaveShowsTheMessage() {
         user->files.push_back(workspace->path("no/such/folder/p.k10"));
-        main->N7->trigger();
+        ui->N7->trigger();
         QCOMPARE(user->errors, QStringList({"File not found"}));
     }
 
     void fileDialogsFilters() {
-        QCOMPARE(main->OpenProjectDialog1->nameFilters(), QStringList({"Korvane(*.k10)"}));
-        QCOMPARE(main->SaveProjectDialog1->defaultSuffix(), QString("k10"));
-        QCOMPARE(main->OpenProjectDialog1->defaultSuffix(), QString("k10"));
-        QVERIFY(main->OpenProjectDialog1->filter() & QDir::Hidden);
-        QVERIFY(main->I_forDos->defaultSuffix().isEmpty());
+        QCOMPARE(ui->OpenProjectDialog1->nameFilters(), QStringList({"Korvane(*.k10)"}));
+        QCOMPARE(ui->SaveProjectDialog1->defaultSuffix(), QString("k10"));
+        QCOMPARE(ui->OpenProjectDialog1->defaultSuffix(), QString("k10"));
+        QVERIFY(ui->OpenProjectDialog1->filter() & QDir::Hidden);
+        QVERIFY(ui->I_forDos->defaultSuffix().isEmpty());
     }
 
     // The file dialogs start where the open project lies, and Save offers its name; before any project
@@ -432,24 +432,24 @@ private slots:
         QDir(workspace->path("")).mkpath("elsewhere");
         openFile(workspace->path("elsewhere/missing.k10"));
         QCOMPARE(user->errors, QStringList({"File not found"}));
-        for (QAction* item : {main->N6, main->N7, main->DOS1}) {
+        for (QAction* item : {ui->N6, ui->N7, ui->DOS1}) {
             user->files.push_back(QString());
             item->trigger();
         }
-        for (QFileDialog* dialog : {main->OpenProjectDialog1, main->SaveProjectDialog1, main->I_forDos})
+        for (QFileDialog* dialog : {ui->OpenProjectDialog1, ui->SaveProjectDialog1, ui->I_forDos})
             QCOMPARE(dialog->directory().absolutePath(), workspace->path("elsewhere"));
 
         QDir(workspace->path("")).mkpath("projects");
         const QString project = workspace->path("projects/linked.k10");
         k10::writeProject(project.toStdString(), linkedProject());
         openFile(project);
-        for (QAction* item : {main->N6, main->N7, main->DOS1}) {
+        for (QAction* item : {ui->N6, ui->N7, ui->DOS1}) {
             user->files.push_back(QString());
             item->trigger();
         }
-        for (QFileDialog* dialog : {main->OpenProjectDialog1, main->SaveProjectDialog1, main->I_forDos})
+        for (QFileDialog* dialog : {ui->OpenProjectDialog1, ui->SaveProjectDialog1, ui->I_forDos})
             QCOMPARE(dialog->directory().absolutePath(), workspace->path("projects"));
-        QCOMPARE(main->SaveProjectDialog1->selectedFiles(), QStringList{project});
+        QCOMPARE(ui->SaveProjectDialog1->selectedFiles(), QStringList{project});
     }
 
     void hundredSourcesFillTheTable() {
@@ -459,15 +459,15 @@ private slots:
         QString path = workspace->path("many.k10");
         k10::writeProject(path.toStdString(), many);
         openFile(path);
-        QCOMPARE(main->SourceGrid->rowCount(), 100);
-        QCOMPARE(main->SourceGrid->cell(99, 1), QString("100"));
+        QCOMPARE(ui->SourceGrid->rowCount(), 100);
+        QCOMPARE(ui->SourceGrid->cell(99, 1), QString("100"));
     }
 
     // The menu item reaches the help opener: beside the test program there is no guide, so even with a
     // browser named it says where the guide lies.
     void helpSaysWhereTheGuideLies() {
         user->applications = {{"text/html", "firefox-esr.desktop"}};
-        main->N12->trigger();
+        ui->N12->trigger();
         QVERIFY(user->documents.isEmpty());
         QCOMPARE(user->messages, QStringList{"Справка не открылась. Руководство находится в папке: " +
                                              QDir::toNativeSeparators(QCoreApplication::applicationDirPath() +
@@ -493,7 +493,7 @@ private slots:
             if (!closedByClick)
                 about->reject();
         });
-        main->N3->trigger();
+        ui->N3->trigger();
         QVERIFY(closedByClick);
         QCOMPARE(caption, QString("FormAbout"));
         QCOMPARE(title, QString("Korvane10 DEMO"));
@@ -503,8 +503,8 @@ private slots:
     }
 
     void statusBarShowsDateAndTime() {
-        QVERIFY(!main->DatePane->text().isEmpty());
-        QVERIFY(QTime::fromString(main->TimePane->text(), "H:mm:ss").isValid());
+        QVERIFY(!ui->DatePane->text().isEmpty());
+        QVERIFY(QTime::fromString(ui->TimePane->text(), "H:mm:ss").isValid());
     }
 };
 

@@ -141,7 +141,7 @@ class TestModes : public QObject, WindowFixture {
         QString path = workspace->path("modes.k10");
         k10::writeProject(path.toStdString(), project);
         user->files.push_back(path);
-        main->N6->trigger();
+        ui->N6->trigger();
         QVERIFY(user->errors.isEmpty());
     }
     // Opens the project and selects a source and one of its lines as the user's clicks would; a source
@@ -150,16 +150,16 @@ class TestModes : public QObject, WindowFixture {
         if (source == NoProject)
             return;
         open(modesProject());
-        main->SourceGrid->setCurrentCell(source, 0);
-        main->LinesGrid->setCurrentCell(line, 0);
-        QCOMPARE(main->CurSource, source);
-        QCOMPARE(main->CurLine, line);
+        ui->SourceGrid->setCurrentCell(source, 0);
+        ui->LinesGrid->setCurrentCell(line, 0);
+        QCOMPARE(place->source(), source);
+        QCOMPARE(place->line(), line);
     }
     QStringList tables() const {
-        return gridRows(main->SourceGrid) + gridRows(main->LinesGrid) + gridRows(main->LineGrid) +
-               gridRows(main->ModeWorkGrid);
+        return gridRows(ui->SourceGrid) + gridRows(ui->LinesGrid) + gridRows(ui->LineGrid) +
+               gridRows(ui->ModeWorkGrid);
     }
-    TProect expectedProject() const { return main->Proect.SourceCount() ? modesProject() : TProect{}; }
+    TProect expectedProject() const { return forms->Document->project().SourceCount() ? modesProject() : TProect{}; }
 
 private slots:
     void init() {
@@ -226,7 +226,7 @@ private slots:
                 walked << at->objectName();
         QCOMPARE(walked, expected);
 
-        QVERIFY(main->Calculate->icon().availableSizes().contains(QSize(16, 16)));
+        QVERIFY(ui->Calculate->icon().availableSizes().contains(QSize(16, 16)));
     }
 
     // Every command on a selection that lacks what it needs: the first message in the checks' order, or
@@ -281,7 +281,7 @@ private slots:
         QCOMPARE(user->messages, messages);
         QVERIFY(user->dialogs.filter("TF_ModeWork").isEmpty());
         QVERIFY(user->errors.isEmpty());
-        QVERIFY(main->Proect == expectedProject());
+        QVERIFY(forms->Document->project() == expectedProject());
         QCOMPARE(tables(), before);
     }
 
@@ -305,21 +305,21 @@ private slots:
             f.Izm_Nagr->setValue(-15);
             return true;
         });
-        main->ModeWork_Add->trigger();
+        ui->ModeWork_Add->trigger();
         QCOMPARE(user->dialogs, QStringList({"OpenProjectDialog1", "TF_ModeWork"}));
         QVERIFY(user->messages.isEmpty());
         QCOMPARE(offered, QStringList({"", "101", "102", "Магистраль", "202", "Резервная1", "302"}));
         QCOMPARE(shown, QStringList({"101", "", "", "", "0", "", "", "0"}));
 
-        const TSource& north = main->Proect.Sources[1];
+        const TSource& north = forms->Document->project().Sources[1];
         QCOMPARE(north.ModeWorkCount(), 4);
         QVERIFY(north.ModeWorks[4] == mode("101", "Резервна", "У1", "У2", 1500, "АС-70", "У9", -15));
-        QCOMPARE(gridRows(main->ModeWorkGrid),
+        QCOMPARE(gridRows(ui->ModeWorkGrid),
                  kNorthRows + QStringList{"101|Резервная1|У1|У2|1500|АС-70|У9|(15)"});
         QCOMPARE(items(forms->F_ModeWork->Provod_Box), wires);
 
-        main->SelectSourceGrid(main->CurSource, main->CurLine);
-        QCOMPARE(gridRows(main->ModeWorkGrid).last(), QString("101|Резервна|У1|У2|1500|АС-70|У9|-15"));
+        place->select({place->source() + 1, place->line() + 1});
+        QCOMPARE(gridRows(ui->ModeWorkGrid).last(), QString("101|Резервна|У1|У2|1500|АС-70|У9|-15"));
     }
 
     // A 10-character line name in L_begin and L_End is cut to 8 in the record, shown whole in the row; a
@@ -340,17 +340,17 @@ private slots:
             f.Uzel_Begin->setText("lost");
             return false;
         });
-        main->ModeWork_Add->trigger();
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||2.6||7|0"}));
-        main->ModeWork_Add->trigger();
+        ui->ModeWork_Add->trigger();
+        QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||2.6||7|0"}));
+        ui->ModeWork_Add->trigger();
         QCOMPARE(second, QStringList({"Магистраль", "", "", "", "0", "", "", "0"}));
 
-        const TSource& river = main->Proect.Sources[2];
+        const TSource& river = forms->Document->project().Sources[2];
         QCOMPARE(river.ModeWorkCount(), 1);
         QVERIFY(river.ModeWorks[1] == mode("Магистра", "Магистра", "", "", 2.6, "", "7", 0));
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||2.6||7|0"}));
-        main->SelectSourceGrid(main->CurSource, main->CurLine);
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"Магистра|Магистра|||2.6||7|0"}));
+        QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"Магистраль|Магистраль|||2.6||7|0"}));
+        place->select({place->source() + 1, place->line() + 1});
+        QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"Магистра|Магистра|||2.6||7|0"}));
         QVERIFY(user->messages.isEmpty());
     }
 
@@ -359,18 +359,18 @@ private slots:
         while (!full.Sources[1].ModeWorks.full())
             full.Sources[1].ModeWorks.append(mode("101", "z", "", "", 0, "", "", 0));
         open(full);
-        main->ModeWork_Add->trigger();
+        ui->ModeWork_Add->trigger();
         QCOMPARE(user->messages, QStringList({kFull}));
         QCOMPARE(user->dialogs, QStringList({"OpenProjectDialog1"}));
-        QVERIFY(main->Proect == full);
-        QCOMPARE(main->ModeWorkGrid->rowCount(), 100);
+        QVERIFY(forms->Document->project() == full);
+        QCOMPARE(ui->ModeWorkGrid->rowCount(), 100);
 
         // With one mode fewer there is room again.
-        main->ModeWork_Del->trigger();
+        ui->ModeWork_Del->trigger();
         user->scripts.push_back([](QDialog&) { return true; });
-        main->ModeWork_Add->trigger();
-        QCOMPARE(main->Proect.Sources[1].ModeWorkCount(), 100);
-        QCOMPARE(main->ModeWorkGrid->rowCount(), 100);
+        ui->ModeWork_Add->trigger();
+        QCOMPARE(forms->Document->project().Sources[1].ModeWorkCount(), 100);
+        QCOMPARE(ui->ModeWorkGrid->rowCount(), 100);
         QCOMPARE(user->messages, QStringList({kFull}));
     }
 
@@ -384,8 +384,8 @@ private slots:
     void changeStoresOnOkOnly() {
         QFETCH(bool, ok);
         openAndSelect(North, 0);
-        main->ModeWorkGrid->setCurrentCell(1, 0);
-        QCOMPARE(main->CurModeWork, 1);
+        ui->ModeWorkGrid->setCurrentCell(1, 0);
+        QCOMPARE(place->mode(), 1);
         QStringList offered, shown;
         user->scripts.push_back([&](QDialog& d) {
             TF_ModeWork& f = modeDialog(d);
@@ -394,7 +394,7 @@ private slots:
             f.Uzel_Off->setText("16");
             return ok;
         });
-        main->ModeWork_Edit->trigger();
+        ui->ModeWork_Edit->trigger();
         QVERIFY(user->messages.isEmpty());
         QCOMPARE(offered.size(), 7);
         QCOMPARE(shown, QStringList({"101", "Магистра", "3", "4", "2.6", "АС-70", "6", "(15)"}));
@@ -405,8 +405,8 @@ private slots:
             expected.Sources[1].ModeWorks[2] = mode("101", "Магистра", "3", "4", 2.6, "АС-70", "16", -15);
             rows[1] = "101|Магистра|3|4|2.6|АС-70|16|(15)";
         }
-        QVERIFY(main->Proect == expected);
-        QCOMPARE(gridRows(main->ModeWorkGrid), rows);
+        QVERIFY(forms->Document->project() == expected);
+        QCOMPARE(gridRows(ui->ModeWorkGrid), rows);
     }
 
     void deleteMovesTheLaterModesForward_data() {
@@ -419,33 +419,33 @@ private slots:
         QFETCH(int, row);
         QFETCH(QStringList, rows);
         openAndSelect(North, 0);
-        main->ModeWorkGrid->setCurrentCell(row, 0);
-        main->LineGrid->setCurrentCell(1, 0);
-        main->ModeWork_Del->trigger();
+        ui->ModeWorkGrid->setCurrentCell(row, 0);
+        ui->LineGrid->setCurrentCell(1, 0);
+        ui->ModeWork_Del->trigger();
         QVERIFY(user->messages.isEmpty());
         QVERIFY(user->questions.isEmpty());
 
         TProect expected = modesProject();
         expected.Sources[1].ModeWorks.remove(row + 1);
-        QVERIFY(main->Proect == expected);
-        QCOMPARE(gridRows(main->ModeWorkGrid), rows);
-        QCOMPARE(gridRows(main->LineGrid), QStringList({"101|A1|0.5||||", "101|A2|0.5||||"}));
-        QCOMPARE(main->CurModeWork, 0);
-        QCOMPARE(main->ModeWorkGrid->currentRow(), 0);
-        QCOMPARE(main->CurSection, 0);
+        QVERIFY(forms->Document->project() == expected);
+        QCOMPARE(gridRows(ui->ModeWorkGrid), rows);
+        QCOMPARE(gridRows(ui->LineGrid), QStringList({"101|A1|0.5||||", "101|A2|0.5||||"}));
+        QCOMPARE(place->mode(), 0);
+        QCOMPARE(ui->ModeWorkGrid->currentRow(), 0);
+        QCOMPARE(place->section(), 0);
     }
 
     // A selection that names no mode (a state the tables never leave behind) reaches no record.
     void changeAndDeleteStayWithinTheModes() {
         openAndSelect(North, 0);
         QStringList before = tables();
-        main->CurModeWork = 3;
-        main->ModeWork_Edit->trigger();
-        main->ModeWork_Del->trigger();
+        place->setRows({place->source(), place->line(), place->section(), 3});
+        ui->ModeWork_Edit->trigger();
+        ui->ModeWork_Del->trigger();
         QVERIFY(user->messages.isEmpty());
         QVERIFY(user->errors.isEmpty());
         QCOMPARE(user->dialogs, QStringList({"OpenProjectDialog1"}));
-        QVERIFY(main->Proect == modesProject());
+        QVERIFY(forms->Document->project() == modesProject());
         QCOMPARE(tables(), before);
     }
 
@@ -493,21 +493,21 @@ private slots:
             if (f->isVisible())
                 f->reject();
         });
-        main->ModeWork_Add->trigger();
+        ui->ModeWork_Add->trigger();
         user->desktop = false;
 
         QVERIFY(reached);
         QCOMPARE(title, QString("Режимы работы"));
         QCOMPARE(from, QString("202"));
         QCOMPARE(offered.size(), 7);
-        const TSource& river = main->Proect.Sources[2];
+        const TSource& river = forms->Document->project().Sources[2];
         if (stored) {
             QCOMPARE(river.ModeWorkCount(), 1);
             QVERIFY(river.ModeWorks[1] == mode("202", "101", "N1", "", 12, "", "", 0));
-            QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"202|101|N1||12|||0"}));
+            QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"202|101|N1||12|||0"}));
         } else {
             QCOMPARE(river.ModeWorkCount(), 0);
-            QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"|||||||"}));
+            QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"|||||||"}));
         }
     }
 };

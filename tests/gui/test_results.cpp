@@ -6,6 +6,7 @@
 #include "ui/desktop/cp1251_text.h"
 #include "ui/widgets/fields.h"
 #include "ui/main_window/form_main.h"
+#include "ui/models/current_place.h"
 #include "ui/calculation_service/calculation_runner.h"
 #include "ui/calculation_service/calculation_settings.h"
 #include "ui/calculation/results_grid.h"
@@ -170,7 +171,7 @@ class TestResults : public QObject {
         forms = std::make_unique<Workbench>(*user);
         forms->show();
         user->files.push_back(path);
-        forms->FormMain->N6->trigger();
+        MainControls(forms->FormMain).N6->trigger();
         return forms->FormMain;
     }
     // Runs a step in the application and waits for the results window's next results.
@@ -667,41 +668,46 @@ private slots:
         TSource bad = chainSource(2, 2);
         bad.Name = cp("ПС Плохая");
         bad.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3 of Л2, section 2
-        TFormMain* main = startWith(projectOf({chainSource(1, 3), bad}));
+        startWith(projectOf({chainSource(1, 3), bad}));
+        const MainControls controls(forms->FormMain);
+        const MainControls* ui = &controls;
+        CurrentPlace* place = forms->Place.get();
         TF_Results* results = forms->F_Results;
-        QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
+        QVERIFY(resultsAfter([&] { ui->N23->trigger(); }));
         QVERIFY(results->isVisible());
         QCOMPARE(results->result().source, 1);
         QVERIFY(results->result().calculated);
-        QVERIFY(resultsAfter([&] { main->SourceGrid->makeCurrent(1); }));
+        QVERIFY(resultsAfter([&] { ui->SourceGrid->makeCurrent(1); }));
         QCOMPARE(results->result().source, 2);
         QVERIFY(!results->result().calculated);
 
-        main->SourceGrid->makeCurrent(0);
-        main->N22->trigger();
+        ui->SourceGrid->makeCurrent(0);
+        ui->N22->trigger();
         QVERIFY(forms->F_CheckData->isVisible());
         QTableWidget* problems = forms->F_CheckData->ProblemsGrid;
         const int row = int(column(problems, 2).indexOf("S3"));
         QVERIFY(row >= 0);
         QCOMPARE(problems->item(row, 0)->text(), QString("ПС Плохая"));
         doubleClick(problems, row, 4);
-        QCOMPARE((QList<int>{main->CurSource, main->CurLine, main->CurSection}), (QList<int>{1, 1, 1}));
-        QCOMPARE(main->LineGrid->rowCount(), 2); // the sections of Л2 are shown
+        QCOMPARE((QList<int>{place->source(), place->line(), place->section()}), (QList<int>{1, 1, 1}));
+        QCOMPARE(ui->LineGrid->rowCount(), 2); // the sections of Л2 are shown
     }
 
     // The open results follow an edit of the main window and its undo, a new setting and a new
     // coefficient table, each given through the main window's menus.
     void resultsFollowTheWorkbench() {
-        TFormMain* main = startWith(projectOf({chainSource(2, 3)}));
+        startWith(projectOf({chainSource(2, 3)}));
+        const MainControls controls(forms->FormMain);
+        const MainControls* ui = &controls;
         TF_Results* results = forms->F_Results;
-        QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
+        QVERIFY(resultsAfter([&] { ui->N23->trigger(); }));
         const QStringList first = column(results->SectionsGrid, 4);
         QCOMPARE(first.size(), 6);
 
-        main->LineGrid->makeCurrent(2); // the last section of Л1
-        QVERIFY(resultsAfter([&] { main->Line_Del->trigger(); }));
+        ui->LineGrid->makeCurrent(2); // the last section of Л1
+        QVERIFY(resultsAfter([&] { ui->Line_Del->trigger(); }));
         QCOMPARE(results->SectionsGrid->rowCount(), 5);
-        QVERIFY(resultsAfter([&] { main->N18->trigger(); }));
+        QVERIFY(resultsAfter([&] { ui->N18->trigger(); }));
         QCOMPARE(column(results->SectionsGrid, 4), first);
 
         user->scripts.push_back([](QDialog& dialog) {
@@ -709,7 +715,7 @@ private slots:
             typeInto(settings.MaxLoss, "0,5");
             return pressOk(settings, settings.OkButton);
         });
-        QVERIFY(resultsAfter([&] { main->N24->trigger(); }));
+        QVERIFY(resultsAfter([&] { ui->N24->trigger(); }));
         QVERIFY2(results->Note->text().contains("потеря напряжения: 0,50 %"), qPrintable(results->Note->text()));
         QCOMPARE(QSettings().value("calculation/maxLossPercent").toDouble(), 0.5);
 
@@ -718,7 +724,7 @@ private slots:
             table.Grid->item(7, 2)->setText("0,25"); // code 8, the chain's loads
             return pressOk(table, table.OkButton);
         });
-        QVERIFY(resultsAfter([&] { main->N20->trigger(); }));
+        QVERIFY(resultsAfter([&] { ui->N20->trigger(); }));
         QVERIFY(results->Note->text().contains("из файла koefnagr.dat"));
         QVERIFY(column(results->SectionsGrid, 4) != first);
         QCOMPARE(k10::readLoadCoefficients(k10::LoadCoefficientFile).rows[7].kDay, 0.25);
@@ -730,12 +736,14 @@ private slots:
         QFile bad(workspace->path(k10::LoadCoefficientFile));
         QVERIFY(bad.open(QIODevice::WriteOnly) && bad.write("1: 2: 0.5: 0.9: 0.9:\r\n") > 0);
         bad.close();
-        TFormMain* main = startWith(projectOf({chainSource(1, 2)}));
+        startWith(projectOf({chainSource(1, 2)}));
+        const MainControls controls(forms->FormMain);
+        const MainControls* ui = &controls;
         QCOMPARE(user->errors.size(), 1);
         QVERIFY2(user->errors.first().contains("koefnagr.dat"), qPrintable(user->errors.first()));
-        QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
+        QVERIFY(resultsAfter([&] { ui->N23->trigger(); }));
         QVERIFY(forms->F_Results->Note->text().contains("встроенная таблица"));
-        main->N20->trigger();
+        ui->N20->trigger();
         QCOMPARE(user->errors.size(), 2);
         QVERIFY(user->errors.last().startsWith("Таблица коэффициентов графиков нагрузки не была прочитана"));
     }

@@ -119,11 +119,11 @@ class TestSources : public QObject, WindowFixture {
         QString path = workspace->path("open.k10");
         k10::writeProject(path.toStdString(), project);
         user->files.push_back(path);
-        main->N6->trigger();
+        ui->N6->trigger();
     }
     QStringList sourceNames() const {
         QStringList names;
-        for (const TSource& s : main->Proect.Sources)
+        for (const TSource& s : forms->Document->project().Sources)
             names << QString::fromStdString(s.Name.str());
         return names;
     }
@@ -186,21 +186,21 @@ private slots:
                 order << d.focusWidget()->objectName();
             },
             false));
-        main->Source_Add->trigger();
+        ui->Source_Add->trigger();
         QCOMPARE(order, QStringList({"Name", "Napr", "Code", "X_Max", "R_Max", "R_Min", "X_Min", "OkButton",
                                      "CancelButton", "Name"}));
         QVERIFY(user->messages.isEmpty());
     }
 
     void contextMenuOnTheTableItsBoxAndCaptions() {
-        QList<QWidget*> targets = {main->SourceGrid, main->RzGroupBox1};
-        for (QLabel* caption : main->RzGroupBox1->findChildren<QLabel*>())
+        QList<QWidget*> targets = {ui->SourceGrid, ui->RzGroupBox1};
+        for (QLabel* caption : ui->RzGroupBox1->findChildren<QLabel*>())
             targets << caption;
         QCOMPARE(targets.size(), 12);
         for (QWidget* target : targets) {
             emit target->customContextMenuRequested(QPoint(3, 3));
-            QTRY_VERIFY2(main->Source_PopupMenu->isVisible(), qPrintable(target->objectName()));
-            main->Source_PopupMenu->hide();
+            QTRY_VERIFY2(ui->Source_PopupMenu->isVisible(), qPrintable(target->objectName()));
+            ui->Source_PopupMenu->hide();
         }
     }
 
@@ -222,9 +222,9 @@ private slots:
         if (!codes.isEmpty())
             open(sourcesWithCodes(codes));
         if (deleteFirst)
-            main->Source_Del->trigger();
-        const TProect before = main->Proect;
-        const QStringList rows = gridRows(main->SourceGrid);
+            ui->Source_Del->trigger();
+        const TProect before = forms->Document->project();
+        const QStringList rows = gridRows(ui->SourceGrid);
 
         QStringList shown;
         double value = -1;
@@ -239,14 +239,14 @@ private slots:
                 focus = QApplication::focusWidget()->objectName();
             },
             false));
-        main->Source_Add->trigger();
+        ui->Source_Add->trigger();
         QCOMPARE(value, double(prefilled));
         QCOMPARE(shown, QStringList({"changed", "0", "0", "0", "0", "0"}));
         QCOMPARE(user->messages, messages);
         QCOMPARE(focus, QString(messages.isEmpty() ? "X_Max" : "Code"));
         // Cancel stores nothing.
-        QVERIFY(main->Proect == before);
-        QCOMPARE(gridRows(main->SourceGrid), rows);
+        QVERIFY(forms->Document->project() == before);
+        QCOMPARE(gridRows(ui->SourceGrid), rows);
     }
 
     void codeCheck_data() {
@@ -271,8 +271,8 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QStringList, messages);
         open(sourcesWithCodes(codes));
-        const TProect before = main->Proect;
-        const QStringList rows = gridRows(main->SourceGrid);
+        const TProect before = forms->Document->project();
+        const QStringList rows = gridRows(ui->SourceGrid);
         QString focus;
         user->scripts.push_back(sourceScript(
             [&](TF_Source& d) {
@@ -284,12 +284,12 @@ private slots:
                 focus = QApplication::focusWidget()->objectName();
             },
             false));
-        (edit ? main->Source_Edit : main->Source_Add)->trigger();
+        (edit ? ui->Source_Edit : ui->Source_Add)->trigger();
         QCOMPARE(user->messages, messages);
         QCOMPARE(focus, QString(messages.isEmpty() ? "X_Max" : "Code"));
         // The check changes nothing, and neither does Cancel.
-        QVERIFY(main->Proect == before);
-        QCOMPARE(gridRows(main->SourceGrid), rows);
+        QVERIFY(forms->Document->project() == before);
+        QCOMPARE(gridRows(ui->SourceGrid), rows);
     }
 
     // The check runs when the focus moves to another field of the dialog, not when another window takes
@@ -304,7 +304,7 @@ private slots:
                 mainActive = QTest::qWaitForWindowActive(main);
             },
             false));
-        main->Source_Edit->trigger();
+        ui->Source_Edit->trigger();
         QVERIFY(mainActive);
         QVERIFY(user->messages.isEmpty());
     }
@@ -321,9 +321,9 @@ private slots:
             type(d.X_Min, "0.00001");
             leaveCode(d);
         }));
-        main->Source_Add->trigger();
+        ui->Source_Add->trigger();
         QCOMPARE(user->messages, QStringList{});
-        QCOMPARE(main->Proect.SourceCount(), 2);
+        QCOMPARE(forms->Document->project().SourceCount(), 2);
         TSource added; // a blank voltage reads as 0; no lines, no modes
         added.Name = cp("ПС Лесная");
         added.Code = 1500;
@@ -331,14 +331,14 @@ private slots:
         added.X_Max = 1.25;
         added.R_Min = -2;
         added.X_Min = 1e-5;
-        QVERIFY(main->Proect.Sources[2] == added);
-        QCOMPARE(gridRows(main->SourceGrid),
+        QVERIFY(forms->Document->project().Sources[2] == added);
+        QCOMPARE(gridRows(ui->SourceGrid),
                  QStringList({"S1|1|10|0|0|0|0.25", "ПС Лесная|1500|0|0.5|1.25|-2|1E-5"}));
 
         // Add does not select the new source: Change works on the current row, the first one, and keeps
         // its lines and modes.
-        QCOMPARE(main->CurSource, 0);
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"L1"}));
+        QCOMPARE(place->source(), 0);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"L1"}));
         QStringList prefilled;
         user->scripts.push_back(sourceScript([&](TF_Source& d) {
             prefilled << d.Name->text() << d.Code->text() << d.Napr->text() << d.X_Min->text();
@@ -346,25 +346,25 @@ private slots:
             type(d.Napr, "35");
             type(d.X_Max, "3.5");
         }));
-        main->Source_Edit->trigger();
+        ui->Source_Edit->trigger();
         QCOMPARE(prefilled, QStringList({"S1", "1", "10", "0.25"}));
-        QCOMPARE(gridRows(main->SourceGrid),
+        QCOMPARE(gridRows(ui->SourceGrid),
                  QStringList({"Главная|1|35|0|3.5|0|0.25", "ПС Лесная|1500|0|0.5|1.25|-2|1E-5"}));
         TSource expected = sourcesWithCodes({1}).Sources[1];
         expected.Name = cp("Главная");
         expected.Napr = 35;
         expected.X_Max = 3.5;
-        QVERIFY(main->Proect.Sources[1] == expected);
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"L1"}));
+        QVERIFY(forms->Document->project().Sources[1] == expected);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"L1"}));
     }
 
     void editAndDeleteNeedASource() {
-        main->Source_Edit->trigger();
-        main->Source_Del->trigger();
+        ui->Source_Edit->trigger();
+        ui->Source_Del->trigger();
         QCOMPARE(user->messages,
                  QStringList({"Необходимо сначала создать источник питания", "Удалять нечего"}));
         QVERIFY(user->dialogs.isEmpty());
-        QCOMPARE(main->Proect.SourceCount(), 0);
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
     }
 
     void deleteRemovesTheCurrentSource_data() {
@@ -380,33 +380,33 @@ private slots:
         const TProect three = sourcesWithCodes({1, 2, 3});
         open(three);
         if (row >= 0)
-            main->SourceGrid->setCurrentCell(row, 0);
-        main->Source_Del->trigger();
+            ui->SourceGrid->setCurrentCell(row, 0);
+        ui->Source_Del->trigger();
         QCOMPARE(sourceNames(), remaining);
         // Every source that stays keeps all it held, lines and modes included.
-        for (const TSource& kept : main->Proect.Sources)
+        for (const TSource& kept : forms->Document->project().Sources)
             QVERIFY(kept == three.Sources[kept.Code]);
         QStringList rows;
         for (const QString& name : remaining)
             rows << name + "|" + name.mid(1) + "|10|0|0|0|0.25";
-        QCOMPARE(gridRows(main->SourceGrid), rows);
-        QCOMPARE(main->SourceGrid->currentRow(), 0);
-        QCOMPARE(main->CurSource, 0);
-        QCOMPARE(gridRows(main->LinesGrid), QStringList({"L" + remaining[0].mid(1)}));
-        QCOMPARE(gridRows(main->ModeWorkGrid), QStringList({"M" + remaining[0].mid(1) + "||||0|||0"}));
+        QCOMPARE(gridRows(ui->SourceGrid), rows);
+        QCOMPARE(ui->SourceGrid->currentRow(), 0);
+        QCOMPARE(place->source(), 0);
+        QCOMPARE(gridRows(ui->LinesGrid), QStringList({"L" + remaining[0].mid(1)}));
+        QCOMPARE(gridRows(ui->ModeWorkGrid), QStringList({"M" + remaining[0].mid(1) + "||||0|||0"}));
         QVERIFY(user->messages.isEmpty());
     }
 
     void deletingTheOnlySourceEmptiesEverything() {
         open(sourcesWithCodes({1}));
-        main->Source_Del->trigger();
-        QCOMPARE(main->Proect.SourceCount(), 0);
-        for (StringGrid* grid : {main->SourceGrid, main->LinesGrid, main->LineGrid, main->ModeWorkGrid}) {
+        ui->Source_Del->trigger();
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
+        for (StringGrid* grid : {ui->SourceGrid, ui->LinesGrid, ui->LineGrid, ui->ModeWorkGrid}) {
             QCOMPARE(grid->rowCount(), 1);
             QVERIFY(rowTexts(grid, 0).join("").isEmpty());
         }
-        QCOMPARE(main->CurSource, 0);
-        main->Source_Del->trigger();
+        QCOMPARE(place->source(), 0);
+        ui->Source_Del->trigger();
         QCOMPARE(user->messages, QStringList({"Удалять нечего"}));
     }
 
@@ -433,22 +433,22 @@ private slots:
             leaveCode(d);
             shownWhenLeft = d.Code->text();
         }));
-        main->Source_Edit->trigger();
+        ui->Source_Edit->trigger();
         QCOMPARE(shownWhenLeft, shown);
         QVERIFY(user->messages.isEmpty());
         QVERIFY(user->errors.isEmpty());
-        QCOMPARE(main->Proect.Sources[1].Code, code);
-        QCOMPARE(main->SourceGrid->cell(0, 1), QString::number(code));
+        QCOMPARE(forms->Document->project().Sources[1].Code, code);
+        QCOMPARE(ui->SourceGrid->cell(0, 1), QString::number(code));
 
         user->files.push_back(workspace->path("saved.k10"));
-        main->N7->trigger();
+        ui->N7->trigger();
         open(TProect{});
-        QCOMPARE(main->Proect.SourceCount(), 0);
+        QCOMPARE(forms->Document->project().SourceCount(), 0);
         user->files.push_back(workspace->path("saved.k10"));
-        main->N6->trigger();
+        ui->N6->trigger();
         QVERIFY(user->errors.isEmpty());
-        QCOMPARE(main->Proect.Sources[1].Code, code);
-        QCOMPARE(main->SourceGrid->cell(0, 1), QString::number(code));
+        QCOMPARE(forms->Document->project().Sources[1].Code, code);
+        QCOMPARE(ui->SourceGrid->cell(0, 1), QString::number(code));
     }
 
     void codeInputStaysWithin32Bits_data() {
@@ -485,18 +485,18 @@ private slots:
         QFETCH(QString, code);
         QFETCH(QString, napr);
         open(sourcesWithCodes({1, 2}));
-        const TProect before = main->Proect;
-        const QStringList rows = gridRows(main->SourceGrid);
+        const TProect before = forms->Document->project();
+        const QStringList rows = gridRows(ui->SourceGrid);
         user->scripts.push_back(sourceScript([&](TF_Source& d) {
             type(d.Name, "Новое имя");
             type(d.Code, code);
             type(d.Napr, napr);
             type(d.R_Max, "9");
         }));
-        (edit ? main->Source_Edit : main->Source_Add)->trigger();
+        (edit ? ui->Source_Edit : ui->Source_Add)->trigger();
         QCOMPARE(user->errors, QStringList({"Invalid numeric input"}));
-        QVERIFY(main->Proect == before);
-        QCOMPARE(gridRows(main->SourceGrid), rows);
+        QVERIFY(forms->Document->project() == before);
+        QCOMPARE(gridRows(ui->SourceGrid), rows);
     }
 
     void addRefusesTheHundredAndFirstSource() {
@@ -504,11 +504,11 @@ private slots:
         for (int i = 1; i <= 100; ++i)
             many.Sources.append().Code = i;
         open(many);
-        main->Source_Add->trigger();
+        ui->Source_Add->trigger();
         QCOMPARE(user->messages, QStringList({"Нельзя создать больше 100 источников питания"}));
         QCOMPARE(user->dialogs, QStringList({"OpenProjectDialog1"}));
-        QCOMPARE(main->Proect.SourceCount(), 100);
-        QCOMPARE(main->SourceGrid->rowCount(), 100);
+        QCOMPARE(forms->Document->project().SourceCount(), 100);
+        QCOMPARE(ui->SourceGrid->rowCount(), 100);
     }
 
     void nameTypingStopsAtTwentyButALongerStoredNameStays() {
@@ -517,15 +517,15 @@ private slots:
         p.Sources[1].Name = longName;
         open(p);
         user->scripts.push_back(sourceScript([](TF_Source& d) { type(d.R_Max, "1"); }));
-        main->Source_Edit->trigger();
-        QCOMPARE(main->Proect.Sources[1].Name.str(), longName);
+        ui->Source_Edit->trigger();
+        QCOMPARE(forms->Document->project().Sources[1].Name.str(), longName);
 
         user->scripts.push_back(sourceScript([](TF_Source& d) {
             type(d.Name, "Двадцать пять знаков имени");
             type(d.Code, "2");
         }));
-        main->Source_Add->trigger();
-        QCOMPARE(main->Proect.Sources[2].Name.str(), cp("Двадцать пять знаков"));
+        ui->Source_Add->trigger();
+        QCOMPARE(forms->Document->project().Sources[2].Name.str(), cp("Двадцать пять знаков"));
     }
 
     // The real modal dialog, without the scripted stand-in: it opens on Add with the next code and the
@@ -564,14 +564,14 @@ private slots:
             if (d->isVisible())
                 d->reject();
         });
-        main->Source_Add->trigger();
+        ui->Source_Add->trigger();
         QCOMPARE(title, QString("Источник питания"));
         QVERIFY(modal);
         QCOMPARE(codeShown, QString("1"));
         QCOMPARE(focusPath, QStringList({"Name", "Napr", "Code", "X_Max", "R_Max"}));
-        QCOMPARE(gridRows(main->SourceGrid), QStringList({"ПС Озёрная|1|10|0|0.75|0|0"}));
+        QCOMPARE(gridRows(ui->SourceGrid), QStringList({"ПС Озёрная|1|10|0|0.75|0|0"}));
 
-        const TProect before = main->Proect;
+        const TProect before = forms->Document->project();
         for (bool escape : {true, false}) {
             bool closed = false;
             QTimer::singleShot(0, [&, escape] {
@@ -587,10 +587,10 @@ private slots:
                 if (!closed)
                     d->reject();
             });
-            main->Source_Edit->trigger();
+            ui->Source_Edit->trigger();
             QVERIFY2(closed, escape ? "Esc" : "close box");
-            QVERIFY(main->Proect == before);
-            QCOMPARE(gridRows(main->SourceGrid), QStringList({"ПС Озёрная|1|10|0|0.75|0|0"}));
+            QVERIFY(forms->Document->project() == before);
+            QCOMPARE(gridRows(ui->SourceGrid), QStringList({"ПС Озёрная|1|10|0|0.75|0|0"}));
         }
     }
 };

@@ -44,11 +44,10 @@ private slots:
         ScriptedInteraction user;
         Workbench forms(user);
         forms.show();
-        TFormMain* main = forms.FormMain;
         QVERIFY(user.errors.isEmpty());
-        QCOMPARE(main->WireCount(), 2);
-        QCOMPARE(main->TransCount(), 1);
-        QCOMPARE(main->WireCatalog[2].R, 0.43);
+        QCOMPARE(forms.Document->reference<k10::WireCatalog>().data().count(), 2);
+        QCOMPARE(forms.Document->reference<k10::TransCatalog>().data().count(), 1);
+        QCOMPARE(forms.Document->reference<k10::WireCatalog>().data()[2].R, 0.43);
         QCOMPARE(gridRows(forms.F_SpravProvod->Grid), QStringList({"AC-50    ", "AC-70    "}));
         QCOMPARE(gridRows(forms.F_SpravTrans->Grid), QStringList({"TM-250   "}));
         QCOMPARE(items(forms.F_Line->Provod_Box), QStringList({"AC-50    ", "AC-70    "}));
@@ -62,9 +61,9 @@ private slots:
         Workbench forms(user);
         forms.show();
         QVERIFY(user.errors.isEmpty());
-        QVERIFY(forms.FormMain->WireCount() > 10);
-        QVERIFY(forms.FormMain->TransCount() > 5);
-        QCOMPARE(forms.F_Line->Provod_Box->count(), forms.FormMain->WireCount());
+        QVERIFY(forms.Document->reference<k10::WireCatalog>().data().count() > 10);
+        QVERIFY(forms.Document->reference<k10::TransCatalog>().data().count() > 5);
+        QCOMPARE(forms.F_Line->Provod_Box->count(), forms.Document->reference<k10::WireCatalog>().data().count());
     }
 
     // A wire catalog that cannot be read ends the start-up there: the error is shown, the window comes up,
@@ -77,8 +76,8 @@ private slots:
         forms.show();
         QCOMPARE(user.errors, QStringList({"File not found"}));
         QVERIFY(forms.FormMain->isVisible());
-        QCOMPARE(forms.FormMain->WireCount(), 0);
-        QCOMPARE(forms.FormMain->TransCount(), 0);
+        QCOMPARE(forms.Document->reference<k10::WireCatalog>().data().count(), 0);
+        QCOMPARE(forms.Document->reference<k10::TransCatalog>().data().count(), 0);
         QVERIFY(!forms.Document->reference<k10::WireCatalog>().wasRead());
         QCOMPARE(forms.F_Line->Trans_Box->count(), 0);
         QCOMPARE(gridRows(forms.F_SpravProvod->Grid), QStringList({""}));
@@ -91,8 +90,8 @@ private slots:
         Workbench forms(user);
         forms.show();
         QCOMPARE(user.errors, QStringList({"' 4,5 ' is not a valid floating point value"}));
-        QVERIFY(forms.FormMain->WireCount() > 0);
-        QCOMPARE(forms.FormMain->TransCount(), 0);
+        QVERIFY(forms.Document->reference<k10::WireCatalog>().data().count() > 0);
+        QCOMPARE(forms.Document->reference<k10::TransCatalog>().data().count(), 0);
         QVERIFY(!forms.Document->reference<k10::TransCatalog>().wasRead());
     }
 

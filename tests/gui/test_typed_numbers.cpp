@@ -78,7 +78,7 @@ class TestTypedNumbers : public QObject, WindowFixture {
     // Runs the dialog's add command with the typing script; the catalog's entry dialog opens from its
     // list's «Новый».
     void add(Dialog dialog, const ScriptedInteraction::DialogScript& script) {
-        QAction* commands[] = {main->Source_Add, main->Line_Add, main->ModeWork_Add, main->N14};
+        QAction* commands[] = {ui->Source_Add, ui->Line_Add, ui->ModeWork_Add, ui->N14};
         if (dialog == Wire)
             user->scripts.push_back([this](QDialog&) {
                 forms->F_SpravProvod->BitBtn1->click();
@@ -89,8 +89,8 @@ class TestTypedNumbers : public QObject, WindowFixture {
     }
     // The value the field's command stored in the record it added, as text.
     QString stored(Dialog dialog, const QString& field) const {
-        const TSource& source = main->Proect.Sources[main->Proect.SourceCount()];
-        const TSource& first = main->Proect.Sources[1];
+        const TSource& source = forms->Document->project().Sources[forms->Document->project().SourceCount()];
+        const TSource& first = forms->Document->project().Sources[1];
         const TLines& line = first.Lines[1];
         switch (dialog) {
         case Source:
@@ -111,7 +111,7 @@ class TestTypedNumbers : public QObject, WindowFixture {
             return number(field == "Dlina" ? mode.Dlina : mode.Izm_Nagr);
         }
         case Wire: {
-            const TProvoda& wire = main->WireCatalog[main->WireCount()];
+            const TProvoda& wire = forms->Document->reference<k10::WireCatalog>().data()[forms->Document->reference<k10::WireCatalog>().data().count()];
             return number(field == "R_V" ? wire.R_V : wire.R);
         }
         }
@@ -124,7 +124,7 @@ private slots:
         const QString path = workspace->path("one.k10");
         k10::writeProject(path.toStdString(), oneLine());
         user->files.push_back(path);
-        main->N6->trigger();
+        ui->N6->trigger();
     }
     void cleanup() {
         const QStringList unexpected = stop();

@@ -128,6 +128,8 @@ void WindowFixture::start(bool shown) {
     user = std::make_unique<ScriptedInteraction>();
     forms = std::make_unique<Workbench>(*user);
     main = forms->FormMain;
+    ui = std::make_unique<MainControls>(main);
+    place = forms->Place.get();
     if (shown)
         forms->show();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/main_controls.h"
 #include "ui/desktop/interaction.h"
 
 #include <QDialog>
@@ -81,9 +82,14 @@ struct WindowFixture {
     std::unique_ptr<ScriptedInteraction> user;
     std::unique_ptr<Workbench> forms;
     TFormMain* main = nullptr;
+    std::unique_ptr<MainControls> ui; // the main window's controls
+    CurrentPlace* place = nullptr;
 
     // A fresh working folder, user and set of windows; the main window shown unless `shown` is false.
     void start(bool shown = true);
     // Everything gone as tearDown() does; the calls the user had no script for.
-    QStringList stop() { return tearDown(forms, user, workspace); }
+    QStringList stop() {
+        ui.reset();
+        return tearDown(forms, user, workspace);
+    }
 };

@@ -1,24 +1,21 @@
 #include "ui/calculation_service/document_calculation_data.h"
 
 #include "document/project_document.h"
-#include "ui/main_window/form_main.h"
 #include "ui/calculation_service/calculation_settings.h"
-#include "ui/widgets/string_grid.h"
+#include "ui/models/current_place.h"
 
 #include <QSettings>
 
-#include <algorithm>
 
-DocumentCalculationData::DocumentCalculationData(const ProjectDocument& document, const TFormMain& main,
+DocumentCalculationData::DocumentCalculationData(const ProjectDocument& document, const CurrentPlace& place,
                                                  QObject* parent)
-    : CalculationData(parent), document_(document), main_(main) {
+    : CalculationData(parent), document_(document), place_(place) {
     QSettings store;
     settings_ = loadCalculationSettings(store);
     connect(&document, &ProjectDocument::projectChanged, this, &CalculationData::changed);
     connect(&document, &ProjectDocument::catalogChanged, this, &CalculationData::changed);
     connect(&document, &ProjectDocument::coefficientsChanged, this, &CalculationData::changed);
-    // Connected after the main window's own handler of the row, so CurSource already names the new row.
-    connect(main.SourceGrid, &StringGrid::selectCell, this, &CalculationData::selectedSourceChanged);
+    connect(&place, &CurrentPlace::sourceChanged, this, &CalculationData::selectedSourceChanged);
 }
 
 const TProect& DocumentCalculationData::project() const {
@@ -38,8 +35,7 @@ const k10::LoadCoefficientTable& DocumentCalculationData::coefficients() const {
 }
 
 int DocumentCalculationData::selectedSource() const {
-    const int count = project().SourceCount();
-    return count > 0 ? std::clamp(main_.CurSource + 1, 1, count) : 0;
+    return place_.sourceSlot();
 }
 
 void DocumentCalculationData::setSettings(const k10::calc::Settings& settings) {

@@ -3,16 +3,16 @@
 #include "ui/calculation_service/calculation_data.h"
 
 class ProjectDocument;
-class TFormMain;
+class CurrentPlace;
 
 // The calculation's data in the running application: the document's project, catalogs and coefficient
-// table, the settings kept between runs, and the source selected in the main window.
+// table, the settings kept between runs, and the current place's source.
 class DocumentCalculationData : public CalculationData {
     Q_OBJECT
 
 public:
     // Reads the kept settings (QSettings under the application's names).
-    DocumentCalculationData(const ProjectDocument& document, const TFormMain& main,
+    DocumentCalculationData(const ProjectDocument& document, const CurrentPlace& place,
                             QObject* parent = nullptr);
 
     const TProect& project() const override;
@@ -27,6 +27,6 @@ public:
 
 private:
     const ProjectDocument& document_;
-    const TFormMain& main_;
+    const CurrentPlace& place_;
     k10::calc::Settings settings_;
 };

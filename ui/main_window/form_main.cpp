@@ -5,7 +5,7 @@
 #include "ui/widgets/growing_box.h"
 #include "ui/desktop/help_opener.h"
 #include "ui/desktop/interaction.h"
-#include "ui/models/row_formats.h"
+#include "ui/models/project_table_models.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/main_window/tformabout.h"
 #include "ui/main_window/workbench.h"
@@ -118,17 +118,13 @@ void sizeFromHeader(StringGrid* grid, const std::vector<QLabel*>& header) {
     grid->setFixedWidth(total + grid->columnCount() + 2);
 }
 
-// The 0-based row of a slot in a list of `count`, or the nearest row there is.
-int nearestRow(int slot, int count) {
-    return std::clamp(slot - 1, 0, std::max(count - 1, 0));
-}
-
 } // namespace
 
-TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* parent)
+TFormMain::TFormMain(ProjectDocument& document, CurrentPlace& place, Interaction& user, QWidget* parent)
     : QMainWindow(parent), Proect(document.project()),
       WireCatalog(document.reference<k10::WireCatalog>().data()),
-      TransCatalog(document.reference<k10::TransCatalog>().data()), document_(document), user_(user) {
+      TransCatalog(document.reference<k10::TransCatalog>().data()), document_(document), place_(place),
+      user_(user) {
     setObjectName("FormMain");
     setWindowTitle(k10app::Title);
 
@@ -151,21 +147,24 @@ TFormMain::TFormMain(ProjectDocument& document, Interaction& user, QWidget* pare
     setTabOrder(LineGrid, ModeWorkGrid);
     buildStatusBar();
     buildFileDialogs();
-    connect(&document_, &ProjectDocument::projectChanged, this, &TFormMain::projectChanged);
-    FormCreate();
+    // The tables show the current place's models and its rows; a row the user makes current goes to the
+    // place first.
+    const std::pair<StringGrid*, ProjectTableModel*> views[] = {{SourceGrid, &place_.sources()},
+                                                                 {LinesGrid, &place_.lines()},
+                                                                 {LineGrid, &place_.sections()},
+                                                                 {ModeWorkGrid, &place_.modes()}};
+    for (auto [grid, model] : views) {
+        grid->setModel(model);
+        connect(model, &ProjectTableModel::rowToShow, grid, &StringGrid::showRow);
+    }
+    connect(&place_, &CurrentPlace::changed, this, &TFormMain::showCurrentRows);
+    showCurrentRows();
 }
 
 TFormMain::~TFormMain() = default;
 
 void TFormMain::attach(Workbench* forms) {
     forms_ = forms;
-}
-
-void TFormMain::FormCreate() {
-    CurSource = 0;
-    CurLine = 0;
-    CurSection = 0;
-    CurModeWork = 0;
 }
 
 void TFormMain::showEvent(QShowEvent* event) {
@@ -432,60 +431,15 @@ void TFormMain::buildFileDialogs() {
     I_forDos->setOption(QFileDialog::HideNameFilterDetails);
 }
 
-void TFormMain::clearLowerTables() {
-    for (StringGrid* grid : {LinesGrid, LineGrid, ModeWorkGrid}) {
-        grid->setRows(1);
-        grid->clearRow(0);
-    }
-}
-
-void TFormMain::showSources() {
-    showPlace({});
-}
-
-void TFormMain::showPlace(const ProjectPlace& place) {
-    SourceGrid->clearRow(0);
-    SourceGrid->setRows(Proect.SourceCount());
-    for (int i = 1; i <= Proect.SourceCount(); ++i)
-        SourceGrid->setRowTexts(i - 1, sourceRow(Proect.Sources[i]));
-    selectPlace(place);
-}
-
-void TFormMain::selectPlace(const ProjectPlace& place) {
-    // The selection of each row refreshes the tables below it, so that they and the edit commands speak
-    // of the same records.
-    SourceGrid->makeCurrent(nearestRow(place.source, Proect.SourceCount()));
-    if (Proect.SourceCount() == 0)
-        return;
-    const TSource& source = Proect.Sources[CurSource + 1];
-    // A source without lines shows neither sections nor modes.
-    if (source.LineCount() == 0)
-        return;
-    if (place.line)
-        LinesGrid->makeCurrent(nearestRow(place.line, source.LineCount()));
-    if (place.section)
-        LineGrid->makeCurrent(nearestRow(place.section, source.Lines[CurLine + 1].SectionCount()));
-    if (place.mode)
-        ModeWorkGrid->makeCurrent(nearestRow(place.mode, source.ModeWorkCount()));
-}
-
-void TFormMain::projectChanged(const ProjectChange& change) {
-    switch (change.cause) {
-    case ProjectChange::Cause::Edit:
-        // The command that made it has written its rows.
-        return;
-    case ProjectChange::Cause::Replaced:
-        showSources();
-        return;
-    case ProjectChange::Cause::Undo:
-    case ProjectChange::Cause::Redo:
-        showPlace(change.place);
-        return;
-    }
+void TFormMain::showCurrentRows() {
+    SourceGrid->showCurrent(place_.source());
+    LinesGrid->showCurrent(place_.line());
+    LineGrid->showCurrent(place_.section());
+    ModeWorkGrid->showCurrent(place_.mode());
 }
 
 SelectionCheck TFormMain::selection() const {
-    return SelectionCheck(Proect, {CurSource, CurLine, CurSection, CurModeWork});
+    return place_.check();
 }
 
 std::optional<ProjectPlace> TFormMain::target(const SelectionCheck& check) {
@@ -496,74 +450,20 @@ std::optional<ProjectPlace> TFormMain::target(const SelectionCheck& check) {
     return std::nullopt;
 }
 
-void TFormMain::SelectSourceGrid(int ASource, int ALine) {
-    if (Proect.SourceCount() <= 0) {
-        clearLowerTables();
-        return;
-    }
-    if (ASource < 0 || ASource >= Proect.SourceCount())
-        return;
-
-    // Reducing the tables may move their current rows, which runs their selection handlers; the cells of
-    // row 0 are emptied afterwards, so the tables show only what this refresh writes.
-    LinesGrid->setRows(1);
-    LineGrid->setRows(1);
-    ModeWorkGrid->setRows(1);
-    LineGrid->clearRow(0);
-    LinesGrid->clearRow(0);
-    ModeWorkGrid->clearRow(0);
-
-    const TSource& S = Proect.Sources[ASource + 1];
-    if (S.LineCount() <= 0)
-        return;
-
-    ModeWorkGrid->setRows(S.ModeWorkCount());
-    LinesGrid->setRows(S.LineCount());
-    for (int r = 1; r <= S.LineCount(); ++r)
-        LinesGrid->setCell(r - 1, 0, fromCp1251(S.Lines[r].Name.view()));
-
-    bool lineExists = ALine >= 0 && ALine < S.LineCount();
-    if (lineExists) {
-        const TLines& L = S.Lines[ALine + 1];
-        if (L.SectionCount() > 0) {
-            LineGrid->setRows(L.SectionCount());
-            for (int k = 1; k <= L.SectionCount(); ++k)
-                LineGrid->setRowTexts(k - 1, sectionRow(L.Sections[k]));
-        }
-    }
-    for (int m = 1; m <= S.ModeWorkCount(); ++m)
-        ModeWorkGrid->setRowTexts(m - 1, modeRow(S.ModeWorks[m]));
-
-    // The line shown in the sections table is the current line of the list, so CurLine names it.
-    if (lineExists && ALine != 0)
-        LinesGrid->makeCurrent(ALine);
-}
-
 void TFormMain::SourceGridSelectCell(int, int ARow) {
-    CurSource = ARow;
-    SelectSourceGrid(ARow, 0);
+    place_.chooseSource(ARow);
 }
 
 void TFormMain::LinesGridSelectCell(int, int ARow) {
-    CurLine = ARow;
-    if (CurSource < 0 || CurSource >= Proect.SourceCount())
-        return;
-    const TSource& source = Proect.Sources[CurSource + 1];
-    if (source.LineCount() <= 0 || CurLine < 0 || CurLine >= source.LineCount())
-        return;
-    const TLines& line = source.Lines[CurLine + 1];
-    LineGrid->clearRow(0);
-    LineGrid->setRows(line.SectionCount());
-    for (int k = 1; k <= line.SectionCount(); ++k)
-        LineGrid->setRowTexts(k - 1, sectionRow(line.Sections[k]));
+    place_.chooseLine(ARow);
 }
 
 void TFormMain::LineGridSelectCell(int, int ARow) {
-    CurSection = ARow;
+    place_.chooseSection(ARow);
 }
 
 void TFormMain::ModeWorkGridSelectCell(int, int ARow) {
-    CurModeWork = ARow;
+    place_.chooseMode(ARow);
 }
 
 void TFormMain::N9Click() {

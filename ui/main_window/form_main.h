@@ -2,7 +2,7 @@
 
 #include "catalogs/catalog_files.h"
 #include "document/project_document.h"
-#include "ui/models/selection.h"
+#include "ui/models/current_place.h"
 
 #include <QMainWindow>
 
@@ -21,34 +21,40 @@ class QMenu;
 class StringGrid;
 class Workbench;
 
-// The main window: shows the document's project in four linked tables and starts every command. Its
-// handlers check the selection, run their dialog and hand the change to the document as a command; after
-// their own commands they write the rows as they always have, and after undo, redo and Open the tables
-// are refilled from the records. Its methods are spread over files by area: the window and its refresh
+// The main window: shows the document's project in four linked tables, views over the current place's
+// models, and starts every command. Its handlers check the current place, run their dialog and hand the
+// change to the document as a command; the tables follow the document's notice of it, as they follow
+// undo, redo, Open and import. Its controls and handlers are its own: tests find them by object name. Its methods are spread over files by area: the window and its refresh
 // (form_main.cpp), Open, Save and the history, sources, lines and sections, operating modes, catalogs,
 // import.
 class TFormMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    TFormMain(ProjectDocument& document, Interaction& user, QWidget* parent = nullptr);
+    TFormMain(ProjectDocument& document, CurrentPlace& place, Interaction& user, QWidget* parent = nullptr);
     ~TFormMain() override;
 
     // Gives the window the other windows of the application, once they all exist.
     void attach(Workbench* forms);
 
+    // Writes the catalog's names into its dialog's grid and, after emptying them, into the drop-down
+    // lists that offer them (the wire lists of the section and mode dialogs, the transformer list of the
+    // section dialog).
+    void fillWireLists();
+    void fillTransLists();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    // The boxes and their tables follow the window's size.
+    void resizeEvent(QResizeEvent* event) override;
+    // The close box and Exit: the window closes only when the project may be dropped.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
     // What the window shows, owned by the document.
     const TProect& Proect;
     const k10::WireCatalog& WireCatalog;
     const k10::TransCatalog& TransCatalog;
-    int WireCount() const { return WireCatalog.count(); }
-    int TransCount() const { return TransCatalog.count(); }
-
-    // The current rows of the four tables: view state, read by every command.
-    int CurSource = 0;
-    int CurLine = 0;
-    int CurSection = 0;
-    int CurModeWork = 0;
 
     // Controls.
     QGroupBox* RzGroupBox1; // sources
@@ -107,10 +113,9 @@ public:
     QFileDialog* SaveProjectDialog1;
     QFileDialog* I_forDos;
 
-    // The window and its refresh.
-    void FormCreate();
+    // The window and its tables: the user's choice of a row goes to the current place, whose rows the
+    // tables then show.
     void FormShow();
-    void SelectSourceGrid(int ASource, int ALine);
     void SourceGridSelectCell(int ACol, int ARow);
     void LinesGridSelectCell(int ACol, int ARow);
     void LineGridSelectCell(int ACol, int ARow);
@@ -148,11 +153,6 @@ public:
     void CalculateClick();
 
     // Catalogs.
-    // Writes the catalog's names into its dialog's grid and, after emptying them, into the drop-down
-    // lists that offer them (the wire lists of the section and mode dialogs, the transformer list of the
-    // section dialog).
-    void fillWireLists();
-    void fillTransLists();
     void N14Click();
     void N16Click();
     void N20Click(); // the load coefficient table
@@ -161,21 +161,10 @@ public:
     void N22Click(); // check the data
     void N23Click(); // the results window
     void N24Click(); // the settings
-    // Makes the rows of a place current (each through its table's selection handler), as the
-    // calculation windows ask for the place of a problem.
-    void selectPlace(const ProjectPlace& place);
 
     // Import.
     void DOS1Click();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    // The boxes and their tables follow the window's size.
-    void resizeEvent(QResizeEvent* event) override;
-    // The close box and Exit: the window closes only when the project may be dropped.
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     using Handler = void (TFormMain::*)();
     // Runs a command; a failure that escapes it ends it with the application's standard error box.
     void run(const std::function<void()>& command);
@@ -197,14 +186,8 @@ private:
     // Shares what the window has grown by beyond its default size among the boxes; at the default size
     // everything stands where the boxes were built.
     void placeBoxes();
-    // Empties the lines list, the sections table and the modes table (a project without sources).
-    void clearLowerTables();
-    // Rewrites the sources table from the project and makes row 0 current.
-    void showSources();
-    // Refills every table from the project with the records of the place current, or the nearest ones
-    // where they no longer exist.
-    void showPlace(const ProjectPlace& place);
-    void projectChanged(const ProjectChange& change);
+    // Makes the current row of each table the current place's.
+    void showCurrentRows();
     // Shows a file dialog in the open project's folder, or where the last file was chosen, offering the
     // name given; the chosen path, or empty when the user cancelled.
     QString chooseFile(QFileDialog& dialog, const QString& offered = QString());
@@ -215,6 +198,7 @@ private:
     std::optional<ProjectPlace> target(const SelectionCheck& check);
 
     ProjectDocument& document_;
+    CurrentPlace& place_;
     Interaction& user_;
     Workbench* forms_ = nullptr;
     bool shown_ = false;

@@ -20,5 +20,4 @@ void TFormMain::DOS1Click() {
     if (result.outcome != k10::DosImportResult::Outcome::Imported)
         return;
     document_.apply(importSources(document_, std::move(result.sources)));
-    showSources();
 }

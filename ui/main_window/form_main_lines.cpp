@@ -8,8 +8,7 @@
 #include "ui/desktop/cp1251_text.h"
 #include "ui/widgets/fields.h"
 #include "ui/desktop/interaction.h"
-#include "ui/models/row_formats.h"
-#include "ui/widgets/string_grid.h"
+#include "ui/models/project_table_models.h"
 #include "ui/records/tf_line.h"
 #include "ui/records/tf_newline.h"
 #include "ui/main_window/workbench.h"
@@ -36,11 +35,6 @@ void TFormMain::N5Click() {
     TLines line;
     dialog.storeInto(line, place->source);
     document_.apply(newLine(document_, place->source, std::move(line)));
-
-    const TSource& source = sourceAt(Proect, *place);
-    LinesGrid->setRows(source.LineCount());
-    LinesGrid->setCell(source.LineCount() - 1, 0, fromCp1251(source.Lines[source.LineCount()].Name.view()));
-    LinesGrid->showRow(source.LineCount() - 1);
 }
 
 void TFormMain::N10Click() {
@@ -50,7 +44,6 @@ void TFormMain::N10Click() {
         return;
 
     document_.apply(deleteLine(document_, *place));
-    SelectSourceGrid(CurSource, 0);
 }
 
 void TFormMain::Line_AddClick() {
@@ -74,18 +67,16 @@ void TFormMain::Line_AddClick() {
 
     TLine section;
     dialog.storeInto(section);
+    // The new row shows the texts as typed.
+    place_.sections().keepTyped(dialog.rowTexts());
     document_.apply(addSection(document_, *place, std::move(section)));
-    const int n = lineAt(Proect, *place).SectionCount();
-    LineGrid->setRows(n);
-    LineGrid->setRowTexts(n - 1, dialog.rowTexts());
-    LineGrid->showRow(n - 1);
 }
 
 void TFormMain::N15Click() {
     // Nothing may stand before the first section; this holds whatever the project holds.
     std::optional<ProjectPlace> place =
         target(selection()
-                   .require(CurSection != 0, "Перед первым описанием линии ничего вставить нельзя")
+                   .require(place_.section() != 0, "Перед первым описанием линии ничего вставить нельзя")
                    .source("Необходимо создать источники питания")
                    .line("Необходимо создать линию")
                    .sections(joinLines("Вставка возможна при наличии 2-х и более описаний линии",
@@ -105,8 +96,6 @@ void TFormMain::N15Click() {
     TLine section;
     dialog.storeInto(section);
     document_.apply(insertSection(document_, *place, std::move(section)));
-    SelectSourceGrid(CurSource, CurLine);
-    LineGrid->showRow(place->section - 1);
 }
 
 void TFormMain::Line_EditClick() {
@@ -121,14 +110,14 @@ void TFormMain::Line_EditClick() {
     TF_Line& dialog = *forms_->F_Line;
     dialog.prefill(sectionAt(Proect, *place));
     // The begin node of a line's first section is the line's head node and stays fixed.
-    dialog.L_Begin->setEnabled(CurSection != 0);
+    dialog.L_Begin->setEnabled(place->section != 1);
     if (!user_.runDialog(dialog))
         return;
 
     TLine section;
     dialog.storeInto(section);
+    place_.sections().keepTyped(dialog.rowTexts());
     document_.apply(changeSection(document_, *place, std::move(section)));
-    LineGrid->setRowTexts(CurSection, dialog.rowTexts());
 }
 
 void TFormMain::Line_DelClick() {
@@ -138,5 +127,4 @@ void TFormMain::Line_DelClick() {
         return;
 
     document_.apply(deleteSection(document_, *place));
-    SelectSourceGrid(CurSource, CurLine);
 }

@@ -5,7 +5,7 @@
 #include "ui/widgets/fields.h"
 #include "ui/main_window/form_main.h"
 #include "ui/desktop/interaction.h"
-#include "ui/widgets/string_grid.h"
+#include "ui/models/project_table_models.h"
 #include "ui/records/tf_modework.h"
 #include "ui/main_window/workbench.h"
 
@@ -45,11 +45,9 @@ void TFormMain::ModeWork_AddClick() {
 
     TModeWork mode;
     dialog.storeInto(mode);
+    // The new row shows the texts as typed.
+    place_.modes().keepTyped(dialog.shownRow());
     document_.apply(addMode(document_, place->source, std::move(mode)));
-    const int n = sourceAt(Proect, *place).ModeWorkCount();
-    ModeWorkGrid->setRows(n);
-    ModeWorkGrid->setRowTexts(n - 1, dialog.shownRow());
-    ModeWorkGrid->showRow(n - 1);
 }
 
 void TFormMain::ModeWork_EditClick() {
@@ -68,8 +66,8 @@ void TFormMain::ModeWork_EditClick() {
 
     TModeWork mode;
     dialog.storeInto(mode);
+    place_.modes().keepTyped(dialog.shownRow());
     document_.apply(changeMode(document_, *place, std::move(mode)));
-    ModeWorkGrid->setRowTexts(CurModeWork, dialog.shownRow());
 }
 
 void TFormMain::ModeWork_DelClick() {
@@ -80,7 +78,6 @@ void TFormMain::ModeWork_DelClick() {
 
     // No question: the later modes move forward by one and keep their order.
     document_.apply(deleteMode(document_, *place));
-    SelectSourceGrid(CurSource, CurLine);
 }
 
 void TFormMain::CalculateClick() {

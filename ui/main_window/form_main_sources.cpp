@@ -4,8 +4,6 @@
 
 #include "document/project_commands.h"
 #include "ui/desktop/interaction.h"
-#include "ui/models/row_formats.h"
-#include "ui/widgets/string_grid.h"
 #include "ui/records/tf_source.h"
 #include "ui/main_window/workbench.h"
 
@@ -24,13 +22,8 @@ void TFormMain::Source_AddClick() {
 
     TSource source;
     dialog.storeInto(source);
-    document_.apply(addSource(document_, std::move(source)));
-
     // The new source is not selected: the current row and the lower tables stay as they were.
-    const int count = Proect.SourceCount();
-    SourceGrid->setRows(count);
-    SourceGrid->setRowTexts(count - 1, sourceRow(Proect.Sources[count]));
-    SourceGrid->showRow(count - 1);
+    document_.apply(addSource(document_, std::move(source)));
 }
 
 void TFormMain::Source_EditClick() {
@@ -48,7 +41,6 @@ void TFormMain::Source_EditClick() {
     TSource header;
     dialog.storeInto(header);
     document_.apply(changeSource(document_, place->source, header));
-    SourceGrid->setRowTexts(CurSource, sourceRow(sourceAt(Proect, *place)));
 }
 
 void TFormMain::Source_DelClick() {
@@ -57,8 +49,6 @@ void TFormMain::Source_DelClick() {
         return;
 
     // The source goes with its lines, sections and modes; the later sources move forward whole.
+    // The tables show row 0 current afterwards, and the first source's lines, sections and modes.
     document_.apply(deleteSource(document_, place->source));
-    // Rewrites every row and makes row 0 current, whose selection refreshes the lower tables for the
-    // first source (or empties them when none is left).
-    showSources();
 }

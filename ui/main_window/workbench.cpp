@@ -3,6 +3,7 @@
 #include "document/project_document.h"
 #include "ui/reference/catalog_dialog.h"
 #include "ui/main_window/form_main.h"
+#include "ui/models/current_place.h"
 #include "ui/calculation_service/document_calculation_data.h"
 #include "ui/calculation/tf_calcsettings.h"
 #include "ui/calculation/tf_checkdata.h"
@@ -68,8 +69,9 @@ private:
 
 } // namespace
 
-Workbench::Workbench(Interaction& user) : Document(std::make_unique<ProjectDocument>()) {
-    FormMain = new TFormMain(*Document, user);
+Workbench::Workbench(Interaction& user)
+    : Document(std::make_unique<ProjectDocument>()), Place(std::make_unique<CurrentPlace>(*Document)) {
+    FormMain = new TFormMain(*Document, *Place, user);
     F_SpravProvod = new TF_SpravProvod(user, FormMain);
     F_SpravTrans = new TF_SpravTrans(user, FormMain);
     F_Source = new TF_Source(user, FormMain);
@@ -82,7 +84,7 @@ Workbench::Workbench(Interaction& user) : Document(std::make_unique<ProjectDocum
     F_GrNagr = new TF_GrNagr(FormMain);
     F_ProvodEdit = new TF_ProvodEdit(user, FormMain);
     F_TransEdit = new TF_TransEdit(user, FormMain);
-    Calculation = std::make_unique<DocumentCalculationData>(*Document, *FormMain);
+    Calculation = std::make_unique<DocumentCalculationData>(*Document, *Place);
     F_Results = new TF_Results(user, FormMain);
     F_CheckData = new TF_CheckData(FormMain);
     F_CalcSettings = new TF_CalcSettings(user, FormMain);
@@ -112,7 +114,7 @@ void Workbench::attachCatalogDialogs() {
 void Workbench::attachCalculationWindows() {
     F_Results->setData(Calculation.get());
     auto select = [this](const ProblemPlace& place) {
-        FormMain->selectPlace({place.source, place.line, place.section, place.mode});
+        Place->select({place.source, place.line, place.section, place.mode});
     };
     QObject::connect(F_Results, &TF_Results::selectRequested, FormMain, select);
     QObject::connect(F_CheckData, &TF_CheckData::selectRequested, FormMain, select);

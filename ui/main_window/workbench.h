@@ -3,6 +3,7 @@
 #include <memory>
 
 class Interaction;
+class CurrentPlace;
 class ProjectDocument;
 class TFormMain;
 class TF_SpravProvod;
@@ -36,6 +37,9 @@ public:
     void show();
 
     const std::unique_ptr<ProjectDocument> Document;
+    // Where the user stands in the document; the main window's tables, the commands and the calculation
+    // windows follow it.
+    const std::unique_ptr<CurrentPlace> Place;
     TFormMain* FormMain;
     TF_SpravProvod* F_SpravProvod;
     TF_SpravTrans* F_SpravTrans;
@@ -60,6 +64,6 @@ private:
     // the catalog's names.
     void attachCatalogDialogs();
     // Gives the calculation windows their data, and their requests to select a problem's place to the
-    // main window.
+    // current place.
     void attachCalculationWindows();
 };
