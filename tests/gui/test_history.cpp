@@ -1,6 +1,7 @@
 // The «Правка» menu: undo and redo of the edits with the tables following them, and the question before
 // an unsaved project is dropped by «Выйти», the window's close box or «Открыть».
 
+#include "document/project_commands.h"
 #include "document/project_document.h"
 #include "model/project_file.h"
 #include "support/grid_text.h"
@@ -120,6 +121,37 @@ private slots:
     void cleanup() {
         const QStringList unexpected = stop();
         QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected.join("; ")));
+    }
+
+    // An edit handed to the document by anyone, not only by the window's own commands, reaches the
+    // tables through the one path of the document's notice; the current rows stay valid.
+    void tablesFollowEditsFromOutsideTheWindow_data() {
+        QTest::addColumn<int>("kind");
+        const char* kinds[] = {"add source", "change source", "delete source", "new line",
+                               "add section", "change section", "delete section", "delete mode"};
+        for (int kind = 0; kind < 8; ++kind)
+            QTest::newRow(kinds[kind]) << kind;
+    }
+    void tablesFollowEditsFromOutsideTheWindow() {
+        QFETCH(int, kind);
+        open(threeSources());
+        select({0, 0, 2, 1});
+        ProjectDocument& d = *forms->Document;
+        TSource header;
+        header.Name = "S9";
+        const std::function<std::unique_ptr<ProjectCommand>()> edits[] = {
+            [&] { return addSource(d, header); },
+            [&] { return changeSource(d, 1, header); },
+            [&] { return deleteSource(d, 1); },
+            [&] { return newLine(d, 1, TLines{}); },
+            [&] { return addSection(d, {1, 1}, section("N")); },
+            [&] { return changeSection(d, {1, 1, 3}, section("N")); },
+            [&] { return deleteSection(d, {1, 1, 3}); },
+            [&] { return deleteMode(d, {.source = 1, .mode = 2}); },
+        };
+        d.apply(edits[kind]());
+        expectTablesShowTheProject();
+        QCOMPARE(currentRows(ui.get()), rows(place));
     }
 
     void editMenuNamesTheStepItWouldTake() {

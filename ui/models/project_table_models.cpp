@@ -103,13 +103,13 @@ namespace {
 // The current source, or none where the row names none.
 const TSource* currentSource(const TProect& project, const Selection& rows) {
     return rows.source >= 0 && rows.source < project.SourceCount() ? &project.Sources[rows.source + 1]
-                                                                     : nullptr;
+                                                                   : nullptr;
 }
 
 const TLines* currentLine(const TProect& project, const Selection& rows) {
     const TSource* source = currentSource(project, rows);
     return source && rows.line >= 0 && rows.line < source->LineCount() ? &source->Lines[rows.line + 1]
-                                                                         : nullptr;
+                                                                       : nullptr;
 }
 
 } // namespace

@@ -98,7 +98,8 @@ void StringGrid::setModel(QAbstractItemModel* model) {
     QTableView::setModel(model);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex& previous) {
-                if (!settingRows_ && modelMoving_ == 0 && current.isValid() && current.row() != previous.row())
+                if (!settingRows_ && modelMoving_ == 0 && current.isValid() &&
+                    current.row() != previous.row())
                     emit selectCell(current.column(), current.row());
             });
 }
