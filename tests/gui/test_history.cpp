@@ -128,8 +128,9 @@ private slots:
     void tablesFollowEditsFromOutsideTheWindow_data() {
         QTest::addColumn<int>("kind");
         const char* kinds[] = {"add source", "change source", "delete source", "new line",
-                               "add section", "change section", "delete section", "delete mode"};
-        for (int kind = 0; kind < 8; ++kind)
+                               "add section", "change section", "delete section", "delete mode",
+                               "delete a line of another source"};
+        for (int kind = 0; kind < 9; ++kind)
             QTest::newRow(kinds[kind]) << kind;
     }
     void tablesFollowEditsFromOutsideTheWindow() {
@@ -148,10 +149,13 @@ private slots:
             [&] { return changeSection(d, {1, 1, 3}, section("N")); },
             [&] { return deleteSection(d, {1, 1, 3}); },
             [&] { return deleteMode(d, {.source = 1, .mode = 2}); },
+            [&] { return deleteLine(d, {2, 1}); },
         };
         d.apply(edits[kind]());
         expectTablesShowTheProject();
         QCOMPARE(currentRows(ui.get()), rows(place));
+        if (kind == 8)
+            QCOMPARE(rows(place), QList<int>({0, 0, 2, 1}));
     }
 
     void editMenuNamesTheStepItWouldTake() {

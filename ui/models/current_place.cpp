@@ -241,6 +241,10 @@ void CurrentPlace::follow(const ProjectChange& change) {
         select(change.cause == Cause::Undo || change.cause == Cause::Redo ? at : ProjectPlace{});
         return;
     }
+    // Lines and modes of another source, or sections of another line, are in no table.
+    const bool otherSource = (at.line || at.mode) && at.source != rows_.source + 1;
+    if (otherSource || (at.section && at.line != rows_.line + 1))
+        return;
     // An edit of the current place: an added record is shown at the end of its table and scrolled to, a
     // changed one is shown again, and after a deletion or an insertion the tables below the source are
     // shown afresh.
