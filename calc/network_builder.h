@@ -37,6 +37,10 @@ public:
         return static_cast<std::size_t>(&transformer - firstTransformer_);
     }
     std::size_t transformerCount() const { return transformerCount_; }
+    // A usable transformer of the catalog referred to its 0.4 kV side (Ohm), and its impedance correction
+    // K_T of IEC 60909: worked out once per catalog entry.
+    Complex lowVoltageImpedance(const TTrans& t) const { return lowSide_[positionOf(t)].first; }
+    double correction(const TTrans& t) const { return lowSide_[positionOf(t)].second; }
     const LoadCoefficientTable& coefficients() const { return coefficients_; }
 
 private:
@@ -44,6 +48,7 @@ private:
     std::size_t transformerCount_ = 0;
     std::unordered_map<std::string_view, const TProvoda*> wires_;
     std::unordered_map<std::string_view, const TTrans*> transformers_;
+    std::vector<std::pair<Complex, double>> lowSide_; // of each catalog entry, in its order
     const LoadCoefficientTable& coefficients_;
 };
 
@@ -78,7 +83,8 @@ struct SectionData {
     double transformerCorrection = 1; // its impedance correction K_T of IEC 60909
 };
 
-// One line checked and, when it has no error, built as a tree. Node 0 is the head; the other nodes follow
+// One line checked and, when it has no error, built as a tree; a line with an error of its own, or without
+// sections, is left out of every scheme of its source. Node 0 is the head; the other nodes follow
 // in the order of the sections that feed them.
 struct LineTree {
     const TLines* line = nullptr;
@@ -155,7 +161,9 @@ struct SourceLines {
     int number = 0;
     std::vector<LineTree> trees;
     std::vector<Problem> problems;
-    bool valid = false; // no error in the source or its lines
+    // An error of the source itself (P1, P3, a nominal voltage that allows no calculation), or every line
+    // left out: no scheme of the source can be calculated.
+    bool refused = true;
 };
 
 SourceLines buildSourceLines(const TProect& project, int source, const Catalogs& catalogs);
@@ -168,8 +176,9 @@ public:
     SchemeBuilder(const SchemeBuilder&) = delete;
     SchemeBuilder& operator=(const SchemeBuilder&) = delete;
 
-    // The scheme of the source with the mode applied (mode 0: the normal scheme) into `scheme`. Adds the
-    // mode's problems; false when one of them is an error. `foreign` keeps another source's line the jumper
+    // The scheme of the source with the mode applied (mode 0: the normal scheme) into `scheme`, without
+    // the lines left out. Adds the mode's problems; false when one of them is an error, or when the source
+    // is refused. `foreign` keeps another source's line the jumper
     // reaches. With the `normal` scheme, a mode's lines that it leaves untouched are copied from there.
     bool build(const TProect& project, const SourceLines& lines, int mode, const Catalogs& catalogs,
                std::vector<LineTree>& foreign, std::vector<Problem>& problems, Scheme& scheme,
