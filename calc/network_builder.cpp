@@ -33,6 +33,14 @@ std::string_view withoutBlanks(std::string_view name) {
 // ','. Empty text is no load.
 std::optional<double> parseLoad(std::string_view text) {
     text = withoutBlanks(text);
+    // Most loads are whole numbers typed plainly: their value without the copy the general way makes
+    // (below 10^15 a whole number is exact, as the general way gives it).
+    if (!text.empty() && text.size() <= 15 && std::all_of(text.begin(), text.end(), isDigit)) {
+        std::uint64_t whole = 0;
+        for (char c : text)
+            whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+        return static_cast<double>(whole);
+    }
     std::string number;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -451,7 +459,7 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
     tree.name = withoutTrailingBlanks(tree.line->Name.view());
     LineReport report(tree, problems);
     if (tree.line->SectionCount() == 0) {
-        report.add("P5", 0, {}, "в линии нет ни одного участка; линия не рассчитывается");
+        report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
         return tree;
     }
     int number = 0;

@@ -323,14 +323,14 @@ private slots:
     // the section it names.
     void brokenNetworkListsItsProblems() {
         TSource source = chainSource(2, 3);
-        source.Lines[1].Sections[1].Dlina = 0;             // S2: with both lines left out, nothing is calculated
         source.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3
+        source.Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and in Л1: no line left to calculate
         open(projectOf({source}));
         QVERIFY(!window->result().calculated);
         QVERIFY(child<QLabel>(window.get(), "Summary")->text().startsWith("Схема не рассчитана"));
         QCOMPARE(rows(grid("NodesGrid")), 0);
         QTableView* problems = grid("ProblemsGrid");
-        int row = column(problems, 0).indexOf("S3");
+        int row = column(problems, 0).lastIndexOf("S3");
         QVERIFY(row >= 0);
         QCOMPARE(text(problems, row, 1), QString("Ошибка"));
         QVERIFY(text(problems, row, 2).contains("Л2"));
@@ -768,8 +768,8 @@ private slots:
     void calculationMenuOfTheWorkbench() {
         TSource bad = chainSource(2, 2);
         bad.Name = cp("ПС Плохая");
-        bad.Lines[1].Sections[1].Dlina = 0;             // S2 of Л1: with both lines left out, not calculated
         bad.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3 of Л2, section 2
+        bad.Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and of Л1: no line left to calculate
         TFormMain* main = startWith(projectOf({chainSource(1, 3), bad}));
         TF_Results* results = forms->F_Results;
         QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
@@ -784,7 +784,7 @@ private slots:
         main->N22->trigger();
         QVERIFY(forms->F_CheckData->isVisible());
         QTableWidget* problems = forms->F_CheckData->ProblemsGrid;
-        const int row = int(column(problems, 2).indexOf("S3"));
+        const int row = int(column(problems, 2).lastIndexOf("S3"));
         QVERIFY(row >= 0);
         QCOMPARE(problems->item(row, 0)->text(), QString("ПС Плохая"));
         doubleClick(problems, row, 4);
