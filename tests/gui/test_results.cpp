@@ -260,6 +260,7 @@ private slots:
         QCOMPARE(column(grid("NodesGrid"), 1).first(), r["nodes"].toArray().at(0)["node"].toString());
         compareNumbers(grid("NodesGrid"), 2, r["nodes"].toArray(), "u_kv", 3);
         compareNumbers(grid("NodesGrid"), 3, r["nodes"].toArray(), "loss_percent", 2);
+        compareNumbers(grid("NodesGrid"), 4, r["nodes"].toArray(), "deviation_percent", 2);
         QJsonArray sections = r["sections"].toArray();
         compareNumbers(grid("SectionsGrid"), 4, sections, "p_kw", 1);
         compareNumbers(grid("SectionsGrid"), 5, sections, "q_kvar", 1);
@@ -269,6 +270,20 @@ private slots:
         compareNumbers(grid("SubstationsGrid"), 3, r["substations"].toArray(), "s_kva", 1);
         compareNumbers(grid("SubstationsGrid"), 4, r["substations"].toArray(), "loading_percent", 1);
         compareNumbers(grid("SubstationsGrid"), 5, r["substations"].toArray(), "dp_kw", 2);
+        compareNumbers(grid("SubstationsGrid"), 6, r["substations"].toArray(), "dq_kvar", 2);
+        // The summary splits the losses as the totals do.
+        const QJsonObject totals = r["totals"].toObject();
+        auto shown = [&totals](const char* key) {
+            return QLocale(QLocale::Russian).toString(totals[key].toDouble(), 'f', 2);
+        };
+        const QString summary = child<QLabel>(window.get(), "Summary")->text();
+        for (const QString& part :
+             {QString("потери ΔP = %1 кВт").arg(shown("dp_kw")),
+              QString("в участках %1 кВт, в трансформаторах %2 кВт")
+                  .arg(shown("dp_sections_kw"), shown("dp_transformers_kw")),
+              QString("ΔQ = %1 квар: в участках %2 квар, в трансформаторах %3 квар")
+                  .arg(shown("dq_kvar"), shown("dq_sections_kvar"), shown("dq_transformers_kvar"))})
+            QVERIFY2(summary.contains(part), qPrintable(summary + " / " + part));
 
         // Short circuits: the busbars' row, then the nodes, then the 0.4 kV sides.
         QJsonObject sc = scheme["short_circuit"].toObject();
@@ -288,15 +303,15 @@ private slots:
     void captionsAndColumns() {
         TProect project = projectOf({chainSource(1, 2)});
         project.Sources[1].ModeWorks.append();
-        project.Sources[1].ModeWorks[1].L_Begin = cp("Л1");
-        project.Sources[1].ModeWorks[1].L_End = cp("Л1");
+        project.Sources[1].ModeWorks[1].Uzel_Off = cp("1-2");
+        project.Sources[1].ModeWorks[1].Izm_Nagr = -15;
         open(project);
         QVERIFY(window->windowTitle().startsWith("Результаты расчёта"));
         QCOMPARE(child<QComboBox>(window.get(), "Regime_Box")->currentText(), QString("Дневной максимум"));
         QStringList schemes;
         for (int i = 0; i < child<QComboBox>(window.get(), "Scheme_Box")->count(); ++i)
             schemes << child<QComboBox>(window.get(), "Scheme_Box")->itemText(i);
-        QCOMPARE(schemes, QStringList({"Нормальная схема", "Режим 1: Л1 – Л1"}));
+        QCOMPARE(schemes, QStringList({"Нормальная схема", "Режим 1: разрыв перед узлом «1-2»; нагрузка −15 %"}));
         QStringList tabs;
         for (int i = 0; i < child<QTabWidget>(window.get(), "Tabs")->count(); ++i)
             tabs << child<QTabWidget>(window.get(), "Tabs")->tabText(i);
@@ -307,16 +322,22 @@ private slots:
                 texts << grid->model()->headerData(c, Qt::Horizontal).toString();
             return texts.join('|');
         };
-        QCOMPARE(headers(grid("NodesGrid")), QString("Линия|Узел|U, кВ|ΔU, %"));
+        QCOMPARE(headers(grid("NodesGrid")), QString("Линия|Узел|U, кВ|ΔU, %|δU, %"));
         QCOMPARE(headers(grid("SectionsGrid")),
                  QString("Линия|№|Начало|Конец|P, кВт|Q, квар|I, А|Загрузка, %|ΔP, кВт"));
         QCOMPARE(headers(grid("SubstationsGrid")),
-                 QString("Линия|Узел|Трансформатор|S, кВА|Загрузка, %|ΔP, кВт"));
+                 QString("Линия|Узел|Трансформатор|S, кВА|Загрузка, %|ΔP, кВт|ΔQ, квар"));
         QCOMPARE(headers(grid("ShortCircuitGrid")),
                  QString("Линия|Место|Iк3 макс, кА|Iк2 макс, кА|Iк3 мин, кА|Iк2 мин, кА"));
         QCOMPARE(headers(grid("ProblemsGrid")), QString("Код|Вид|Сообщение"));
         QVERIFY(child<QLabel>(window.get(), "Summary")->text().contains("кВт"));
         QVERIFY(child<QLabel>(window.get(), "Note")->text().contains("встроенная таблица"));
+        QVERIFY(child<QLabel>(window.get(), "Note")->text().contains("напряжение на шинах: 100 % от номинального"));
+        QVERIFY(!child<QLabel>(window.get(), "Excluded")->isVisible());
+        child<QComboBox>(window.get(), "Scheme_Box")->setCurrentIndex(1);
+        QSignalSpy ready(window.get(), &TF_Results::resultsReady);
+        QVERIFY(ready.wait());
+        QVERIFY(child<QLabel>(window.get(), "Summary")->text().startsWith("Режим 1: разрыв перед узлом «1-2»; нагрузка −15 %. Отпущено"));
     }
 
     // A broken network is not calculated; its problems are listed, and a double-click on one asks for
@@ -324,9 +345,18 @@ private slots:
     void brokenNetworkListsItsProblems() {
         TSource source = chainSource(2, 3);
         source.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3
-        source.Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and in Л1: no line left to calculate
         open(projectOf({source}));
+        // Л2 is left out, Л1 calculated; the window says so above the tabs and stays on its tab.
+        QVERIFY(window->result().calculated);
+        QCOMPARE(child<QLabel>(window.get(), "Excluded")->text(),
+                 QString("Не рассчитаны линии с ошибками: Л2 (см. «Замечания»)"));
+        QVERIFY(child<QLabel>(window.get(), "Excluded")->isVisible());
+        QCOMPARE(child<QTabWidget>(window.get(), "Tabs")->currentIndex(), 0);
+
+        data->proect.Sources[1].Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and in Л1: no line left to calculate
+        changeAndWait();
         QVERIFY(!window->result().calculated);
+        QCOMPARE(child<QTabWidget>(window.get(), "Tabs")->currentWidget(), grid("ProblemsGrid"));
         QVERIFY(child<QLabel>(window.get(), "Summary")->text().startsWith("Схема не рассчитана"));
         QCOMPARE(rows(grid("NodesGrid")), 0);
         QTableView* problems = grid("ProblemsGrid");
@@ -480,6 +510,9 @@ private slots:
                                  "Дневной максимум", "Вечерний максимум", "data:image/png;base64,"})
             QVERIFY2(page.contains(QString(part)), part);
         QVERIFY(page.contains(child<QLabel>(window.get(), "Note")->text().section('\n', 1).toHtmlEscaped()));
+        const QString settings = child<QLabel>(window.get(), "Note")->text().section('\n', 0, 0).chopped(1);
+        QVERIFY(settings.contains("напряжение на шинах"));
+        QVERIFY(page.contains(settings.toHtmlEscaped()));
         QVERIFY(page.contains(text(grid("NodesGrid"), 3, 3)));
         QVERIFY(!page.contains("src=\"profile.png\""));
 
@@ -655,11 +688,11 @@ private slots:
                         .arg(grid->item(row, 0)->text(), grid->item(row, 1)->text(),
                              grid->item(row, 2)->text());
         QVERIFY2(rows.contains("ПС Плохая|Нормальная схема|S2"), qPrintable(rows.join("; ")));
-        QVERIFY2(rows.contains("ПС Плохая|Режим 1: Л1 – Л2|M1"), qPrintable(rows.join("; ")));
+        QVERIFY2(rows.contains("ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"), qPrintable(rows.join("; ")));
         QVERIFY(!rows.join(' ').contains("ПС Тестовая"));
 
         QSignalSpy requests(&check, &TF_CheckData::selectRequested);
-        for (const char* wanted : {"ПС Плохая|Нормальная схема|S2", "ПС Плохая|Режим 1: Л1 – Л2|M1"}) {
+        for (const char* wanted : {"ПС Плохая|Нормальная схема|S2", "ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"}) {
             doubleClick(grid, int(rows.indexOf(QString(wanted))), 4);
         }
         QCOMPARE(requests.size(), 2);
@@ -741,6 +774,15 @@ private slots:
             QVERIFY2(!pressOk(dialog, dialog.OkButton), refused);
         }
         QCOMPARE(user->messages.size(), 4);
+        typeInto(dialog.MaxLoss, "7,5");
+        QCOMPARE(dialog.BusVoltage->text(), QString("100"));
+        for (const char* refused : {"89,9", "115,5", "abc"}) {
+            typeInto(dialog.BusVoltage, refused);
+            QVERIFY2(!pressOk(dialog, dialog.OkButton), refused);
+            QCOMPARE(user->messages.last(), QString("Напряжение на шинах должно быть числом от 90 до 115 %."));
+        }
+        QCOMPARE(user->messages.size(), 7);
+        typeInto(dialog.BusVoltage, "105");
         dialog.Method_Box->setCurrentIndex(1);
         dialog.ShortCircuit_Box->setCurrentIndex(1);
         typeInto(dialog.MaxLoss, "7,5");
@@ -748,7 +790,7 @@ private slots:
         k10::calc::Settings chosen;
         dialog.storeInto(chosen);
         QCOMPARE(chosen, (k10::calc::Settings{k10::calc::Method::Engineering,
-                                              k10::calc::ShortCircuitConvention::Iec60909, 7.5}));
+                                              k10::calc::ShortCircuitConvention::Iec60909, 7.5, 105}));
 
         QTemporaryDir dir;
         QSettings store(dir.filePath("k10.ini"), QSettings::IniFormat);
@@ -758,6 +800,7 @@ private slots:
         QCOMPARE(loadCalculationSettings(again), chosen);
         again.setValue("calculation/method", 7);
         again.setValue("calculation/maxLossPercent", "много");
+        again.setValue("calculation/busVoltagePercent", 130);
         QCOMPARE(
             loadCalculationSettings(again),
             (k10::calc::Settings{k10::calc::Method::Exact, k10::calc::ShortCircuitConvention::Iec60909, 5}));
@@ -810,9 +853,13 @@ private slots:
         user->scripts.push_back([](QDialog& dialog) {
             auto& settings = static_cast<TF_CalcSettings&>(dialog);
             typeInto(settings.MaxLoss, "0,5");
+            typeInto(settings.BusVoltage, "105");
             return pressOk(settings, settings.OkButton);
         });
         QVERIFY(resultsAfter([&] { main->N24->trigger(); }));
+        QVERIFY(child<QLabel>(results, "Note")->text().contains("напряжение на шинах: 105 % от номинального"));
+        QCOMPARE(text(::grid(results, "NodesGrid"), 0, 2), QString("10,500")); // the head of Л1 on the busbars
+        QCOMPARE(QSettings().value("calculation/busVoltagePercent").toDouble(), 105.0);
         QVERIFY2(child<QLabel>(results, "Note")->text().contains("потеря напряжения: 0,50 %"), qPrintable(child<QLabel>(results, "Note")->text()));
         QCOMPARE(QSettings().value("calculation/maxLossPercent").toDouble(), 0.5);
 

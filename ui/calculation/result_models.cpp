@@ -186,7 +186,8 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
 
 // ---------------------------------------------------------------------------------------------------------
 
-NodesModel::NodesModel(QObject* parent) : ResultTableModel("Узлы", {"Линия", "Узел", "U, кВ", "ΔU, %"}, parent) {}
+NodesModel::NodesModel(QObject* parent)
+    : ResultTableModel("Узлы", {"Линия", "Узел", "U, кВ", "ΔU, %", "δU, %"}, parent) {}
 
 int NodesModel::rows() const {
     return int(scheme().nodes.size() + scheme().deEnergised.size());
@@ -211,6 +212,7 @@ ResultTableModel::Value NodesModel::value(int row, int column) const {
     case 2: return {voltage.uKv, Quantity::VoltageKv, {}, shown().warning(ProblemCode::R3, regime(), row)};
     case 3:
         return {voltage.lossPercent, Quantity::LossPercent, {}, shown().warning(ProblemCode::R2, regime(), row)};
+    case 4: return {voltage.deviationPercent, Quantity::LossPercent, {}, nullptr};
     default: return {};
     }
 }
@@ -244,7 +246,8 @@ ResultTableModel::Value SectionsModel::value(int row, int column) const {
 }
 
 SubstationsModel::SubstationsModel(QObject* parent)
-    : ResultTableModel("ТП", {"Линия", "Узел", "Трансформатор", "S, кВА", "Загрузка, %", "ΔP, кВт"}, parent) {}
+    : ResultTableModel("ТП", {"Линия", "Узел", "Трансформатор", "S, кВА", "Загрузка, %", "ΔP, кВт", "ΔQ, квар"},
+                       parent) {}
 
 int SubstationsModel::rows() const {
     return int(scheme().substations.size());
@@ -260,6 +263,7 @@ ResultTableModel::Value SubstationsModel::value(int row, int column) const {
     case 3: return {load.sKva, Quantity::Power, {}, nullptr};
     case 4: return {load.loadingPercent, Quantity::Loading, {}, shown().warning(ProblemCode::R4, regime(), row)};
     case 5: return {load.dpKw, Quantity::Losses, {}, nullptr};
+    case 6: return {load.dqKvar, Quantity::Losses, {}, nullptr};
     default: return {};
     }
 }

@@ -100,7 +100,8 @@ private:
     unsigned generation_ = 0;
 };
 
-// «Узлы»: the scheme's nodes, then the de-energised ones.
+// «Узлы»: the scheme's nodes, then the de-energised ones; the voltage, its loss from the busbars (ΔU) and
+// its deviation from the nominal (δU).
 class NodesModel : public ResultTableModel {
     Q_OBJECT
 public:
@@ -122,7 +123,7 @@ protected:
     Value value(int row, int column) const override;
 };
 
-// «ТП».
+// «ТП»: the substations' loads and their transformers' load losses.
 class SubstationsModel : public ResultTableModel {
     Q_OBJECT
 public:

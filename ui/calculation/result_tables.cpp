@@ -2,6 +2,7 @@
 
 #include "ui/calculation/result_models.h"
 
+#include "calc/mode_description.h"
 #include "calc/result_format.h"
 #include "model/project.h"
 #include "ui/desktop/cp1251_text.h"
@@ -68,10 +69,7 @@ Table problemsTable(const SchemeResult& scheme) {
 QString schemeCaption(const TSource& source, int mode) {
     if (mode == 0)
         return "Нормальная схема";
-    const TModeWork& work = source.ModeWorks[mode];
-    return QString("Режим %1: %2 – %3")
-        .arg(mode)
-        .arg(fromCp1251(work.L_Begin.view()), fromCp1251(work.L_End.view()));
+    return utf8(modeDescription(source.ModeWorks[mode], mode));
 }
 
 QString regimeCaption(Regime regime) {
@@ -83,26 +81,44 @@ QString kindCaption(ProblemKind kind) {
 }
 
 QString summaryLine(const SchemeResult& scheme, Regime regime) {
+    // A mode is named as everywhere else, before what it gives.
+    const QString mode = scheme.mode > 0 && !scheme.modeText.empty() ? utf8(scheme.modeText) + ". " : QString();
     if (!scheme.calculated)
-        return "Схема не рассчитана: в данных есть ошибки (см. «Замечания»).";
+        return mode + "Схема не рассчитана: в данных есть ошибки (см. «Замечания»).";
     const Totals& totals = regimeOf(scheme, regime).totals;
     auto value = [](double number, Quantity quantity) { return utf8(formatNumber(number, quantity)); };
-    return QString("Отпущено: P = %1 кВт, Q = %2 квар; потери ΔP = %3 кВт (%4 %); худший узел: %5, %6 "
-                   "(ΔU = %7 %); наиболее загружен участок: %8 (%9 %)")
-        .arg(value(totals.pKw, Quantity::Power), value(totals.qKvar, Quantity::Power),
-             value(totals.dpKw, Quantity::Losses), value(totals.lossSharePercent, Quantity::LossPercent),
-             utf8(totals.worstNode.line), utf8(totals.worstNode.node),
-             value(totals.worstLossPercent, Quantity::LossPercent),
-             sectionName(totals.mostLoadedLine, totals.mostLoadedSection),
-             value(totals.mostLoadedPercent, Quantity::Loading));
+    return mode +
+           QString("Отпущено: P = %1 кВт, Q = %2 квар; потери ΔP = %3 кВт (%4 %): в участках %5 кВт, "
+                   "в трансформаторах %6 кВт; ")
+               .arg(value(totals.pKw, Quantity::Power), value(totals.qKvar, Quantity::Power),
+                    value(totals.dpKw, Quantity::Losses), value(totals.lossSharePercent, Quantity::LossPercent),
+                    value(totals.dpSectionsKw, Quantity::Losses), value(totals.dpTransformersKw, Quantity::Losses)) +
+           QString("ΔQ = %1 квар: в участках %2 квар, в трансформаторах %3 квар; ")
+               .arg(value(totals.dqKvar, Quantity::Losses), value(totals.dqSectionsKvar, Quantity::Losses),
+                    value(totals.dqTransformersKvar, Quantity::Losses)) +
+           QString("худший узел: %1, %2 (ΔU = %3 %); наиболее загружен участок: %4 (%5 %)")
+               .arg(utf8(totals.worstNode.line), utf8(totals.worstNode.node),
+                    value(totals.worstLossPercent, Quantity::LossPercent),
+                    sectionName(totals.mostLoadedLine, totals.mostLoadedSection),
+                    value(totals.mostLoadedPercent, Quantity::Loading));
+}
+
+QString excludedLine(const SchemeResult& scheme) {
+    if (scheme.excluded.empty())
+        return {};
+    QStringList names;
+    for (const ExcludedLine& line : scheme.excluded)
+        names << utf8(line.line);
+    return QString("Не рассчитаны линии с ошибками: %1 (см. «Замечания»)").arg(names.join(", "));
 }
 
 QString settingsLine(const Settings& settings, bool builtInCoefficients) {
-    return QString("Метод расчёта: %1; токи КЗ: %2; допустимая потеря напряжения: %3 %; коэффициенты "
-                   "графиков нагрузки: %4")
+    return QString("Метод расчёта: %1; токи КЗ: %2; допустимая потеря напряжения: %3 %; напряжение на шинах: "
+                   "%4 % от номинального; коэффициенты графиков нагрузки: %5")
         .arg(inSentence(methodCaptions().at(int(settings.method))),
              inSentence(shortCircuitCaptions().at(int(settings.shortCircuit))),
              utf8(formatNumber(settings.maxLossPercent, Quantity::LossPercent)),
+             utf8(modeNumber(settings.busVoltagePercent)),
              builtInCoefficients
                  ? QString("встроенная таблица (файл %1 не прочитан)").arg(k10::LoadCoefficientFile)
                  : QString("из файла %1").arg(k10::LoadCoefficientFile));

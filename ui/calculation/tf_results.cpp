@@ -106,6 +106,12 @@ void TF_Results::buildControls() {
     Note->setWordWrap(true);
     Note->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    // The lines left out of the scheme for their errors, above the tabs; hidden while there are none.
+    Excluded = named(new QLabel, "Excluded");
+    Excluded->setWordWrap(true);
+    Excluded->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Excluded->hide();
+
     NodesGrid = named(new ResultsView(nodes_ = new NodesModel), "NodesGrid");
     SectionsGrid = named(new ResultsView(sections_ = new SectionsModel), "SectionsGrid");
     SubstationsGrid = named(new ResultsView(substations_ = new SubstationsModel), "SubstationsGrid");
@@ -123,6 +129,7 @@ void TF_Results::buildControls() {
     layout->addLayout(choices);
     layout->addWidget(Summary);
     layout->addWidget(Note);
+    layout->addWidget(Excluded);
     layout->addWidget(Tabs, 1);
 
     connect(Scheme_Box, &QComboBox::currentIndexChanged, this, &TF_Results::scheduleCalculation);
@@ -269,6 +276,11 @@ void TF_Results::showResult(std::shared_ptr<const SchemeResult> scheme, bool bui
         Line_Box->setCurrentIndex(std::max(0, Line_Box->findText(chosen)));
     }
     Summary->setText(summaryLine(result(), regime()));
+    Excluded->setText(excludedLine(result()));
+    Excluded->setVisible(!Excluded->text().isEmpty());
+    // A scheme refused by its checks has nothing to show but why.
+    if (source_ != 0 && !result().calculated)
+        Tabs->setCurrentWidget(ProblemsGrid);
     profileDrawn_ = false;
     showProfile();
     emit resultsReady();

@@ -87,6 +87,7 @@ private:
     QPushButton* PrintReport;
     QLabel* Summary;
     QLabel* Note;
+    QLabel* Excluded;
     QTabWidget* Tabs;
     ResultsView* NodesGrid;
     ResultsView* SectionsGrid;
