@@ -145,9 +145,8 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
     std::string_view trans = withoutBlanks(line.Trans.view());
     data.transformer = catalogs.transformer(trans);
     if (data.transformer) {
-        const TTrans& t = *data.transformer;
-        data.transformerZ = transformerImpedance(t.S, t.U, t.dP, kLowVoltageKv);
-        data.transformerCorrection = transformerCorrection(t.S, t.U, t.dP, kLowVoltageMaxFactor);
+        data.transformerZ = catalogs.lowVoltageImpedance(*data.transformer);
+        data.transformerCorrection = catalogs.correction(*data.transformer);
     }
     if (!trans.empty() && !data.transformer)
         report.add("S6", number, data.end,
@@ -388,8 +387,12 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
     }
     for (const TProvoda& wire : inputs.wires)
         wires_.emplace(withoutBlanks(wire.Name.view()), &wire);
-    for (const TTrans& trans : inputs.transformers)
+    for (const TTrans& trans : inputs.transformers) {
         transformers_.emplace(withoutBlanks(trans.Name.view()), &trans);
+        lowSide_.emplace_back(usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
+                              usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor)
+                                            : 1.0);
+    }
 }
 
 const TProvoda* Catalogs::usableWire(std::string_view name) const {
