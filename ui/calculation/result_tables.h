@@ -35,14 +35,16 @@ Table shortCircuitTable(const k10::calc::SchemeResult& scheme);
 // The problems of the scheme, both regimes: code, kind, message.
 Table problemsTable(const k10::calc::SchemeResult& scheme);
 
-// «Нормальная схема» for mode 0, else «Режим N: <от> – <до>».
+// «Нормальная схема» for mode 0, else the mode's one description («Режим N: перемычка …»).
 QString schemeCaption(const TSource& source, int mode);
 QString regimeCaption(k10::calc::Regime regime);
 QString kindCaption(k10::calc::ProblemKind kind);
 
-// One line above the tables: supplied power, losses, the worst node, the most loaded section; or why
-// the scheme is not calculated.
+// One line above the tables: the mode, then the supplied power, the losses (of the sections and of the
+// transformers), the worst node, the most loaded section; or why the scheme is not calculated.
 QString summaryLine(const k10::calc::SchemeResult& scheme, k10::calc::Regime regime);
+// The lines left out for their errors, or empty when none.
+QString excludedLine(const k10::calc::SchemeResult& scheme);
 // The settings and the coefficient table the results were calculated with.
 QString settingsLine(const k10::calc::Settings& settings, bool builtInCoefficients);
 // What no calculation covers.

@@ -1,11 +1,15 @@
 #include "ui/calculation/results_grid.h"
 
+#include "ui/calculation/result_models.h"
+
 #include <QHeaderView>
 
 namespace {
 
 constexpr int kSortRole = Qt::UserRole;
 constexpr int kPlaceRole = Qt::UserRole + 1;
+// The rows ResultsView::fitColumns reads.
+constexpr int kFitRows = 200;
 
 // Sorts by the number a cell stands for where it has one, by its text otherwise.
 class ResultItem : public QTableWidgetItem {
@@ -78,5 +82,31 @@ ProblemPlace ResultsGrid::placeAt(int row) const {
 }
 
 QColor ResultsGrid::overLimitColour() {
-    return QColor(0xff, 0xc8, 0xc8);
+    return results::overLimitColour();
+}
+
+ResultsView::ResultsView(results::ResultTableModel* model, QWidget* parent)
+    : QTableView(parent), model_(model), proxy_(new results::ResultsSortProxy(this)) {
+    model_->setParent(this);
+    proxy_->setSourceModel(model_);
+    setModel(proxy_);
+    setEditTriggers(NoEditTriggers);
+    setSelectionBehavior(SelectRows);
+    setSelectionMode(SingleSelection);
+    setAlternatingRowColors(true);
+    setSortingEnabled(true);
+    sortByColumn(-1, Qt::AscendingOrder); // the calculation's order until the user picks a column
+    verticalHeader()->hide();
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    horizontalHeader()->setResizeContentsPrecision(kFitRows);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        const QVariant place = index.data(results::ResultTableModel::PlaceRole);
+        if (place.isValid())
+            emit placeChosen(place.value<ProblemPlace>());
+    });
+}
+
+void ResultsView::fitColumns() {
+    resizeColumnsToContents();
 }

@@ -94,6 +94,8 @@ QString reportHtml(const ReportParts& parts, const QString& imageName) {
     html += QString("<p>%1</p>\n<p>%2</p>\n")
                 .arg(escaped(settingsLine(parts.settings, parts.builtInCoefficients)),
                      escaped(notCalculatedLine()));
+    if (const QString excluded = excludedLine(scheme); !excluded.isEmpty())
+        html += QString("<p>%1.</p>\n").arg(escaped(excluded));
     for (Regime regime : {Regime::Day, Regime::Evening})
         html += QString("<p><b>%1.</b> %2</p>\n")
                     .arg(regimeCaption(regime), escaped(summaryLine(scheme, regime)));

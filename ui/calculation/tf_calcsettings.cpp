@@ -28,6 +28,8 @@ TF_CalcSettings::TF_CalcSettings(Interaction& user, QWidget* parent) : QDialog(p
     ShortCircuit_Box->addItems(shortCircuitCaptions());
     MaxLoss = new DecimalSpinField(this);
     MaxLoss->setObjectName("MaxLoss");
+    BusVoltage = new DecimalSpinField(this);
+    BusVoltage->setObjectName("BusVoltage");
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     OkButton = buttons->button(QDialogButtonBox::Ok);
@@ -41,6 +43,7 @@ TF_CalcSettings::TF_CalcSettings(Interaction& user, QWidget* parent) : QDialog(p
     form->addRow("Метод расчёта", Method_Box);
     form->addRow("Токи КЗ", ShortCircuit_Box);
     form->addRow("Допустимая потеря напряжения, %", MaxLoss);
+    form->addRow("Напряжение на шинах, % от номинального", BusVoltage);
     form->addRow(buttons);
 }
 
@@ -48,6 +51,7 @@ void TF_CalcSettings::prefill(const k10::calc::Settings& settings) {
     Method_Box->setCurrentIndex(int(settings.method));
     ShortCircuit_Box->setCurrentIndex(int(settings.shortCircuit));
     MaxLoss->setValue(settings.maxLossPercent);
+    BusVoltage->setValue(settings.busVoltagePercent);
 }
 
 void TF_CalcSettings::storeInto(k10::calc::Settings& settings) const {
@@ -55,12 +59,19 @@ void TF_CalcSettings::storeInto(k10::calc::Settings& settings) const {
     settings.shortCircuit = k10::calc::ShortCircuitConvention(ShortCircuit_Box->currentIndex());
     if (permissibleLoss(MaxLoss->value()))
         settings.maxLossPercent = MaxLoss->value();
+    if (permissibleBusVoltage(BusVoltage->value()))
+        settings.busVoltagePercent = BusVoltage->value();
 }
 
 void TF_CalcSettings::accept() {
     if (!permissibleLoss(MaxLoss->value())) {
         user_.showMessage(this, "Допустимая потеря напряжения должна быть числом больше 0 и меньше 100.");
         MaxLoss->setFocus();
+        return;
+    }
+    if (!permissibleBusVoltage(BusVoltage->value())) {
+        user_.showMessage(this, "Напряжение на шинах должно быть числом от 90 до 115 %.");
+        BusVoltage->setFocus();
         return;
     }
     QDialog::accept();

@@ -9,8 +9,9 @@ class Interaction;
 class QComboBox;
 class QPushButton;
 
-// «Параметры расчёта»: the method of the load flow, the convention of the short-circuit currents and the
-// permissible voltage loss. OK refuses a loss that is not a number above 0 and below 100.
+// «Параметры расчёта»: the method of the load flow, the convention of the short-circuit currents, the
+// permissible voltage loss and the busbars' voltage. OK refuses a loss that is not a number above 0 and
+// below 100, and a busbars' voltage outside 90 to 115 % of the nominal.
 class TF_CalcSettings : public QDialog {
     Q_OBJECT
 
@@ -24,6 +25,7 @@ public:
     QComboBox* Method_Box;
     QComboBox* ShortCircuit_Box;
     DecimalSpinField* MaxLoss;
+    DecimalSpinField* BusVoltage;
     QPushButton* OkButton;
     QPushButton* CancelButton;
 

@@ -3,6 +3,7 @@
 #include "ui/desktop/cp1251_text.h"
 #include "ui/desktop/interaction.h"
 #include "ui/calculation_service/calculation_runner.h"
+#include "ui/calculation/result_models.h"
 #include "ui/calculation/result_tables.h"
 #include "ui/calculation/results_grid.h"
 #include "ui/calculation/results_report.h"
@@ -24,6 +25,9 @@ using k10::calc::SchemeResult;
 using namespace results;
 
 namespace {
+
+// How long a calculation off the interface thread runs before the window says «Идёт расчёт…».
+constexpr int kBusyDelayMs = 150;
 
 template <typename Widget> Widget* named(Widget* widget, const char* name) {
     widget->setObjectName(name);
@@ -50,8 +54,19 @@ TF_Results::TF_Results(Interaction& user, QWidget* parent) : QWidget(parent, Qt:
     setObjectName("TF_Results");
     setWindowTitle("Результаты расчёта");
     runner_ = new CalculationRunner(this);
+    runner_->setObjectName("CalculationRunner");
+    shown_ = std::make_shared<const ResultRows>();
     pending_ = new QTimer(this);
     pending_->setObjectName("PendingCalculation");
+    // A calculation off the interface thread greys the tables only when it takes long enough to be seen:
+    // a quick one would only make them flicker.
+    busy_ = new QTimer(this);
+    busy_->setSingleShot(true);
+    busy_->setInterval(kBusyDelayMs);
+    connect(busy_, &QTimer::timeout, this, [this] {
+        if (runner_->busy())
+            showBusy();
+    });
     pending_->setSingleShot(true);
     pending_->setInterval(0);
     connect(pending_, &QTimer::timeout, this, &TF_Results::calculate);
@@ -91,11 +106,17 @@ void TF_Results::buildControls() {
     Note->setWordWrap(true);
     Note->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    NodesGrid = named(new ResultsGrid(nodesTable({}, Regime::Day).headers), "NodesGrid");
-    SectionsGrid = named(new ResultsGrid(sectionsTable({}, Regime::Day).headers), "SectionsGrid");
-    SubstationsGrid = named(new ResultsGrid(substationsTable({}, Regime::Day).headers), "SubstationsGrid");
-    ShortCircuitGrid = named(new ResultsGrid(shortCircuitTable({}).headers), "ShortCircuitGrid");
-    ProblemsGrid = named(new ResultsGrid(problemsTable({}).headers), "ProblemsGrid");
+    // The lines left out of the scheme for their errors, above the tabs; hidden while there are none.
+    Excluded = named(new QLabel, "Excluded");
+    Excluded->setWordWrap(true);
+    Excluded->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Excluded->hide();
+
+    NodesGrid = named(new ResultsView(nodes_ = new NodesModel), "NodesGrid");
+    SectionsGrid = named(new ResultsView(sections_ = new SectionsModel), "SectionsGrid");
+    SubstationsGrid = named(new ResultsView(substations_ = new SubstationsModel), "SubstationsGrid");
+    ShortCircuitGrid = named(new ResultsView(shortCircuits_ = new ShortCircuitModel), "ShortCircuitGrid");
+    ProblemsGrid = named(new ResultsView(problems_ = new ProblemsModel), "ProblemsGrid");
     Tabs = named(new QTabWidget, "Tabs");
     Tabs->addTab(NodesGrid, "Узлы");
     Tabs->addTab(SectionsGrid, "Участки");
@@ -108,19 +129,23 @@ void TF_Results::buildControls() {
     layout->addLayout(choices);
     layout->addWidget(Summary);
     layout->addWidget(Note);
+    layout->addWidget(Excluded);
     layout->addWidget(Tabs, 1);
 
     connect(Scheme_Box, &QComboBox::currentIndexChanged, this, &TF_Results::scheduleCalculation);
     connect(Regime_Box, &QComboBox::currentIndexChanged, this, &TF_Results::showRegime);
-    connect(Line_Box, &QComboBox::currentIndexChanged, this, &TF_Results::showProfile);
-    connect(ProblemsGrid, &QTableWidget::cellDoubleClicked, this,
-            [this](int row) { emit selectRequested(ProblemsGrid->placeAt(row)); });
+    connect(Line_Box, &QComboBox::currentIndexChanged, this, [this] {
+        profileDrawn_ = false;
+        showProfile();
+    });
+    connect(Tabs, &QTabWidget::currentChanged, this, &TF_Results::showProfile);
+    connect(ProblemsGrid, &ResultsView::placeChosen, this, &TF_Results::selectRequested);
     connect(SaveReport, &QPushButton::clicked, this, &TF_Results::SaveReportClick);
     connect(PrintReport, &QPushButton::clicked, this, &TF_Results::PrintReportClick);
 }
 
 QWidget* TF_Results::buildProfileTab() {
-    auto* tab = named(new QWidget, "ProfileTab");
+    auto* tab = ProfileTab = named(new QWidget, "ProfileTab");
     Line_Box = named(new QComboBox, "Line_Box");
     Line_Box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     ProfileChart = named(new VoltageProfileChart, "ProfileChart");
@@ -156,6 +181,10 @@ void TF_Results::setData(CalculationData* data) {
     scheduleCalculation();
 }
 
+const SchemeResult& TF_Results::result() const {
+    return shown_->scheme();
+}
+
 bool TF_Results::calculating() const {
     return pending_->isActive() || runner_->busy();
 }
@@ -176,14 +205,22 @@ void TF_Results::scheduleCalculation() {
 }
 
 void TF_Results::fillSchemes(bool keepChoice) {
+    QStringList captions;
+    if (source_ != 0) {
+        const TSource& source = data_->project().Sources[source_];
+        for (int mode = 0; mode <= source.ModeWorkCount(); ++mode)
+            captions << schemeCaption(source, mode);
+    }
     QSignalBlocker blocker(Scheme_Box);
     const int chosen = keepChoice ? Scheme_Box->currentIndex() : 0;
-    Scheme_Box->clear();
-    if (source_ == 0)
-        return;
-    const TSource& source = data_->project().Sources[source_];
-    for (int mode = 0; mode <= source.ModeWorkCount(); ++mode)
-        Scheme_Box->addItem(schemeCaption(source, mode));
+    // The list is filled anew only when it changed: a list of a hundred modes costs its size hints.
+    bool same = Scheme_Box->count() == captions.size();
+    for (int i = 0; same && i < captions.size(); ++i)
+        same = Scheme_Box->itemText(i) == captions[i];
+    if (!same) {
+        Scheme_Box->clear();
+        Scheme_Box->addItems(captions);
+    }
     Scheme_Box->setCurrentIndex(chosen >= 0 && chosen < Scheme_Box->count() ? chosen : 0);
 }
 
@@ -194,7 +231,7 @@ void TF_Results::calculate() {
     fillSchemes(sameSource);
     if (source_ == 0) {
         setWindowTitle("Результаты расчёта");
-        showResult(SchemeResult{}, data_->coefficients().builtIn);
+        showResult(std::make_shared<const SchemeResult>(), data_->coefficients().builtIn);
         Summary->setText("Нет источника питания для расчёта.");
         return;
     }
@@ -202,7 +239,7 @@ void TF_Results::calculate() {
     settings_ = data_->settings();
     runner_->start(*data_, source_, std::max(0, Scheme_Box->currentIndex()));
     if (runner_->busy())
-        showBusy();
+        busy_->start();
 }
 
 void TF_Results::showBusy() {
@@ -212,49 +249,69 @@ void TF_Results::showBusy() {
     PrintReport->setEnabled(false);
 }
 
-void TF_Results::showResult(const SchemeResult& result, bool builtInCoefficients) {
-    result_ = result;
+void TF_Results::showResult(std::shared_ptr<const SchemeResult> scheme, bool builtInCoefficients) {
+    busy_->stop();
+    shown_ = std::make_shared<const ResultRows>(std::move(scheme));
     builtInCoefficients_ = builtInCoefficients;
     Tabs->setEnabled(true);
     SaveReport->setEnabled(source_ != 0);
     PrintReport->setEnabled(source_ != 0);
     Note->setText(settingsLine(settings_, builtInCoefficients_) + ".\n" + notCalculatedLine());
-    ShortCircuitGrid->showTable(shortCircuitTable(result_));
-    ProblemsGrid->showTable(problemsTable(result_));
+    for (ResultTableModel* model : std::initializer_list<ResultTableModel*>{nodes_, sections_, substations_,
+                                                                             shortCircuits_, problems_})
+        model->setResult(shown_, regime());
+    // The columns fit the texts of a new source, and of its first calculated rows; another scheme of the
+    // same source or a recalculation keeps the widths (and whatever the user made of them).
+    const std::pair fitted{result().source, result().calculated};
+    if (fitted != fittedFor_) {
+        fittedFor_ = fitted;
+        for (ResultsView* view : {NodesGrid, SectionsGrid, SubstationsGrid, ShortCircuitGrid, ProblemsGrid})
+            view->fitColumns();
+    }
     {
         QSignalBlocker blocker(Line_Box);
         const QString chosen = Line_Box->currentText();
         Line_Box->clear();
-        Line_Box->addItems(profileLines(result_));
+        Line_Box->addItems(profileLines(result()));
         Line_Box->setCurrentIndex(std::max(0, Line_Box->findText(chosen)));
     }
-    showRegime();
+    Summary->setText(summaryLine(result(), regime()));
+    Excluded->setText(excludedLine(result()));
+    Excluded->setVisible(!Excluded->text().isEmpty());
+    // A scheme refused by its checks has nothing to show but why.
+    if (source_ != 0 && !result().calculated)
+        Tabs->setCurrentWidget(ProblemsGrid);
+    profileDrawn_ = false;
+    showProfile();
     emit resultsReady();
 }
 
 void TF_Results::showRegime() {
-    Summary->setText(summaryLine(result_, regime()));
-    NodesGrid->showTable(nodesTable(result_, regime()));
-    SectionsGrid->showTable(sectionsTable(result_, regime()));
-    SubstationsGrid->showTable(substationsTable(result_, regime()));
+    for (ResultTableModel* model : std::initializer_list<ResultTableModel*>{nodes_, sections_, substations_})
+        model->setRegime(regime());
+    Summary->setText(summaryLine(result(), regime()));
+    profileDrawn_ = false;
     showProfile();
 }
 
 void TF_Results::showProfile() {
-    ProfileChart->showProfile(voltageProfile(result_, regime(), Line_Box->currentText()),
+    if (Tabs->currentWidget() != ProfileTab || profileDrawn_)
+        return;
+    ProfileChart->showProfile(voltageProfile(result(), regime(), Line_Box->currentText()),
                               settings_.maxLossPercent);
+    profileDrawn_ = true;
 }
 
 ReportParts TF_Results::reportParts() const {
     ReportParts parts;
-    parts.scheme = &result_;
+    parts.scheme = &result();
     parts.settings = settings_;
     parts.builtInCoefficients = builtInCoefficients_;
     parts.schemeName = Scheme_Box->currentText();
     parts.regime = regime();
     parts.profileLine = Line_Box->currentText();
-    if (result_.calculated && !parts.profileLine.isEmpty())
-        parts.profile = profilePicture(voltageProfile(result_, parts.regime, parts.profileLine),
+    if (result().calculated && !parts.profileLine.isEmpty())
+        parts.profile = profilePicture(voltageProfile(result(), parts.regime, parts.profileLine),
                                        settings_.maxLossPercent);
     return parts;
 }

@@ -5,6 +5,9 @@
 
 #include <QWidget>
 
+#include <memory>
+#include <utility>
+
 class CalculationRunner;
 class Interaction;
 class QComboBox;
@@ -15,12 +18,24 @@ class QTabWidget;
 class QTimer;
 namespace results {
 struct ReportParts;
-}
-class ResultsGrid;
+class ResultRows;
+class NodesModel;
+class SectionsModel;
+class SubstationsModel;
+class ShortCircuitModel;
+class ProblemsModel;
+} // namespace results
+class ResultsView;
 class VoltageProfileChart;
 
 // The results window «Результаты расчёта»: the calculation of the main window's selected source in one
 // scheme, recalculated whenever the data change while it is open. One per application, not modal.
+//
+// Its tables are views (object names NodesGrid, SectionsGrid, SubstationsGrid, ShortCircuitGrid,
+// ProblemsGrid) over models of the result shown, each through a sorting proxy. The models take a result
+// and a regime at once: after a choice in Regime_Box the new rows are in the models when the choice
+// returns; after a choice in Scheme_Box (or a change of the data) they are when resultsReady is emitted,
+// before anything is painted.
 class TF_Results : public QWidget {
     Q_OBJECT
 
@@ -31,34 +46,13 @@ public:
     // The data the window calculates and follows; it does not own them.
     void setData(CalculationData* data);
 
-    QComboBox* Scheme_Box;
-    QComboBox* Regime_Box;
-    QPushButton* SaveReport;
-    QPushButton* PrintReport;
-    QLabel* Summary;
-    QLabel* Note;
-    QTabWidget* Tabs;
-    ResultsGrid* NodesGrid;
-    ResultsGrid* SectionsGrid;
-    ResultsGrid* SubstationsGrid;
-    ResultsGrid* ShortCircuitGrid;
-    ResultsGrid* ProblemsGrid;
-    QComboBox* Line_Box;
-    VoltageProfileChart* ProfileChart;
-    QFileDialog* SaveReportDialog;
-
     // The results shown; empty while no source is selected.
-    const k10::calc::SchemeResult& result() const { return result_; }
+    const k10::calc::SchemeResult& result() const;
     bool calculating() const;
     k10::calc::Regime regime() const;
 
-    // «Сохранить отчёт…»: HTML, PDF or CSV by the type chosen in the save dialog.
-    void SaveReportClick();
-    // «Печать…».
-    void PrintReportClick();
-
 signals:
-    // New results are shown (also when there is nothing to calculate).
+    // New results are in the tables (also when there is nothing to calculate).
     void resultsReady();
     // A double-click on a problem asks the main window to select what it names.
     void selectRequested(const ProblemPlace& place);
@@ -75,19 +69,51 @@ private:
     void calculate();
     // The normal scheme and the source's modes; the chosen one stays chosen while it exists.
     void fillSchemes(bool keepChoice);
-    void showResult(const k10::calc::SchemeResult& result, bool builtInCoefficients);
+    void showResult(std::shared_ptr<const k10::calc::SchemeResult> result, bool builtInCoefficients);
     void showRegime();
+    // The profile is drawn while its tab is shown; otherwise when the tab is next chosen.
     void showProfile();
     void showBusy();
+    // «Сохранить отчёт…»: HTML, PDF or CSV by the type chosen in the save dialog.
+    void SaveReportClick();
+    // «Печать…».
+    void PrintReportClick();
     // The report of the results shown, with the profile of the chosen line and regime.
     results::ReportParts reportParts() const;
+
+    QComboBox* Scheme_Box;
+    QComboBox* Regime_Box;
+    QPushButton* SaveReport;
+    QPushButton* PrintReport;
+    QLabel* Summary;
+    QLabel* Note;
+    QLabel* Excluded;
+    QTabWidget* Tabs;
+    ResultsView* NodesGrid;
+    ResultsView* SectionsGrid;
+    ResultsView* SubstationsGrid;
+    ResultsView* ShortCircuitGrid;
+    ResultsView* ProblemsGrid;
+    QWidget* ProfileTab;
+    QComboBox* Line_Box;
+    VoltageProfileChart* ProfileChart;
+    QFileDialog* SaveReportDialog;
+
+    results::NodesModel* nodes_;
+    results::SectionsModel* sections_;
+    results::SubstationsModel* substations_;
+    results::ShortCircuitModel* shortCircuits_;
+    results::ProblemsModel* problems_;
 
     Interaction& user_;
     CalculationData* data_ = nullptr;
     CalculationRunner* runner_;
     QTimer* pending_;
-    k10::calc::SchemeResult result_;
+    QTimer* busy_;
+    std::shared_ptr<const results::ResultRows> shown_;
     k10::calc::Settings settings_;
     bool builtInCoefficients_ = true;
+    bool profileDrawn_ = false;
+    std::pair<int, bool> fittedFor_{-1, false}; // the source and whether it was calculated when the columns last fitted
     int source_ = 0;
 };

@@ -6,6 +6,8 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <string_view>
+#include <unordered_set>
 
 using k10::calc::NodeResult;
 using k10::calc::Regime;
@@ -21,11 +23,10 @@ QString utf8(std::string_view name) {
 
 QStringList profileLines(const SchemeResult& scheme) {
     QStringList lines;
-    for (const NodeResult& node : scheme.nodes) {
-        QString line = utf8(node.line);
-        if (!lines.contains(line))
-            lines << line;
-    }
+    std::unordered_set<std::string_view> seen;
+    for (const NodeResult& node : scheme.nodes)
+        if (seen.insert(node.line).second)
+            lines << utf8(node.line);
     return lines;
 }
 

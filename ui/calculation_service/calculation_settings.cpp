@@ -9,6 +9,7 @@ namespace {
 const char* const kMethodKey = "calculation/method";
 const char* const kShortCircuitKey = "calculation/shortCircuit";
 const char* const kMaxLossKey = "calculation/maxLossPercent";
+const char* const kBusVoltageKey = "calculation/busVoltagePercent";
 
 // A stored choice, or the fallback when it is missing or out of the list.
 int storedChoice(QSettings& store, const char* key, int count, int fallback) {
@@ -29,6 +30,10 @@ const QStringList& shortCircuitCaptions() {
     return captions;
 }
 
+bool permissibleBusVoltage(double percent) {
+    return percent >= k10::calc::kMinBusVoltagePercent && percent <= k10::calc::kMaxBusVoltagePercent;
+}
+
 k10::calc::Settings loadCalculationSettings(QSettings& store) {
     k10::calc::Settings settings;
     settings.method = static_cast<k10::calc::Method>(
@@ -39,6 +44,9 @@ k10::calc::Settings loadCalculationSettings(QSettings& store) {
     double maxLoss = store.value(kMaxLossKey).toDouble(&ok);
     if (ok && std::isfinite(maxLoss) && maxLoss > 0 && maxLoss < 100)
         settings.maxLossPercent = maxLoss;
+    double busVoltage = store.value(kBusVoltageKey).toDouble(&ok);
+    if (ok && permissibleBusVoltage(busVoltage))
+        settings.busVoltagePercent = busVoltage;
     return settings;
 }
 
@@ -46,5 +54,6 @@ void saveCalculationSettings(QSettings& store, const k10::calc::Settings& settin
     store.setValue(kMethodKey, int(settings.method));
     store.setValue(kShortCircuitKey, int(settings.shortCircuit));
     store.setValue(kMaxLossKey, settings.maxLossPercent);
+    store.setValue(kBusVoltageKey, settings.busVoltagePercent);
     store.sync();
 }
