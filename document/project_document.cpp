@@ -47,7 +47,9 @@ void ProjectDocument::apply(std::unique_ptr<ProjectCommand> command) {
 }
 
 void ProjectDocument::open(const QString& path) {
-    project_ = k10::readProject(localPath(path));
+    TProect read = k10::readProject(localPath(path));
+    emit aboutToChange();
+    project_ = std::move(read);
     fileName_ = path;
     history_.clear();
     emit projectChanged({ProjectChange::Cause::Replaced, {}});
@@ -68,9 +70,11 @@ ProjectCommand::ProjectCommand(ProjectDocument& document, const char* text)
     : QUndoCommand(QString::fromUtf8(text)), document_(document) {}
 
 void ProjectCommand::redo() {
+    emit document_.aboutToChange();
     document_.edited(apply(document_.project_), false);
 }
 
 void ProjectCommand::undo() {
+    emit document_.aboutToChange();
     document_.edited(revert(document_.project_), true);
 }
