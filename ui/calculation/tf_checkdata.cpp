@@ -248,7 +248,8 @@ TF_CheckData::~TF_CheckData() {
 }
 
 void TF_CheckData::check(const CalculationData& data) {
-    if (data_ == &data && active_)
+    // A check that runs or ran to its end stays; one that was cancelled starts again.
+    if (data_ == &data && active_ && (isChecking() || checked_ == schemes_))
         return;
     if (data_ != &data) {
         if (data_)

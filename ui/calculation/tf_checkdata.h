@@ -31,7 +31,8 @@ public:
     explicit TF_CheckData(QWidget* parent = nullptr);
     ~TF_CheckData() override;
 
-    // Checks the data, unless the window already shows or runs a check of them that is still current.
+    // Checks the data, unless the window already runs a check of them or shows a complete one that is
+    // still current.
     void check(const CalculationData& data);
     // Stops a running check; the list found so far stays, marked as interrupted.
     void cancel();
