@@ -392,7 +392,8 @@ std::unique_ptr<Workbench> openInWindow(BenchInteraction& user, const std::strin
 // The child's side of the check figures: the largest project opened in the window, then «Проверить
 // данные» to its end, with the resident memory sampled every 10 ms on a thread of its own and a 10 ms timer
 // on the interface thread whose longest gap tells how long the interface was kept waiting; then the check
-// window closed. Prints: check ms, memory before, peak during, after closing (bytes), longest gap ms.
+// window closed. Prints: check ms, memory before, peak during, after closing (bytes), longest gap ms, and
+// when that gap ended (ms from the command).
 int checkChild(const std::string& file) {
     BenchInteraction user;
     std::unique_ptr<Workbench> forms = openInWindow(user, file);
@@ -408,18 +409,22 @@ int checkChild(const std::string& file) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     });
-    double longestGap = 0;
+    double longestGap = 0, longestGapEnd = 0;
     auto lastTick = Clock::now();
+    auto start = Clock::now();
     QTimer ticks;
     ticks.setTimerType(Qt::PreciseTimer);
     QObject::connect(&ticks, &QTimer::timeout, [&] {
-        longestGap = std::max(longestGap, millisecondsSince(lastTick));
+        if (millisecondsSince(lastTick) > longestGap) {
+            longestGap = millisecondsSince(lastTick);
+            longestGapEnd = millisecondsSince(start);
+        }
         lastTick = Clock::now();
     });
     QEventLoop loop;
     QObject::connect(check, &TF_CheckData::checkFinished, &loop, &QEventLoop::quit);
 
-    auto start = Clock::now();
+    start = Clock::now();
     ticks.start(10);
     lastTick = Clock::now();
     forms->FormMain->findChild<QAction*>("N22")->trigger();
@@ -435,7 +440,7 @@ int checkChild(const std::string& file) {
     QApplication::processEvents();
     const long after = residentBytes();
     std::cout << fixed(checkMs, 3) << ' ' << before << ' ' << peak.load() << ' ' << after << ' '
-              << fixed(longestGap, 3) << '\n';
+              << fixed(longestGap, 3) << ' ' << fixed(longestGapEnd, 3) << '\n';
     if (!user.messages.isEmpty())
         std::cerr << user.messages.join("; ").toStdString() << '\n';
     return 0;

@@ -127,6 +127,8 @@ public:
               } catch (const std::exception& error) {
                   failure = QString::fromUtf8(error.what());
               }
+              // The calculation's working memory goes back to the system here, not on the interface thread.
+              giveMemoryBack();
               std::lock_guard lock(mutex_);
               ended_ = true;
               failure_ = failure;
@@ -356,7 +358,6 @@ void TF_CheckData::finish(const QString& failure) {
     showCounts();
     if (!failure.isEmpty())
         Summary->setText(failure);
-    giveMemoryBack();
     emit checkFinished();
 }
 
