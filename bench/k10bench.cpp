@@ -9,6 +9,8 @@
 #include "cli/calc_json.h"
 #include "catalogs/catalog_files.h"
 #include "model/project_file.h"
+#include "ui/calculation/tf_checkdata.h"
+#include "ui/calculation/tf_results.h"
 #include "ui/main_window/form_main.h"
 #include "ui/desktop/interaction.h"
 #include "ui/widgets/string_grid.h"
@@ -16,10 +18,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QEventLoop>
 #include <QFile>
+#include <QDeadlineTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
@@ -135,6 +142,9 @@ struct Figures {
     // Writing the results of source 1 with all its modes, against one write of the same bytes.
     long csvBytes = 0, jsonBytes = 0;
     double csvMs = 0, csvBaselineMs = 0, jsonMs = 0, jsonBaselineMs = 0;
+    double checkMs = 0, checkPeakRssRatio = 0, checkRssAfterRatio = 0, uiBlockMaxMs = 0;
+    long checkRssBeforeBytes = 0;
+    double resultsSwitchMs = 0, resultsRegimeMs = 0, resultsSchemeMs = 0;
 
     // 0 for a figure that was not measured.
     static double ratio(double value, double baseline) { return baseline > 0 ? value / baseline : 0; }
@@ -493,6 +503,173 @@ std::string megabytes(double bytes) {
     return fixed(bytes / (1024.0 * 1024.0), 1) + " MiB";
 }
 
+// The resident memory of this process now, from /proc.
+long residentBytes() {
+    long pages = 0, resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * ::sysconf(_SC_PAGESIZE);
+}
+
+// The main window of a fresh process with the project opened through «Открыть», the way a user has it.
+std::unique_ptr<Workbench> openInWindow(BenchInteraction& user, const std::string& file) {
+    user.file = QString::fromStdString(file);
+    auto forms = std::make_unique<Workbench>(user);
+    forms->show();
+    QApplication::processEvents();
+    forms->FormMain->findChild<QAction*>("N6")->trigger();
+    QApplication::processEvents();
+    return forms;
+}
+
+// The child's side of the check figures: the largest project opened in the window, then «Проверить
+// данные» to its end, with the resident memory sampled every 10 ms on a thread of its own and a 10 ms timer
+// on the interface thread whose longest gap tells how long the interface was kept waiting; then the check
+// window closed. Prints: check ms, memory before, peak during, after closing (bytes), longest gap ms, and
+// when that gap ended (ms from the command).
+int checkChild(const std::string& file) {
+    BenchInteraction user;
+    std::unique_ptr<Workbench> forms = openInWindow(user, file);
+    auto* check = forms->FormMain->findChild<TF_CheckData*>("TF_CheckData");
+    releaseFreedMemory();
+    const long before = residentBytes();
+
+    std::atomic<bool> sampling{true};
+    std::atomic<long> peak{before};
+    std::thread sampler([&] {
+        while (sampling) {
+            peak = std::max(peak.load(), residentBytes());
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    double longestGap = 0, longestGapEnd = 0;
+    auto lastTick = Clock::now();
+    auto start = Clock::now();
+    QTimer ticks;
+    ticks.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&ticks, &QTimer::timeout, [&] {
+        if (millisecondsSince(lastTick) > longestGap) {
+            longestGap = millisecondsSince(lastTick);
+            longestGapEnd = millisecondsSince(start);
+        }
+        lastTick = Clock::now();
+    });
+    QEventLoop loop;
+    QObject::connect(check, &TF_CheckData::checkFinished, &loop, &QEventLoop::quit);
+
+    start = Clock::now();
+    ticks.start(10);
+    lastTick = Clock::now();
+    forms->FormMain->findChild<QAction*>("N22")->trigger();
+    if (check->isChecking())
+        loop.exec();
+    const double checkMs = millisecondsSince(start);
+    ticks.stop();
+    longestGap = std::max(longestGap, millisecondsSince(lastTick));
+    sampling = false;
+    sampler.join();
+
+    check->close();
+    QApplication::processEvents();
+    const long after = residentBytes();
+    std::cout << fixed(checkMs, 3) << ' ' << before << ' ' << peak.load() << ' ' << after << ' '
+              << fixed(longestGap, 3) << ' ' << fixed(longestGapEnd, 3) << '\n';
+    if (!user.messages.isEmpty())
+        std::cerr << user.messages.join("; ").toStdString() << '\n';
+    return 0;
+}
+
+// Counts the results window's reports of new results from its making on.
+class ResultsWaiter {
+public:
+    explicit ResultsWaiter(TF_Results* results)
+        : connection_(QObject::connect(results, &TF_Results::resultsReady, [this] { got_ = true; })) {}
+    ~ResultsWaiter() { QObject::disconnect(connection_); }
+    // Runs the event loop until new results are reported, at most `ms`.
+    bool wait(int ms) {
+        QDeadlineTimer deadline(ms);
+        while (!got_ && !deadline.hasExpired())
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+        return got_;
+    }
+
+private:
+    bool got_ = false;
+    QMetaObject::Connection connection_;
+};
+
+// The child's side of the results figure: the results window on the first source of the largest project
+// (10,000 sections); the regime switched back and forth, each switch timed until its rows are in the
+// tables; then the scheme switched, each switch timed until the new scheme's rows are in the tables. The
+// window's painting is held off while a switch is timed. Prints the medians: regime ms, scheme ms.
+int resultsChild(const std::string& file, int runs) {
+    BenchInteraction user;
+    std::unique_ptr<Workbench> forms = openInWindow(user, file);
+    auto* results = forms->FormMain->findChild<TF_Results*>("TF_Results");
+    {
+        ResultsWaiter ready(results);
+        forms->FormMain->findChild<QAction*>("N23")->trigger();
+        if (!ready.wait(600000))
+            return 1;
+    }
+    std::vector<double> regimes, schemes;
+    for (int run = 0; run < runs; ++run) {
+        results->setUpdatesEnabled(false);
+        auto start = Clock::now();
+        results->Regime_Box->setCurrentIndex(run % 2 ? 0 : 1);
+        regimes.push_back(millisecondsSince(start));
+        results->setUpdatesEnabled(true);
+        QApplication::processEvents();
+    }
+    for (int run = 0; run < runs; ++run) {
+        ResultsWaiter ready(results);
+        results->setUpdatesEnabled(false);
+        auto start = Clock::now();
+        results->Scheme_Box->setCurrentIndex(run % 2 ? 0 : 1 + run % 50);
+        if (!ready.wait(600000))
+            return 1;
+        schemes.push_back(millisecondsSince(start));
+        results->setUpdatesEnabled(true);
+        QApplication::processEvents();
+    }
+    std::cout << fixed(median(regimes), 3) << ' ' << fixed(median(schemes), 3) << '\n';
+    return 0;
+}
+
+// The check figures, once, in a fresh child process.
+void measureCheck(Figures& figures, const std::string& file, const std::string& folder) {
+    k10bench::ChildRun child = k10bench::runChild({"/proc/self/exe", "--check-child", file},
+                                                  {"QT_QPA_PLATFORM=offscreen"}, folder, 3600);
+    double ms = 0, gap = 0;
+    long before = 0, peak = 0, after = 0;
+    std::istringstream in(child.output);
+    if (!child.exited || child.exitCode != 0 || !(in >> ms >> before >> peak >> after >> gap) || before <= 0) {
+        progress("the check in the window failed: " + child.output + child.errors);
+        return;
+    }
+    figures.checkMs = ms;
+    figures.checkRssBeforeBytes = before;
+    figures.checkPeakRssRatio = Figures::ratio(double(peak), double(before));
+    figures.checkRssAfterRatio = Figures::ratio(double(after), double(before));
+    figures.uiBlockMaxMs = gap;
+}
+
+// The results window's switches, in a fresh child process.
+void measureResultsSwitch(Figures& figures, const std::string& file, const std::string& folder) {
+    k10bench::ChildRun child = k10bench::runChild(
+        {"/proc/self/exe", "--results-child", file, std::to_string(figures.runs)}, {"QT_QPA_PLATFORM=offscreen"},
+        folder, 3600);
+    std::istringstream in(child.output);
+    if (!child.exited || child.exitCode != 0 || !(in >> figures.resultsRegimeMs >> figures.resultsSchemeMs)) {
+        progress("the results window failed: " + child.output + child.errors);
+        return;
+    }
+    figures.resultsSwitchMs = std::max(figures.resultsRegimeMs, figures.resultsSchemeMs);
+}
+
 void printTable(const Figures& f) {
     struct Row {
         std::string figure, value, baseline, ratio, target;
@@ -526,6 +703,14 @@ void printTable(const Figures& f) {
         {"", fixed(f.jsonMs, 1) + " ms json", fixed(f.jsonBaselineMs, 1) + " ms (same bytes, one write)",
          fixed(f.jsonRatio(), 2), ""},
         {"calc_output_ratio", "", "(the larger)", fixed(f.outputRatio(), 2), "ratio <= 5"},
+        {"check", fixed(f.checkMs, 1) + " ms", "(«Проверить данные» in the window, all schemes)", "", ""},
+        {"check_peak_rss", fixed(f.checkPeakRssRatio, 2),
+         megabytes(double(f.checkRssBeforeBytes)) + " (before the check)", "", "<= 1.5"},
+        {"check_rss_after", fixed(f.checkRssAfterRatio, 2), "(window closed)", "", "<= 1.5"},
+        {"ui_block_max", fixed(f.uiBlockMaxMs, 1) + " ms", "(longest gap of a 10 ms timer)", "", "< 100 ms"},
+        {"results_switch", fixed(f.resultsSwitchMs, 2) + " ms",
+         "regime " + fixed(f.resultsRegimeMs, 2) + " ms, scheme " + fixed(f.resultsSchemeMs, 2) + " ms", "",
+         "< 50 ms"},
     };
     std::size_t widths[4] = {0, 0, 0, 0};
     for (const Row& row : rows) {
@@ -588,6 +773,14 @@ void printJson(const Figures& f) {
         {"calc_output_json_ms", fixed(f.jsonMs, 3)},
         {"calc_output_json_baseline_ms", fixed(f.jsonBaselineMs, 3)},
         {"calc_output_ratio", fixed(f.outputRatio(), 3)},
+        {"check_ms", fixed(f.checkMs, 3)},
+        {"check_peak_rss_ratio", fixed(f.checkPeakRssRatio, 3)},
+        {"check_rss_after_ratio", fixed(f.checkRssAfterRatio, 3)},
+        {"check_rss_before_bytes", std::to_string(f.checkRssBeforeBytes)},
+        {"ui_block_max_ms", fixed(f.uiBlockMaxMs, 3)},
+        {"results_switch_ms", fixed(f.resultsSwitchMs, 3)},
+        {"results_regime_ms", fixed(f.resultsRegimeMs, 3)},
+        {"results_scheme_ms", fixed(f.resultsSchemeMs, 3)},
     };
     std::cout << "{";
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -595,13 +788,14 @@ void printJson(const Figures& f) {
     std::cout << "}\n";
 }
 
-const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only]
+const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only] [--check-only]
   --json       print one JSON object instead of the table
   --runs N     runs of each measurement (default 7); the medians are printed
   --threads N  threads of the calculation (default: one per core, at most eight); one thread is
                measured too
   --keep       keep the folder with the generated and the written project, and print its path
   --calc-only  measure the calculation and its baseline only (the other figures print as 0)
+  --check-only measure the data check and the results window only (the other figures print as 0)
 )";
 
 } // namespace
@@ -609,9 +803,15 @@ const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::string(argv[1]) == "--peak-rss-of")
         return peakRssHelper(argc - 2, argv + 2);
+    const bool checkChildRun = argc == 3 && std::string(argv[1]) == "--check-child";
+    const bool resultsChildRun = argc == 4 && std::string(argv[1]) == "--results-child";
+    if (checkChildRun || resultsChildRun) {
+        QApplication app(argc, argv);
+        return checkChildRun ? checkChild(argv[2]) : resultsChild(argv[2], std::max(1, std::atoi(argv[3])));
+    }
 
     Figures figures;
-    bool json = false, keep = false, calcOnly = false;
+    bool json = false, keep = false, calcOnly = false, checkOnly = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--json")
@@ -620,6 +820,8 @@ int main(int argc, char** argv) {
             keep = true;
         else if (arg == "--calc-only")
             calcOnly = true;
+        else if (arg == "--check-only")
+            checkOnly = true;
         else if (arg == "--runs" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             figures.runs = std::atoi(argv[++i]);
         else if (arg == "--threads" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
@@ -655,12 +857,12 @@ int main(int argc, char** argv) {
         ::stat(file.c_str(), &info);
         figures.fileBytes = static_cast<long>(info.st_size);
 
-        if (!calcOnly) {
+        if (!calcOnly && !checkOnly) {
             progress("write");
             measureWrite(figures, project, folder);
         }
     }
-    if (!calcOnly) {
+    if (!calcOnly && !checkOnly) {
         progress("read");
         measureRead(figures, file);
         progress("open and refresh in the main window");
@@ -670,10 +872,18 @@ int main(int argc, char** argv) {
         progress("peak memory of korvane10-tool check");
         measurePeakRss(figures, file, folder);
     }
-    progress("calculation");
-    measureCalculation(figures, file, folder);
-    progress("writing the results");
-    measureOutput(figures, file, folder);
+    if (!checkOnly) {
+        progress("calculation");
+        measureCalculation(figures, file, folder);
+        progress("writing the results");
+        measureOutput(figures, file, folder);
+    }
+    if (!calcOnly) {
+        progress("the data check in the window (a fresh process)");
+        measureCheck(figures, file, folder);
+        progress("switches of the results window (a fresh process)");
+        measureResultsSwitch(figures, file, folder);
+    }
 
     if (json)
         printJson(figures);

@@ -56,7 +56,9 @@ void ProjectDocument::apply(std::unique_ptr<ProjectCommand> command) {
 }
 
 void ProjectDocument::open(const QString& path) {
-    project_ = k10::readProject(localPath(path));
+    TProect read = k10::readProject(localPath(path));
+    emit aboutToChange();
+    project_ = std::move(read);
     fileName_ = path;
     history_.clear();
     emit projectChanged({ProjectChange::Cause::Replaced, {}});
@@ -77,9 +79,11 @@ ProjectCommand::ProjectCommand(ProjectDocument& document, const char* text, Proj
     : QUndoCommand(QString::fromUtf8(text)), document_(document), action_(action) {}
 
 void ProjectCommand::redo() {
+    emit document_.aboutToChange();
     document_.edited(apply(document_.project_), action_, false);
 }
 
 void ProjectCommand::undo() {
+    emit document_.aboutToChange();
     document_.edited(revert(document_.project_), action_, true);
 }

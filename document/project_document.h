@@ -42,8 +42,8 @@ enum class Catalog { Wires, Transformers };
 // The open project as a document: the project with its file name and its undo history, and the reference
 // catalogs and the load coefficient table with their files. Every change of the project passes through here
 // as a command (see project_commands.h), so the history knows each one and every view can follow it through
-// the signals. Changes of the reference data are written to their files at once and are not part of the
-// project's history.
+// the signals. Changes of the reference data go to their files first and are not part of the project's
+// history.
 class ProjectDocument : public QObject {
     Q_OBJECT
 
@@ -70,17 +70,21 @@ public:
     // the built-in one while the working folder has no file of it, and when its file was refused.
     template <class Data> const ReferenceFile<Data>& reference() const { return fileOf<Data>(*this); }
     template <class Data> void read() { fileOf<Data>(*this).read(); }
-    // Changes the data in memory and tells the views; refused before anything changes while the data's
-    // file has not been read. The editor writes the file right after it has shown the change.
+    // Writes the changed data to their file, then takes them in memory and tells the views. Throws, with
+    // nothing changed and no notice, while the data's file has not been read and when it cannot be written:
+    // the program never shows data that its file does not hold.
     template <class Data> void change(const std::function<void(Data&)>& edit) {
         ReferenceFile<Data>& stored = fileOf<Data>(*this);
-        edit(stored.forChange());
+        stored.change(edit, [this] { emit aboutToChange(); });
         changed(stored.data());
     }
     // Rewrites the data's file whole.
     template <class Data> void write() const { reference<Data>().write(); }
 
 signals:
+    // Sent right before the project, a catalog or the coefficient table changes in memory, so that whoever
+    // reads them on another thread stops first. The change's own notice follows.
+    void aboutToChange();
     void projectChanged(const ProjectChange& change);
     void catalogChanged(Catalog catalog);
     void coefficientsChanged();

@@ -2,12 +2,15 @@
 
 #include "text/errors.h"
 
+#include <functional>
 #include <string>
 #include <utility>
 
 // Reference data kept in a file of its own beside the projects: read once at start-up, rewritten whole
-// after every change. Data whose file could not be read is never written back, so that a file that only
-// failed to read is not replaced by an empty one.
+// with every change. A change goes to the file first and into memory only once the file holds it, so
+// what the program shows is always what the file holds; a failed write leaves both as they were. Data
+// whose file could not be read is never written back, so that a file that only failed to read is not
+// replaced by an empty one.
 template <class Data> class ReferenceFile {
 public:
     using Reader = Data (*)(const std::string& path);
@@ -30,10 +33,17 @@ public:
         data_ = reader_(fileName_);
         read_ = true;
     }
-    // The data to change; refused while the file has not been read.
-    Data& forChange() {
+    // Makes the edit on a copy, writes the copy to the file and only then takes it, calling `taking` right
+    // before. Refused while the file has not been read; a failed write throws and leaves the data as they
+    // were.
+    void change(const std::function<void(Data&)>& edit, const std::function<void()>& taking = {}) {
         requireRead();
-        return data_;
+        Data edited = data_;
+        edit(edited);
+        writer_(fileName_, edited);
+        if (taking)
+            taking();
+        data_ = std::move(edited);
     }
     void write() const {
         requireRead();

@@ -462,6 +462,54 @@ private slots:
         QCOMPARE(changed.size(), read ? 1 : 0);
         QCOMPARE(document.history().count(), 0);
     }
+
+    // All three reference files change in one order: the file first, memory after it. When the file
+    // cannot be written the change throws, no view is told, and memory stays as the file is.
+    void referenceChangeWritesTheFileFirst_data() {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("writable");
+        for (int kind : {0, 1, 2})
+            for (bool writable : {true, false})
+                QTest::addRow("%s, %s", kind == 0 ? "wires" : kind == 1 ? "transformers" : "coefficients",
+                              writable ? "written" : "write fails")
+                    << kind << writable;
+    }
+    void referenceChangeWritesTheFileFirst() {
+        QFETCH(int, kind);
+        QFETCH(bool, writable);
+        const char* name = kind == 0 ? "spravp.dat" : kind == 1 ? "spravt.dat" : k10::LoadCoefficientFile;
+        QDir().rmdir(name);
+        QFile::remove(name);
+        QVERIFY(QFile::copy(QString(K10_SOURCE_DIR "/data/") + name, name));
+        QFile::setPermissions(name, QFile::ReadOwner | QFile::WriteOwner);
+        ProjectDocument document;
+        QSignalSpy catalogs(&document, &ProjectDocument::catalogChanged);
+        QSignalSpy coefficients(&document, &ProjectDocument::coefficientsChanged);
+        auto changeAndCompare = [&](auto data, auto edit, auto reader) {
+            document.read<decltype(data)>();
+            const auto before = document.reference<decltype(data)>().data();
+            if (!writable) { // a folder in the file's place: the new file cannot be renamed over it
+                QVERIFY(QFile::remove(name));
+                QVERIFY(QDir().mkdir(name));
+                QVERIFY_THROWS_EXCEPTION(k10::Error, document.change<decltype(data)>(edit));
+                QVERIFY(document.reference<decltype(data)>().data() == before);
+                QDir().rmdir(name);
+                return;
+            }
+            document.change<decltype(data)>(edit);
+            QVERIFY(!(document.reference<decltype(data)>().data() == before));
+            QVERIFY(reader(name) == document.reference<decltype(data)>().data());
+        };
+        if (kind == 0)
+            changeAndCompare(k10::WireCatalog{}, [](k10::WireCatalog& c) { c.remove(1); }, &k10::readWireCatalog);
+        else if (kind == 1)
+            changeAndCompare(k10::TransCatalog{}, [](k10::TransCatalog& c) { c.remove(1); },
+                             &k10::readTransCatalog);
+        else
+            changeAndCompare(k10::LoadCoefficientTable{},
+                             [](k10::LoadCoefficientTable& t) { t.rows[0].kDay /= 2; }, &k10::readLoadCoefficients);
+        QCOMPARE(catalogs.size() + coefficients.size(), writable ? 1 : 0);
+    }
 };
 
 QTEST_MAIN(TestProjectDocument)

@@ -18,6 +18,7 @@
 #include "ui/calculation/voltage_profile.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/main_window/workbench.h"
+#include "document/project_document.h"
 
 #include <QBrush>
 #include <QComboBox>
@@ -35,6 +36,10 @@
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTableView>
+#include <QDeadlineTimer>
+#include <QProgressBar>
+#include <QThread>
+#include <QTreeView>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QtTest>
@@ -164,6 +169,56 @@ void doubleClick(QTableView* grid, int row, int column) {
     QPoint at = grid->visualRect(grid->model()->index(row, column)).center();
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+}
+
+// The check window's rows as "source|scheme|code": a problem of a source or a line once, with the schemes
+// it concerns in place of the scheme; a scheme's own problem under the scheme's caption.
+std::vector<std::pair<QString, QModelIndex>> checkRows(const TF_CheckData& check) {
+    const QAbstractItemModel* model = check.Problems->model();
+    std::vector<std::pair<QString, QModelIndex>> rows;
+    for (int s = 0; s < model->rowCount(); ++s) {
+        const QModelIndex source = model->index(s, 0);
+        for (int r = 0; r < model->rowCount(source); ++r) {
+            const QModelIndex row = model->index(r, 0, source);
+            const int problems = model->rowCount(row);
+            if (problems == 0)
+                rows.push_back({source.data().toString() + "|" + row.siblingAtColumn(4).data().toString() + "|" +
+                                    row.siblingAtColumn(1).data().toString(),
+                                row});
+            for (int p = 0; p < problems; ++p)
+                rows.push_back({source.data().toString() + "|" + row.data().toString() + "|" +
+                                    model->index(p, 1, row).data().toString(),
+                                model->index(p, 0, row)});
+        }
+    }
+    return rows;
+}
+QStringList checkTexts(const TF_CheckData& check) {
+    QStringList texts;
+    for (const auto& row : checkRows(check))
+        texts << row.first;
+    return texts;
+}
+QModelIndex checkRow(const TF_CheckData& check, const QString& wanted) {
+    for (const auto& row : checkRows(check))
+        if (row.first == wanted)
+            return row.second;
+    return {};
+}
+// Waits for the check window's check, started or about to start, to end.
+bool checkEnds(TF_CheckData& check) {
+    QDeadlineTimer deadline(60000);
+    while (check.isChecking() && !deadline.hasExpired())
+        QTest::qWait(10);
+    return !check.isChecking();
+}
+void doubleClick(QTreeView* view, const QModelIndex& index) {
+    for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+        view->expand(parent);
+    view->scrollTo(index);
+    QPoint at = view->visualRect(index.siblingAtColumn(3)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
 }
 
 bool pressOk(QDialog& dialog, QPushButton* ok) {
@@ -682,23 +737,69 @@ private slots:
         TF_CheckData check;
         check.check(both);
         check.show();
-        QTableWidget* grid = check.ProblemsGrid;
-        QStringList rows;
-        for (int row = 0; row < grid->rowCount(); ++row)
-            rows << QString("%1|%2|%3")
-                        .arg(grid->item(row, 0)->text(), grid->item(row, 1)->text(),
-                             grid->item(row, 2)->text());
-        QVERIFY2(rows.contains("ПС Плохая|Нормальная схема|S2"), qPrintable(rows.join("; ")));
+        QVERIFY(checkEnds(check));
+        QCOMPARE(check.ProgressLine->text(), QString("Проверено схем: 3 из 3"));
+        // S2 of the line, found in both schemes of the source, is listed once; M1 under its mode.
+        const QStringList rows = checkTexts(check);
+        QCOMPARE(rows.count("ПС Плохая|Все схемы|S2"), 1);
         QVERIFY2(rows.contains("ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"), qPrintable(rows.join("; ")));
         QVERIFY(!rows.join(' ').contains("ПС Тестовая"));
+        QCOMPARE(check.Summary->text(), QString("Замечаний: %1.").arg(rows.size()));
+        const QModelIndex m1 = checkRow(check, "ПС Плохая|Режим 1: Л1 – Л2|M1");
+        const k10::calc::SchemeResult mode = k10::calc::calculateScheme(both.proect, 2, 1, both.inputs(), {});
+        auto problem = std::find_if(mode.problems.begin(), mode.problems.end(),
+                                    [](const k10::calc::Problem& p) { return p.code == "M1"; });
+        QCOMPARE(m1.siblingAtColumn(3).data().toString(), QString::fromStdString(problem->text));
 
         QSignalSpy requests(&check, &TF_CheckData::selectRequested);
-        for (const char* wanted : {"ПС Плохая|Нормальная схема|S2", "ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"}) {
-            doubleClick(grid, int(rows.indexOf(QString(wanted))), 4);
-        }
+        for (const char* wanted : {"ПС Плохая|Все схемы|S2", "ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"})
+            doubleClick(check.Problems, checkRow(check, wanted));
         QCOMPARE(requests.size(), 2);
         QCOMPARE(requests.at(0).at(0).value<ProblemPlace>(), (ProblemPlace{2, 2, 1, 0}));
         QCOMPARE(requests.at(1).at(0).value<ProblemPlace>(), (ProblemPlace{2, 0, 0, 1}));
+
+        // The filters by code and by kind.
+        check.CodeFilter->setCurrentText("M1");
+        QCOMPARE(checkTexts(check), QStringList{"ПС Плохая|Режим 1: Л1 – Л2|M1"});
+        check.CodeFilter->setCurrentIndex(0);
+        check.KindFilter->setCurrentText("Предупреждения");
+        for (const auto& row : checkRows(check))
+            QCOMPARE(row.second.siblingAtColumn(2).data().toString(), QString("Предупреждение"));
+        check.KindFilter->setCurrentText("Ошибки");
+        QCOMPARE(checkRow(check, "ПС Плохая|Все схемы|S2").siblingAtColumn(2).data().toString(),
+                 QString("Ошибка"));
+    }
+
+    // The check runs on its own thread with its progress; «Отмена» keeps the list found so far.
+    void checkRunsWithProgressAndCancel_data() {
+        QTest::addColumn<bool>("cancel");
+        QTest::newRow("to the end") << false;
+        QTest::newRow("cancelled") << true;
+    }
+    void checkRunsWithProgressAndCancel() {
+        QFETCH(bool, cancel);
+        TSource bad = chainSource(2, 3);
+        bad.Lines[2].Sections[1].Dlina = 0; // S2 in every scheme
+        for (int mode = 1; mode <= 100; ++mode)
+            bad.ModeWorks.append().Izm_Nagr = mode;
+        TestCalculationData data(projectOf({bad, bad}));
+        TF_CheckData check;
+        check.check(data);
+        QVERIFY(check.isChecking());
+        QVERIFY(check.CancelButton->isEnabled());
+        if (cancel) {
+            QThread::msleep(300); // the check meanwhile finds what the window may take before it waits
+            check.CancelButton->click();
+        }
+        QVERIFY(checkEnds(check));
+        QVERIFY(!check.CancelButton->isEnabled());
+        const int checked = check.Progress->value();
+        QVERIFY(checked > 0);
+        QVERIFY(cancel ? checked < 202 : checked == 202);
+        QCOMPARE(check.ProgressLine->text(), cancel ? QString("Проверка прервана: проверено %1 из 202").arg(checked)
+                                                    : QString("Проверено схем: 202 из 202"));
+        QCOMPARE(checkTexts(check).count("ПС Тестовая|Все схемы|S2"), cancel ? 0 : 2);
+        QVERIFY(!checkTexts(check).isEmpty());
     }
 
     void coefficientDialogRefusesOutOfRange_data() {
@@ -745,6 +846,10 @@ private slots:
             return pressOk(dialog, dialog.OkButton);
         });
         QVERIFY(dialog.edit(table));
+        QVERIFY(!QFile::exists(k10::LoadCoefficientFile)); // the document writes it, not the dialog
+        ProjectDocument document;
+        document.read<k10::LoadCoefficientTable>();
+        document.change<k10::LoadCoefficientTable>([&](k10::LoadCoefficientTable& kept) { kept = table; });
         k10::LoadCoefficientTable read = k10::readLoadCoefficients(k10::LoadCoefficientFile);
         QCOMPARE(read.rows[6].kDay, 0.45);
         QCOMPARE(read.rows[6].cosEvening, 0.9);
@@ -813,7 +918,7 @@ private slots:
         TSource bad = chainSource(2, 2);
         bad.Name = cp("ПС Плохая");
         bad.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3 of Л2, section 2
-        bad.Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and of Л1: no line left to calculate
+        bad.Lines[1].Sections[1].Dlina = 0; // and S2 of Л1: no line left to calculate
         startWith(projectOf({chainSource(1, 3), bad}));
         const MainControls controls(forms->FormMain);
         const MainControls* ui = &controls;
@@ -829,14 +934,36 @@ private slots:
 
         ui->SourceGrid->makeCurrent(0);
         ui->N22->trigger();
-        QVERIFY(forms->F_CheckData->isVisible());
-        QTableWidget* problems = forms->F_CheckData->ProblemsGrid;
-        const int row = int(column(problems, 2).lastIndexOf("S3"));
-        QVERIFY(row >= 0);
-        QCOMPARE(problems->item(row, 0)->text(), QString("ПС Плохая"));
-        doubleClick(problems, row, 4);
+        TF_CheckData* check = forms->F_CheckData;
+        QVERIFY(check->isVisible());
+        QVERIFY(checkEnds(*check));
+        const QString s3 = "ПС Плохая|Нормальная схема|S3";
+        QVERIFY2(checkTexts(*check).contains(s3), qPrintable(checkTexts(*check).join("; ")));
+        doubleClick(check->Problems, checkRow(*check, s3));
         QCOMPARE((QList<int>{place->source(), place->line(), place->section()}), (QList<int>{1, 1, 1}));
         QCOMPARE(ui->LineGrid->rowCount(), 2); // the sections of Л2 are shown
+
+        // The list follows the document: the edit that removes the bad section, its undo, an Open.
+        ui->LineGrid->makeCurrent(1);
+        ui->Line_Del->trigger();
+        QVERIFY(checkEnds(*check));
+        QVERIFY(!checkTexts(*check).contains(s3));
+        ui->N18->trigger();
+        QVERIFY(checkEnds(*check));
+        QVERIFY(checkTexts(*check).contains(s3));
+        const QString other = workspace->path("other.k10");
+        k10::writeProject(toLocalPath(other), projectOf({chainSource(1, 2)}));
+        user->files.push_back(other);
+        ui->N6->trigger();
+        QVERIFY(checkEnds(*check));
+        QCOMPARE(check->Summary->text(), QString("Замечаний нет."));
+        QCOMPARE(check->ProgressLine->text(), QString("Проверено схем: 1 из 1"));
+
+        // The command brings a minimised window back.
+        check->showMinimized();
+        ui->N22->trigger();
+        QVERIFY(!check->isMinimized());
+        QVERIFY(check->isVisible());
     }
 
     // The open results follow an edit of the main window and its undo, a new setting and a new

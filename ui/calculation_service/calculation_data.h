@@ -24,6 +24,9 @@ public:
     k10::calc::Inputs inputs() const { return {wires(), transformers(), coefficients()}; }
 
 signals:
+    // The project, a catalog or the coefficient table is about to change: whoever reads them on another
+    // thread stops before this returns. changed() follows.
+    void aboutToChange();
     // The project, a catalog, the coefficient table or a setting has changed.
     void changed();
     void selectedSourceChanged();

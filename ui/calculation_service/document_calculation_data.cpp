@@ -12,6 +12,7 @@ DocumentCalculationData::DocumentCalculationData(const ProjectDocument& document
     : CalculationData(parent), document_(document), place_(place) {
     QSettings store;
     settings_ = loadCalculationSettings(store);
+    connect(&document, &ProjectDocument::aboutToChange, this, &CalculationData::aboutToChange);
     connect(&document, &ProjectDocument::projectChanged, this, &CalculationData::changed);
     connect(&document, &ProjectDocument::catalogChanged, this, &CalculationData::changed);
     connect(&document, &ProjectDocument::coefficientsChanged, this, &CalculationData::changed);

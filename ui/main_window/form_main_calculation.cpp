@@ -15,7 +15,9 @@
 
 namespace {
 
+// Shows the window, restored when it was minimised, in front and active.
 void bringUp(QWidget* window) {
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();
@@ -32,8 +34,8 @@ void TFormMain::buildCalculationMenu() {
     N24 = addCommand(N21, "N24", "Параметры расчёта…", &TFormMain::N24Click);
 }
 
-// The table is written to its file by the dialog and only then taken by the document, which tells the
-// calculation windows.
+// The dialog edits a copy; the document writes it to the table's file and only then takes it and tells the
+// calculation windows. A failed write reaches the error box with the table as the file holds it.
 void TFormMain::N20Click() {
     const ReferenceFile<k10::LoadCoefficientTable>& stored = document_.reference<k10::LoadCoefficientTable>();
     if (!stored.wasRead())

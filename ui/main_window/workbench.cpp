@@ -55,7 +55,6 @@ public:
         change([slot](Catalog& catalog) { catalog.remove(slot); });
     }
     void refillLists() override { refillLists_(); }
-    void write() override { document_.write<Catalog>(); }
 
 private:
     const ReferenceFile<Catalog>& stored() const { return document_.reference<Catalog>(); }

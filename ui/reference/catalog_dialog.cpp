@@ -213,7 +213,6 @@ void CatalogDialog::add() {
     const int count = store_->count();
     Grid->setRows(count);
     Grid->setCell(count - 1, 0, entry.typedName());
-    store_->write();
 }
 
 void CatalogDialog::change() {
@@ -228,7 +227,6 @@ void CatalogDialog::change() {
 
     store_->store(slot);
     store_->refillLists();
-    store_->write();
 }
 
 void CatalogDialog::remove() {
@@ -241,5 +239,4 @@ void CatalogDialog::remove() {
     // The grid shrinks to the count; when it loses its current row, the selection moves to the last row
     // and SelectedRow follows.
     store_->refillLists();
-    store_->write();
 }

@@ -72,19 +72,18 @@ public:
     // Fills the entry dialog from a new, empty entry, or from the entry in a slot.
     virtual void prefillBlank() = 0;
     virtual void prefill(int slot) = 0;
-    // Stores the entry dialog into a new last entry, or into the entry in a slot.
+    // Stores the entry dialog into a new last entry, or into the entry in a slot; each change is written to
+    // the catalog's file before memory takes it, and a failed write throws with the catalog unchanged.
     virtual void append() = 0;
     virtual void store(int slot) = 0;
     virtual void remove(int slot) = 0;
     // Writes the names into the catalog dialog's grid and into the drop-down lists that offer them.
     virtual void refillLists() = 0;
-    // Rewrites the catalog's file.
-    virtual void write() = 0;
 };
 
 // The catalog dialog: the entries' names in a grid, and add, change and delete through the buttons at the
-// right and the grid's context menu. Every change is made in memory and in the grid first; the file is
-// rewritten after it. A failure ends the operation with the application's error box.
+// right and the grid's context menu. Every change goes to the catalog's file first, then into memory and
+// the grid; a failed write ends the operation with the application's error box and changes nothing.
 class CatalogDialog : public QDialog {
     Q_OBJECT
 

@@ -101,10 +101,7 @@ bool TF_KoefNagr::edit(k10::LoadCoefficientTable& table) {
     prefill(table);
     if (!user_.runDialog(*this))
         return false;
-    k10::LoadCoefficientTable edited = table;
-    storeInto(edited);
-    edited.builtIn = false;
-    k10::writeLoadCoefficients(k10::LoadCoefficientFile, edited);
-    table = edited;
+    storeInto(table);
+    table.builtIn = false;
     return true;
 }

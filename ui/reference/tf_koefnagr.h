@@ -20,9 +20,8 @@ public:
     void prefill(const k10::LoadCoefficientTable& table);
     // Call after OK only: every value cell then holds a valid value.
     void storeInto(k10::LoadCoefficientTable& table) const;
-    // Runs the dialog on the table; on OK writes the edited table to the coefficient file of the working
-    // folder (atomically) and only then takes it. True when the table was changed. Throws when the file
-    // cannot be written, leaving the table as it was.
+    // Runs the dialog on the table; on OK stores the grid into it. True when the table was changed. The
+    // document writes the table to its file and takes it (see ProjectDocument::change).
     bool edit(k10::LoadCoefficientTable& table);
     void DefaultsButtonClick();
 

@@ -1,0 +1,296 @@
+#include "ui/calculation/check_problems.h"
+
+#include "ui/calculation/result_tables.h"
+
+#include <algorithm>
+
+namespace check {
+
+namespace {
+
+// Internal ids of the rows: 0 a source; 1 + s a row under source s; kSchemeRow | s << 31 | k a problem of
+// scheme k of source s.
+constexpr quintptr kSchemeRow = quintptr(1) << 62;
+
+int positionIn(const std::vector<int>& sorted, int value) {
+    return int(std::lower_bound(sorted.begin(), sorted.end(), value) - sorted.begin());
+}
+
+QString modesText(const std::vector<std::uint16_t>& modes, std::size_t from) {
+    QStringList numbers;
+    for (std::size_t i = from; i < modes.size(); ++i)
+        numbers << QString::number(modes[i]);
+    return QString(modes.size() - from == 1 ? "режим %1" : "режимы %1").arg(numbers.join(", "));
+}
+
+} // namespace
+
+bool isSourceProblem(const k10::calc::Problem& problem) {
+    return !problem.code.empty() && (problem.code[0] == 'P' || problem.code[0] == 'S' || problem.code[0] == 'T');
+}
+
+ProblemsModel::ProblemsModel(Recalculate recalculate, QObject* parent)
+    : QAbstractItemModel(parent), recalculate_(std::move(recalculate)) {}
+
+void ProblemsModel::clear() {
+    beginResetModel();
+    // Swapped with empty ones, so that their memory is given back, not kept for the next check.
+    std::vector<Source>().swap(sources_);
+    std::vector<int>().swap(shownSources_);
+    std::vector<Code>().swap(codes_);
+    problems_ = 0;
+    endResetModel();
+}
+
+bool ProblemsModel::passes(std::uint8_t code) const {
+    const Code& c = codes_[code];
+    return (!kind_ || c.kind == *kind_) && (code_.isEmpty() || c.code == code_);
+}
+
+int ProblemsModel::shownCount(const Scheme& scheme) const {
+    return kind_ || !code_.isEmpty() ? int(scheme.shown.size()) : int(scheme.problems.size());
+}
+
+const SchemeProblem& ProblemsModel::shownProblem(const Scheme& scheme, int row) const {
+    return kind_ || !code_.isEmpty() ? scheme.problems[scheme.shown[std::size_t(row)]]
+                                     : scheme.problems[std::size_t(row)];
+}
+
+bool ProblemsModel::refilter(Scheme& scheme) const {
+    std::vector<std::uint32_t>().swap(scheme.shown);
+    if (!kind_ && code_.isEmpty())
+        return !scheme.problems.empty();
+    for (std::uint32_t i = 0; i < scheme.problems.size(); ++i)
+        if (passes(scheme.problems[i].code))
+            scheme.shown.push_back(i);
+    scheme.shown.shrink_to_fit();
+    return !scheme.shown.empty();
+}
+
+void ProblemsModel::refilterAll() {
+    shownSources_.clear();
+    for (std::size_t s = 0; s < sources_.size(); ++s) {
+        Source& source = sources_[s];
+        source.shownProblems.clear();
+        source.shownSchemes.clear();
+        for (std::size_t p = 0; p < source.problems.size(); ++p)
+            if (passes(source.problems[p].code))
+                source.shownProblems.push_back(int(p));
+        for (std::size_t k = 0; k < source.schemes.size(); ++k)
+            if (refilter(source.schemes[k]))
+                source.shownSchemes.push_back(int(k));
+        if (!source.shownProblems.empty() || !source.shownSchemes.empty())
+            shownSources_.push_back(int(s));
+    }
+}
+
+void ProblemsModel::setFilter(std::optional<k10::calc::ProblemKind> kind, const QString& code) {
+    beginResetModel();
+    kind_ = kind;
+    code_ = code;
+    refilterAll();
+    endResetModel();
+}
+
+void ProblemsModel::add(SchemeFindings findings) {
+    codes_.insert(codes_.end(), findings.newCodes.begin(), findings.newCodes.end());
+    if (sources_.empty() || sources_.back().source != findings.source)
+        sources_.push_back({findings.source, findings.sourceName, findings.schemesOfSource, {}, {}, {}, {}});
+    const int s = int(sources_.size()) - 1;
+    Source& source = sources_.back();
+    const bool wasShown = !shownSources_.empty() && shownSources_.back() == s;
+    const QModelIndex sourceIndex = wasShown ? createIndex(int(shownSources_.size()) - 1, 0, quintptr(0)) : QModelIndex();
+
+    // The source's problems met before in another scheme now name this one too.
+    const std::size_t known = source.problems.size();
+    for (SourceProblem& problem : findings.newSourceProblems)
+        source.problems.push_back(std::move(problem));
+    problems_ += long(findings.newSourceProblems.size() + findings.own.size());
+    for (int p : findings.sourceProblemsHere) {
+        source.problems[std::size_t(p)].modes.push_back(std::uint16_t(findings.mode));
+        if (wasShown && std::size_t(p) < known) {
+            auto shown = std::lower_bound(source.shownProblems.begin(), source.shownProblems.end(), p);
+            if (shown != source.shownProblems.end() && *shown == p) {
+                QModelIndex cell = createIndex(int(shown - source.shownProblems.begin()), Schemes, quintptr(s) + 1);
+                emit dataChanged(cell, cell);
+            }
+        }
+    }
+
+    std::vector<int> newShown;
+    for (std::size_t p = known; p < source.problems.size(); ++p)
+        if (passes(source.problems[p].code))
+            newShown.push_back(int(p));
+    bool schemeShown = false;
+    if (!findings.own.empty()) {
+        source.schemes.push_back({findings.mode, findings.schemeCaption, std::move(findings.own), {}});
+        source.schemes.back().problems.shrink_to_fit();
+        schemeShown = refilter(source.schemes.back());
+    }
+
+    if (!wasShown) {
+        if (newShown.empty() && !schemeShown)
+            return;
+        const int row = int(shownSources_.size());
+        beginInsertRows({}, row, row);
+        source.shownProblems = std::move(newShown);
+        if (schemeShown)
+            source.shownSchemes.push_back(int(source.schemes.size()) - 1);
+        shownSources_.push_back(s);
+        endInsertRows();
+        return;
+    }
+    if (!newShown.empty()) {
+        const int first = int(source.shownProblems.size());
+        beginInsertRows(sourceIndex, first, first + int(newShown.size()) - 1);
+        source.shownProblems.insert(source.shownProblems.end(), newShown.begin(), newShown.end());
+        endInsertRows();
+    }
+    if (schemeShown) {
+        const int row = int(source.shownProblems.size() + source.shownSchemes.size());
+        beginInsertRows(sourceIndex, row, row);
+        source.shownSchemes.push_back(int(source.schemes.size()) - 1);
+        endInsertRows();
+    }
+}
+
+QModelIndex ProblemsModel::index(int row, int column, const QModelIndex& parent) const {
+    if (row < 0 || column < 0 || column >= ColumnCount || row >= rowCount(parent))
+        return {};
+    if (!parent.isValid())
+        return createIndex(row, column, quintptr(0));
+    const Row of = rowOf(parent);
+    if (of.scheme < 0) // a source
+        return createIndex(row, column, quintptr(of.source) + 1);
+    return createIndex(row, column, kSchemeRow | quintptr(of.source) << 31 | quintptr(of.scheme));
+}
+
+QModelIndex ProblemsModel::parent(const QModelIndex& child) const {
+    const quintptr id = child.internalId();
+    if (!child.isValid() || id == 0)
+        return {};
+    if (!(id & kSchemeRow)) {
+        const int s = int(id - 1);
+        return createIndex(positionIn(shownSources_, s), 0, quintptr(0));
+    }
+    const int s = int((id & ~kSchemeRow) >> 31), k = int(id & ((quintptr(1) << 31) - 1));
+    const Source& source = sources_[std::size_t(s)];
+    return createIndex(int(source.shownProblems.size()) + positionIn(source.shownSchemes, k), 0, quintptr(s) + 1);
+}
+
+ProblemsModel::Row ProblemsModel::rowOf(const QModelIndex& index) const {
+    Row of;
+    const quintptr id = index.internalId();
+    if (id == 0) {
+        of.source = shownSources_[std::size_t(index.row())];
+    } else if (!(id & kSchemeRow)) {
+        of.source = int(id - 1);
+        const Source& source = sources_[std::size_t(of.source)];
+        const int problems = int(source.shownProblems.size());
+        if (index.row() < problems)
+            of.sourceProblem = source.shownProblems[std::size_t(index.row())];
+        else
+            of.scheme = source.shownSchemes[std::size_t(index.row() - problems)];
+    } else {
+        of.source = int((id & ~kSchemeRow) >> 31);
+        of.scheme = int(id & ((quintptr(1) << 31) - 1));
+        of.problem = index.row();
+    }
+    return of;
+}
+
+int ProblemsModel::rowCount(const QModelIndex& parent) const {
+    if (!parent.isValid())
+        return int(shownSources_.size());
+    if (parent.column() != 0)
+        return 0;
+    const Row of = rowOf(parent);
+    const Source& source = sources_[std::size_t(of.source)];
+    if (of.sourceProblem >= 0 || of.problem >= 0)
+        return 0;
+    if (of.scheme >= 0)
+        return shownCount(source.schemes[std::size_t(of.scheme)]);
+    return int(source.shownProblems.size() + source.shownSchemes.size());
+}
+
+int ProblemsModel::columnCount(const QModelIndex&) const {
+    return ColumnCount;
+}
+
+QVariant ProblemsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const QStringList headers{"Источник, схема", "Код", "Вид", "Сообщение", "Схемы"};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < ColumnCount)
+        return headers[section];
+    return {};
+}
+
+QString ProblemsModel::schemesText(const Source& source, const SourceProblem& problem) const {
+    if (int(problem.modes.size()) == source.schemesCount)
+        return source.schemesCount == 1 ? QString("Нормальная схема") : QString("Все схемы");
+    if (problem.modes.front() != 0)
+        return modesText(problem.modes, 0);
+    if (problem.modes.size() == 1)
+        return "Нормальная схема";
+    return "Нормальная схема; " + modesText(problem.modes, 1);
+}
+
+QString ProblemsModel::textOf(const Source& source, const Scheme& scheme, const SchemeProblem& problem) const {
+    const std::vector<k10::calc::Problem>& problems = recalculate_(source.source, scheme.mode);
+    auto same = [&](const k10::calc::Problem& p) {
+        return QString::fromStdString(p.code) == codes_[problem.code].code && p.regime == problem.regime() &&
+               (p.lineIndex == problem.line || problem.line == 0);
+    };
+    if (problem.index < problems.size() && same(problems[problem.index]))
+        return QString::fromStdString(problems[problem.index].text);
+    auto found = std::find_if(problems.begin(), problems.end(), same);
+    return found != problems.end() ? QString::fromStdString(found->text) : QString();
+}
+
+QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != PlaceRole))
+        return {};
+    const Row of = rowOf(index);
+    const Source& source = sources_[std::size_t(of.source)];
+    const int column = index.column();
+    if (of.sourceProblem >= 0) {
+        const SourceProblem& problem = source.problems[std::size_t(of.sourceProblem)];
+        if (role == PlaceRole)
+            return QVariant::fromValue(problem.place);
+        switch (column) {
+        case CodeColumn: return codes_[problem.code].code;
+        case Kind: return results::kindCaption(codes_[problem.code].kind);
+        case Message: return problem.text;
+        case Schemes: return schemesText(source, problem);
+        default: return {};
+        }
+    }
+    if (of.scheme < 0) {
+        if (role == PlaceRole)
+            return QVariant::fromValue(ProblemPlace{source.source, 0, 0, 0});
+        return column == Place ? QVariant(source.name) : QVariant();
+    }
+    const Scheme& scheme = source.schemes[std::size_t(of.scheme)];
+    if (of.problem < 0) {
+        if (role == PlaceRole)
+            return QVariant::fromValue(ProblemPlace{source.source, 0, 0, scheme.mode});
+        if (column == Place)
+            return scheme.caption;
+        if (column == Message)
+            return QString("Замечаний: %1").arg(shownCount(scheme));
+        return {};
+    }
+    const SchemeProblem& problem = shownProblem(scheme, of.problem);
+    if (role == PlaceRole) {
+        if (problem.flags & SchemeProblem::kOfMode)
+            return QVariant::fromValue(ProblemPlace{source.source, 0, 0, scheme.mode});
+        return QVariant::fromValue(ProblemPlace{source.source, problem.line, problem.section, 0});
+    }
+    switch (column) {
+    case CodeColumn: return codes_[problem.code].code;
+    case Kind: return results::kindCaption(codes_[problem.code].kind);
+    case Message: return textOf(source, scheme, problem);
+    default: return {};
+    }
+}
+
+} // namespace check

@@ -1,0 +1,131 @@
+#pragma once
+
+#include "calc/calculation.h"
+#include "ui/calculation_service/calculation_data.h"
+
+#include <QAbstractItemModel>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
+
+// The problems of a data check as a tree: the sources, under each the problems of the source and of its
+// lines (each once, with the schemes it concerns), then the schemes with problems of their own, under each
+// its problems. A scheme's own problems are kept in a few bytes each, without their text: a check of the
+// largest project finds millions of them. The text of such a problem is asked for when a view shows it.
+namespace check {
+
+// A code of problem as the check met it; problems name it by its position in the list of codes.
+struct Code {
+    QString code;
+    k10::calc::ProblemKind kind = k10::calc::ProblemKind::Error;
+};
+
+// A problem of one scheme: where it stands among the scheme's problems, its code, its regime and the place
+// the main window selects for it. Its text is not kept.
+struct SchemeProblem {
+    std::uint32_t index = 0;   // among SchemeResult::problems
+    std::uint8_t code = 0;     // into the codes
+    std::uint8_t flags = 0;    // regime + 1 in the two low bits; kOfMode when the place is the mode's row
+    std::uint8_t line = 0;     // the place: 1-based line, 0 none
+    std::uint8_t section = 0;  // 1-based section of that line, 0 none
+
+    static constexpr std::uint8_t kOfMode = 4;
+    int regime() const { return (flags & 3) - 1; }
+};
+
+// A problem of the source or of one of its lines, found in one or more of its schemes.
+struct SourceProblem {
+    std::uint8_t code = 0;
+    QString text;
+    ProblemPlace place;
+    std::vector<std::uint16_t> modes; // the schemes it concerns, ascending; 0 the normal scheme
+};
+
+// What the check found in one scheme, handed from the thread that checks to the model.
+struct SchemeFindings {
+    int source = 0;
+    int mode = 0;
+    int schemesOfSource = 1; // the normal scheme and the modes
+    QString sourceName;
+    QString schemeCaption;
+    std::vector<Code> newCodes;            // codes met for the first time, appended to the codes
+    std::vector<SourceProblem> newSourceProblems; // appended to the source's problems
+    std::vector<int> sourceProblemsHere;   // the source's problems (new ones included) found in this scheme
+    std::vector<SchemeProblem> own;
+};
+
+// Whether a problem belongs to the source or its lines (the data of the source, the same in each of its
+// schemes) rather than to one scheme: the source's checks (P), a section's (S) and a line's tree (T).
+bool isSourceProblem(const k10::calc::Problem& problem);
+
+class ProblemsModel : public QAbstractItemModel {
+    Q_OBJECT
+
+public:
+    enum Column { Place, CodeColumn, Kind, Message, Schemes, ColumnCount };
+    static constexpr int PlaceRole = Qt::UserRole; // the ProblemPlace a double-click selects
+
+    // The problems of a scheme as calculated anew, for the texts of its own problems.
+    using Recalculate = std::function<const std::vector<k10::calc::Problem>&(int source, int mode)>;
+
+    explicit ProblemsModel(Recalculate recalculate, QObject* parent = nullptr);
+
+    void clear();
+    void add(SchemeFindings findings);
+    // Shows only the problems of a kind (nothing: every kind) and of a code (empty: every code).
+    void setFilter(std::optional<k10::calc::ProblemKind> kind, const QString& code);
+
+    // Problems found: each of a source or a line once, and each of a scheme.
+    long problemCount() const { return problems_; }
+    const std::vector<Code>& codes() const { return codes_; }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex& child) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    struct Scheme {
+        int mode = 0;
+        QString caption;
+        std::vector<SchemeProblem> problems;
+        std::vector<std::uint32_t> shown; // positions in problems passing the filter; empty when unfiltered
+    };
+    struct Source {
+        int source = 0;
+        QString name;
+        int schemesCount = 1;
+        std::vector<SourceProblem> problems;
+        std::vector<Scheme> schemes; // those with problems of their own
+        std::vector<int> shownProblems, shownSchemes;
+    };
+    // What a row is: a source, a problem of a source, a scheme, or a problem of a scheme.
+    struct Row {
+        int source = -1, sourceProblem = -1, scheme = -1, problem = -1;
+    };
+
+    Row rowOf(const QModelIndex& index) const;
+    bool passes(std::uint8_t code) const;
+    int shownCount(const Scheme& scheme) const;
+    const SchemeProblem& shownProblem(const Scheme& scheme, int row) const;
+    // Fills the scheme's shown problems; false when none passes.
+    bool refilter(Scheme& scheme) const;
+    QString schemesText(const Source& source, const SourceProblem& problem) const;
+    QString textOf(const Source& source, const Scheme& scheme, const SchemeProblem& problem) const;
+    void refilterAll();
+
+    Recalculate recalculate_;
+    std::vector<Code> codes_;
+    std::vector<Source> sources_;
+    std::vector<int> shownSources_;
+    long problems_ = 0;
+    std::optional<k10::calc::ProblemKind> kind_;
+    QString code_;
+};
+
+} // namespace check
