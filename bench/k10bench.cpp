@@ -615,11 +615,13 @@ int resultsChild(const std::string& file, int runs) {
         if (!ready.wait(600000))
             return 1;
     }
+    auto* regimeBox = results->findChild<QComboBox*>("Regime_Box");
+    auto* schemeBox = results->findChild<QComboBox*>("Scheme_Box");
     std::vector<double> regimes, schemes;
     for (int run = 0; run < runs; ++run) {
         results->setUpdatesEnabled(false);
         auto start = Clock::now();
-        results->Regime_Box->setCurrentIndex(run % 2 ? 0 : 1);
+        regimeBox->setCurrentIndex(run % 2 ? 0 : 1);
         regimes.push_back(millisecondsSince(start));
         results->setUpdatesEnabled(true);
         QApplication::processEvents();
@@ -628,7 +630,7 @@ int resultsChild(const std::string& file, int runs) {
         ResultsWaiter ready(results);
         results->setUpdatesEnabled(false);
         auto start = Clock::now();
-        results->Scheme_Box->setCurrentIndex(run % 2 ? 0 : 1 + run % 50);
+        schemeBox->setCurrentIndex(run % 2 ? 0 : 1 + run % 50);
         if (!ready.wait(600000))
             return 1;
         schemes.push_back(millisecondsSince(start));

@@ -745,7 +745,7 @@ private slots:
         QVERIFY2(rows.contains("ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"), qPrintable(rows.join("; ")));
         QVERIFY(!rows.join(' ').contains("ПС Тестовая"));
         QCOMPARE(check.Summary->text(), QString("Замечаний: %1.").arg(rows.size()));
-        const QModelIndex m1 = checkRow(check, "ПС Плохая|Режим 1: Л1 – Л2|M1");
+        const QModelIndex m1 = checkRow(check, "ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1");
         const k10::calc::SchemeResult mode = k10::calc::calculateScheme(both.proect, 2, 1, both.inputs(), {});
         auto problem = std::find_if(mode.problems.begin(), mode.problems.end(),
                                     [](const k10::calc::Problem& p) { return p.code == "M1"; });
@@ -760,7 +760,7 @@ private slots:
 
         // The filters by code and by kind.
         check.CodeFilter->setCurrentText("M1");
-        QCOMPARE(checkTexts(check), QStringList{"ПС Плохая|Режим 1: Л1 – Л2|M1"});
+        QCOMPARE(checkTexts(check), QStringList{"ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"});
         check.CodeFilter->setCurrentIndex(0);
         check.KindFilter->setCurrentText("Предупреждения");
         for (const auto& row : checkRows(check))
