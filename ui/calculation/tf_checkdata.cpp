@@ -1,6 +1,7 @@
 #include "ui/calculation/tf_checkdata.h"
 
 #include "ui/desktop/cp1251_text.h"
+#include "ui/desktop/window_place.h"
 #include "ui/calculation/result_tables.h"
 #include "ui/calculation/results_grid.h"
 
@@ -54,6 +55,7 @@ TF_CheckData::TF_CheckData(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(ProblemsGrid, &QTableWidget::cellDoubleClicked, this,
             [this](int row) { emit selectRequested(ProblemsGrid->placeAt(row)); });
     resize(900, 480);
+    keepWindowPlace(*this, "check");
 }
 
 void TF_CheckData::check(const CalculationData& data) {
