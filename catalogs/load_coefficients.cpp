@@ -1,5 +1,6 @@
 #include "catalogs/load_coefficients.h"
 
+#include "text/codepage.h"
 #include "text/errors.h"
 #include "text/file_io.h"
 #include "text/line_cursor.h"
@@ -147,13 +148,24 @@ const LoadCoefficientTable& builtInLoadCoefficients() {
     return table;
 }
 
-std::optional<std::string> checkLoadCoefficient(int code, CoefficientColumn column, double value) {
+bool holdsBuiltInValues(const LoadCoefficientTable& table) {
+    return table.rows == builtInLoadCoefficients().rows;
+}
+
+std::optional<std::string> loadCoefficientOutOfRange(CoefficientColumn column, double value) {
     bool isShare = column == CoefficientColumn::KDay || column == CoefficientColumn::KEvening;
     bool accepted = std::isfinite(value) && (isShare ? value >= 0 && value <= 1.5 : value > 0 && value <= 1);
     if (accepted)
         return std::nullopt;
+    return isShare ? "вне пределов от 0 до 1,5" : "вне пределов: больше 0 и не больше 1";
+}
+
+std::optional<std::string> checkLoadCoefficient(int code, CoefficientColumn column, double value) {
+    auto reason = loadCoefficientOutOfRange(column, value);
+    if (!reason)
+        return std::nullopt;
     return "код " + std::to_string(code) + ", " + columnName(column) + ": значение " + formatReal(value) +
-           (isShare ? " вне пределов от 0 до 1,5" : " вне пределов: больше 0 и не больше 1");
+           " " + *reason;
 }
 
 LoadCoefficientTable parseLoadCoefficients(std::string_view bytes, const std::string& fileName) {
@@ -174,12 +186,16 @@ LoadCoefficientTable parseLoadCoefficients(std::string_view bytes, const std::st
 }
 
 std::string serializeLoadCoefficients(const LoadCoefficientTable& table) {
-    std::string out =
-        "Load coefficients of the load-graph codes: the share of the maximum load and cos phi\r\n"
-        "in the daytime and in the evening maximum. The values are provisional: replace them with those "
-        "of\r\n"
-        "the design guidance for rural networks.\r\n"
-        "code: k_day: k_evening: cos_day: cos_evening:\r\n";
+    // The comments, in Russian and in the catalogs' code page; no line of them starts with a digit.
+    static const std::string comments = *utf8ToCp1251(
+        "Коэффициенты графиков нагрузки: для каждого шифра от 1 до 32 доля максимальной нагрузки\r\n"
+        "в дневной и в вечерний максимум (k) и коэффициент мощности в них (cos ф).\r\n"
+        "Значения предварительные: замените их значениями из руководящих материалов\r\n"
+        "по проектированию сельских электрических сетей.\r\n"
+        "Пределы: k от 0 до 1,5; cos ф больше 0 и не больше 1; десятичный знак - точка.\r\n"
+        "Строки, которые начинаются не с цифры, - примечания.\r\n"
+        "шифр: k дн.: k веч.: cos ф дн.: cos ф веч.:\r\n");
+    std::string out = comments;
     for (int code = 1; code <= kCodes; ++code) {
         const LoadCoefficients& row = table.forCode(code);
         out += std::to_string(code) + ": " + formatReal(row.kDay) + ": " + formatReal(row.kEvening) + ": " +

@@ -2,6 +2,7 @@
 // bad file, atomic writing, and the committed file that carries the built-in table.
 
 #include "catalogs/load_coefficients.h"
+#include "text/codepage.h"
 #include "text/errors.h"
 #include "text/file_io.h"
 
@@ -81,6 +82,12 @@ private slots:
         LoadCoefficientTable committed = readLoadCoefficients(K10_SOURCE_DIR "/data/koefnagr.dat");
         QVERIFY(committed.rows == builtInLoadCoefficients().rows);
         QVERIFY(builtInLoadCoefficients().builtIn);
+        QVERIFY(holdsBuiltInValues(committed) && !holdsBuiltInValues(table));
+        // It is what the writer writes, its comments in Russian in Windows-1251, which the reader passes.
+        const std::string bytes = readWholeFile(K10_SOURCE_DIR "/data/koefnagr.dat");
+        QVERIFY(bytes == serializeLoadCoefficients(committed));
+        QVERIFY(QString::fromStdString(cp1251ToUtf8(bytes))
+                    .contains("Значения предварительные: замените их значениями из руководящих материалов"));
     }
 
     void handEditedRowsRead_data() {

@@ -7,6 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTextDocument>
 
 namespace {
@@ -97,6 +99,10 @@ bool ScriptedInteraction::print(QWidget* parent, QTextDocument& document) {
 }
 
 Workspace::Workspace(bool withCatalogs) : previous_(QDir::currentPath()) {
+    // What the windows keep between runs (their places, the calculation settings) goes to the test folder
+    // of the standard paths, and every test starts with none.
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
     if (withCatalogs) {
         copyData("spravp.dat");
         copyData("spravt.dat");

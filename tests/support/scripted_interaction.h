@@ -55,7 +55,7 @@ private:
 };
 
 // A working folder for one test: the default catalogs copied in, the process's current folder while it
-// lives.
+// lives; the settings kept between runs start empty.
 class Workspace {
 public:
     Workspace(bool withCatalogs = true);

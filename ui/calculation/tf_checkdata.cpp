@@ -1,6 +1,8 @@
 #include "ui/calculation/tf_checkdata.h"
 
 #include "ui/calculation/check_problems.h"
+#include "ui/desktop/cp1251_text.h"
+#include "ui/desktop/window_place.h"
 #include "ui/calculation/result_tables.h"
 #include "ui/desktop/cp1251_text.h"
 
@@ -243,6 +245,7 @@ TF_CheckData::TF_CheckData(QWidget* parent) : QWidget(parent, Qt::Window) {
     layout->addLayout(filterRow);
     layout->addWidget(Problems, 1);
     resize(900, 480);
+    keepWindowPlace(*this, "check");
 }
 
 TF_CheckData::~TF_CheckData() {

@@ -2,6 +2,7 @@
 
 #include "ui/desktop/cp1251_text.h"
 #include "ui/desktop/interaction.h"
+#include "ui/desktop/window_place.h"
 #include "ui/calculation_service/calculation_runner.h"
 #include "ui/calculation/result_models.h"
 #include "ui/calculation/result_tables.h"
@@ -74,6 +75,7 @@ TF_Results::TF_Results(Interaction& user, QWidget* parent) : QWidget(parent, Qt:
     buildControls();
     buildSaveDialog();
     resize(960, 640);
+    keepWindowPlace(*this, "results");
 }
 
 TF_Results::~TF_Results() = default;

@@ -6,6 +6,8 @@
 #include "ui/desktop/help_opener.h"
 #include "ui/desktop/interaction.h"
 #include "ui/models/project_table_models.h"
+#include "ui/desktop/window_place.h"
+#include "ui/models/row_formats.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/main_window/tformabout.h"
 #include "ui/main_window/workbench.h"
@@ -141,6 +143,8 @@ TFormMain::TFormMain(ProjectDocument& document, CurrentPlace& place, Interaction
     sectionsBox_ = std::make_unique<GrowingBox>(RzGroupBox2, LineGrid);
     modesBox_ = std::make_unique<GrowingBox>(RzGroupBox3, ModeWorkGrid);
     resize(kDefaultSize);
+    // Its boxes are laid out for the default size and only grow: it is never made smaller to fit a screen.
+    keepWindowPlace(*this, "main", kDefaultSize);
     // Tab and Shift+Tab go round the four tables in this order.
     setTabOrder(SourceGrid, LinesGrid);
     setTabOrder(LinesGrid, LineGrid);
@@ -171,7 +175,6 @@ void TFormMain::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shown_) {
         shown_ = true;
-        centreOnScreen();
         run([this] { FormShow(); });
         // The coefficient table is read even when a catalog was not: a refused file has its own error box.
         run([this] { document_.read<k10::LoadCoefficientTable>(); });
@@ -195,15 +198,6 @@ void TFormMain::sizeTables() {
     sizeFromHeader(SourceGrid, sourceHeader_);
     sizeFromHeader(LineGrid, sectionHeader_);
     sizeFromHeader(ModeWorkGrid, modeHeader_);
-}
-
-void TFormMain::centreOnScreen() {
-    const QRect area = screen()->availableGeometry();
-    // Shown, the window knows its frame; the position is the frame's.
-    const QMargins frame = windowHandle()->frameMargins();
-    const QSize outer = size().grownBy(frame);
-    const QRect centred = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, area);
-    windowHandle()->setFramePosition({centred.left(), std::max(centred.top(), area.top())});
 }
 
 void TFormMain::resizeEvent(QResizeEvent* event) {

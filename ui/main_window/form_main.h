@@ -180,9 +180,6 @@ private:
     void buildStatusBar();
     void buildFileDialogs();
     void sizeTables();
-    // Stands the window in the middle of its screen's free area, its title bar on the screen; done at the
-    // first showing.
-    void centreOnScreen();
     // Shares what the window has grown by beyond its default size among the boxes; at the default size
     // everything stands where the boxes were built.
     void placeBoxes();

@@ -20,6 +20,9 @@
 #include "ui/reference/tf_spravtrans.h"
 #include "ui/reference/tf_transedit.h"
 #include "ui/main_window/tformabout.h"
+#include "ui/desktop/window_place.h"
+
+#include <QDialog>
 
 #include <functional>
 #include <utility>
@@ -91,6 +94,9 @@ Workbench::Workbench(Interaction& user)
     F_Line->setCodeTable(F_GrNagr);
     attachCatalogDialogs();
     attachCalculationWindows();
+    // The dialogs open within the screen too; the main, results and check windows keep their places.
+    for (QDialog* dialog : FormMain->findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
+        keepWindowPlace(*dialog);
     FormMain->attach(this);
 }
 

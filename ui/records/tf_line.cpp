@@ -6,6 +6,8 @@
 #include "ui/widgets/fields.h"
 #include "ui/desktop/interaction.h"
 #include "ui/records/tf_grnagr.h"
+#include "ui/records/typing_hints.h"
+#include "ui/widgets/field_hint.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -98,6 +100,10 @@ TF_Line::TF_Line(Interaction& user, QWidget* parent) : QDialog(parent), user_(us
     fields->addLayout(withUnit(Max_Nagr, "кВА", this), 3, 1);
     fields->addWidget(caption("Марка трасформатора", Trans_Box, this), 4, 0);
     fields->addWidget(Trans_Box, 4, 1);
+    // Beside the wire, the code and the transformer, what the calculation would find wrong with them.
+    fields->addWidget(hintForCatalogName(Provod_Box), 1, 2);
+    fields->addWidget(hintForLoadCode(Gr_Nagr), 2, 2);
+    fields->addWidget(hintForCatalogName(Trans_Box), 4, 2);
 
     QDialogButtonBox* buttons = okCancelButtons(this, OkButton, CancelButton);
 

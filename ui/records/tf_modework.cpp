@@ -3,7 +3,9 @@
 #include "model/project.h"
 #include "ui/desktop/cp1251_text.h"
 #include "ui/widgets/dialog_buttons.h"
+#include "ui/widgets/field_hint.h"
 #include "ui/widgets/fields.h"
+#include "ui/records/typing_hints.h"
 
 #include <QDialogButtonBox>
 #include <QFontMetrics>
@@ -82,6 +84,7 @@ TF_ModeWork::TF_ModeWork(QWidget* parent) : QDialog(parent) {
     addRow(jumper, 1, "Узел конечный", Uzel_End);
     addRow(jumper, 2, "Длина", Dlina, DlinaUnit);
     addRow(jumper, 3, "Провод, кабель", Provod_Box);
+    jumper->addWidget(hintForCatalogName(Provod_Box), 3, 2); // a wire the catalog lacks
 
     GroupBox3 = group(this, "GroupBox3", QString());
     Uzel_Off = named(new TextField(GroupBox3), "Uzel_Off");

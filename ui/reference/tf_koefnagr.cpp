@@ -6,11 +6,14 @@
 
 #include <QDialogButtonBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
 namespace {
+
+const QColor kBadCell(255, 205, 205);
 
 QTableWidgetItem* fixedItem(const QString& text) {
     auto* item = new QTableWidgetItem(text);
@@ -47,7 +50,21 @@ TF_KoefNagr::TF_KoefNagr(Interaction& user, QWidget* parent) : QDialog(parent), 
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(DefaultsButton, &QPushButton::clicked, this, &TF_KoefNagr::DefaultsButtonClick);
 
+    ProvisionalNote =
+        new QLabel("Значения предварительные: замените их значениями из руководящих материалов", this);
+    ProvisionalNote->setObjectName("ProvisionalNote");
+    ProvisionalNote->setWordWrap(true);
+    ProvisionalNote->hide();
+    // Every value put into the grid, typed or filled in, is checked at once.
+    connect(Grid, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        if (item->column() >= kFirstValueColumn) {
+            markCell(item);
+            showProvisionalNote();
+        }
+    });
+
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ProvisionalNote);
     layout->addWidget(Grid);
     layout->addWidget(buttons);
     resize(760, 600);
@@ -75,25 +92,58 @@ void TF_KoefNagr::DefaultsButtonClick() {
     prefill(k10::builtInLoadCoefficients());
 }
 
-void TF_KoefNagr::accept() {
+QString TF_KoefNagr::cellProblem(int row, int gridColumn) const {
+    const QTableWidgetItem* item = Grid->item(row, gridColumn);
+    const QString text = item ? item->text() : QString();
+    std::optional<double> value = DecimalSpinField::parse(text);
+    if (!value)
+        return QString("«%1» не является числом").arg(text);
+    if (auto reason =
+            k10::loadCoefficientOutOfRange(k10::CoefficientColumns[gridColumn - kFirstValueColumn], *value))
+        return QString("«%1» %2").arg(text, QString::fromStdString(*reason));
+    return {};
+}
+
+void TF_KoefNagr::markCell(QTableWidgetItem* item) {
+    const QString problem = cellProblem(item->row(), item->column());
+    // The marks are changes of the item too: they must not come back here.
+    const QSignalBlocker quiet(Grid);
+    item->setData(Qt::BackgroundRole, problem.isEmpty() ? QVariant() : QVariant(kBadCell));
+    item->setToolTip(problem.isEmpty() ? QString() : problem + ".");
+}
+
+void TF_KoefNagr::showProvisionalNote() {
+    k10::LoadCoefficientTable shown;
     for (int row = 0; row < Grid->rowCount(); ++row)
         for (int column = 0; column < 4; ++column) {
-            const int gridColumn = kFirstValueColumn + column;
-            const QString text = Grid->item(row, gridColumn)->text();
-            std::optional<double> value = DecimalSpinField::parse(text);
-            QString refusal;
-            if (!value)
-                refusal = QString("Шифр %1, столбец «%2»: «%3» не является числом.")
-                              .arg(row + 1)
-                              .arg(Grid->horizontalHeaderItem(gridColumn)->text(), text);
-            else if (auto message = k10::checkLoadCoefficient(row + 1, k10::CoefficientColumns[column], *value))
-                refusal = QString::fromStdString(*message);
-            if (!refusal.isEmpty()) {
-                Grid->setCurrentCell(row, gridColumn);
-                user_.showMessage(this, refusal);
+            const QTableWidgetItem* item = Grid->item(row, kFirstValueColumn + column);
+            auto value = item ? DecimalSpinField::parse(item->text()) : std::nullopt;
+            if (!value) {
+                ProvisionalNote->hide();
                 return;
             }
+            k10::valueOf(shown.rows[std::size_t(row)], k10::CoefficientColumns[column]) = *value;
         }
+    ProvisionalNote->setVisible(k10::holdsBuiltInValues(shown));
+}
+
+void TF_KoefNagr::accept() {
+    QStringList refusals;
+    for (int row = 0; row < Grid->rowCount(); ++row)
+        for (int gridColumn = kFirstValueColumn; gridColumn < Grid->columnCount(); ++gridColumn) {
+            const QString problem = cellProblem(row, gridColumn);
+            if (problem.isEmpty())
+                continue;
+            if (refusals.isEmpty())
+                Grid->setCurrentCell(row, gridColumn);
+            refusals << QString("Шифр %1, столбец «%2»: %3.")
+                            .arg(row + 1)
+                            .arg(Grid->horizontalHeaderItem(gridColumn)->text(), problem);
+        }
+    if (!refusals.isEmpty()) {
+        user_.showMessage(this, refusals.join('\n'));
+        return;
+    }
     QDialog::accept();
 }
 
