@@ -3,6 +3,7 @@
 // it is typed and listed on OK, and the note on provisional values.
 
 #include "model/project_file.h"
+#include "support/main_controls.h"
 #include "support/scripted_interaction.h"
 #include "ui/desktop/cp1251_text.h"
 #include "ui/main_window/form_main.h"
@@ -67,7 +68,7 @@ private slots:
         const QString path = workspace->path("wrong.k10");
         k10::writeProject(path.toStdString(), wrongOnes());
         user->files.push_back(path);
-        main->N6->trigger();
+        MainControls(main).N6->trigger();
     }
     void cleanup() {
         const QStringList unexpected = stop();
@@ -128,7 +129,7 @@ private slots:
             dialog.findChild<QPushButton*>("OkButton")->click();
             return dialog.result() == QDialog::Accepted;
         });
-        (mode ? main->ModeWork_Edit : main->Line_Edit)->trigger();
+        (mode ? MainControls(main).ModeWork_Edit : MainControls(main).Line_Edit)->trigger();
         QCOMPARE(opened, field == "Trans_Box" || field == "Provod_Box" ? kCatalog : kCode);
         QCOMPARE(shown, warning);
         // Nothing is refused: the record keeps the text as typed.
@@ -201,7 +202,7 @@ private slots:
             table.CancelButton->click();
             return false;
         });
-        main->N20->trigger();
+        MainControls(main).N20->trigger();
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join("; ")));
         QCOMPARE(user->messages.size(), 1);
         QCOMPARE(listed, "Шифр 3, столбец «k дн.»: «2» вне пределов от 0 до 1,5.\n"

@@ -1,6 +1,7 @@
 // Windows within the screen: where a window's frame is put within a screen's free area, and the main,
 // results and check windows opening within the screen and keeping their places between runs.
 
+#include "support/main_controls.h"
 #include "support/scripted_interaction.h"
 #include "ui/calculation/tf_checkdata.h"
 #include "ui/calculation/tf_results.h"
@@ -19,8 +20,8 @@ class TestWindowPlace : public QObject, WindowFixture {
     QRect area() const { return main->screen()->availableGeometry(); }
     // The three windows that keep their places, the results and check windows opened from the menu.
     QList<QWidget*> openAll() {
-        main->N23->trigger();
-        main->N22->trigger();
+        MainControls(main).N23->trigger();
+        MainControls(main).N22->trigger();
         return {main, forms->F_Results, forms->F_CheckData};
     }
     // A new run in the same settings: the windows built anew and the main window shown.

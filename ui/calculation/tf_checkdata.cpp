@@ -4,7 +4,6 @@
 #include "ui/desktop/cp1251_text.h"
 #include "ui/desktop/window_place.h"
 #include "ui/calculation/result_tables.h"
-#include "ui/desktop/cp1251_text.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
