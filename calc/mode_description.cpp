@@ -36,8 +36,12 @@ std::string modeDescription(const TModeWork& mode, int number) {
     };
     const std::string from = name(mode.Uzel_Begin.view()), to = name(mode.Uzel_End.view());
     if (!from.empty() || !to.empty()) {
-        std::string jumper = "перемычка " + name(mode.L_Begin.view()) + "/" + from + " – " +
-                             name(mode.L_End.view()) + "/" + to;
+        // A jumper given by one node only (an error of the mode) shows its missing end as «?».
+        auto end = [](const std::string& line, const std::string& node) {
+            return node.empty() ? std::string("?") : line + "/" + node;
+        };
+        std::string jumper = "перемычка " + end(name(mode.L_Begin.view()), from) + " – " +
+                             end(name(mode.L_End.view()), to);
         const std::string wire = cp1251ToUtf8(trimBlanks(mode.Provod.view()));
         if (mode.Dlina != 0) {
             jumper += ", " + modeNumber(mode.Dlina) + " км";

@@ -451,7 +451,7 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
     tree.name = withoutTrailingBlanks(tree.line->Name.view());
     LineReport report(tree, problems);
     if (tree.line->SectionCount() == 0) {
-        report.add("P5", 0, {}, "в линии нет ни одного участка; линия не рассчитывается");
+        report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
         return tree;
     }
     int number = 0;

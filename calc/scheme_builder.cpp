@@ -132,12 +132,13 @@ private:
         std::vector<Problem> foreignProblems;
         foreign_.push_back(
             buildLineTree(project_.Sources[otherSource], otherSource, otherLine, catalogs_, foreignProblems));
-        // Its problems are listed; an error of its own leaves it out, which refuses the mode only when the
-        // mode touches it (M9).
-        for (Problem& p : foreignProblems) {
-            p.lineIndex = 0;
-            problems_.push_back(std::move(p));
-        }
+        // Its warnings are listed. An error of its own leaves it out, which the schemes of its own source
+        // report; here it refuses the mode only when the mode touches the line, as M9.
+        for (Problem& p : foreignProblems)
+            if (p.kind == ProblemKind::Warning) {
+                p.lineIndex = 0;
+                problems_.push_back(std::move(p));
+            }
         trees_.push_back(&foreign_.back());
         return static_cast<int>(trees_.size()) - 1;
     }
