@@ -8,11 +8,14 @@
 #include "calc/result_format.h"
 #include "cli/calc_json.h"
 #include "catalogs/catalog_files.h"
+#include "catalogs/load_coefficients.h"
 #include "model/project_file.h"
 #include "ui/main_window/form_main.h"
 #include "ui/desktop/interaction.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/main_window/workbench.h"
+#include "ui/schematic/schematic_scene.h"
+#include "schematic/schematic.h"
 
 #include <QAction>
 #include <QApplication>
@@ -113,6 +116,7 @@ public:
     void openDocument(const QString&) override {}
     QString defaultApplication(const QString&) override { return {}; }
     bool print(QWidget*, QTextDocument&) override { return false; }
+    bool choosePrinter(QWidget*, QPrinter&) override { return false; }
 };
 
 struct Figures {
@@ -135,6 +139,8 @@ struct Figures {
     // Writing the results of source 1 with all its modes, against one write of the same bytes.
     long csvBytes = 0, jsonBytes = 0;
     double csvMs = 0, csvBaselineMs = 0, jsonMs = 0, jsonBaselineMs = 0;
+    double schematicMs = 0;
+    int schematicSections = 0;
 
     // 0 for a figure that was not measured.
     static double ratio(double value, double baseline) { return baseline > 0 ? value / baseline : 0; }
@@ -425,6 +431,24 @@ void measureOutput(Figures& figures, const std::string& file, const std::string&
     figures.jsonBaselineMs = median(jsonBaselines);
 }
 
+// The diagram of source 1 (100 lines of 100 sections): from the source's data to a scene with every item
+// created, the text widths measured as the window measures them; painting excluded.
+void measureSchematic(Figures& figures, const std::string& file, const std::string& folder) {
+    k10::WireCatalog wires = k10::readWireCatalog(folder + "/spravp.dat");
+    k10::TransCatalog transformers = k10::readTransCatalog(folder + "/spravt.dat");
+    k10::calc::Inputs inputs{wires, transformers, k10::builtInLoadCoefficients()};
+    TProect project = k10::readProject(file);
+    std::vector<double> runs;
+    for (int run = 0; run < figures.runs; ++run) {
+        SchematicScene scene;
+        auto start = Clock::now();
+        scene.showDrawing(k10::schematic::drawSource(project, 1, 0, inputs, schematicMetrics()));
+        runs.push_back(millisecondsSince(start));
+        figures.schematicSections = static_cast<int>(scene.drawing().sections.size());
+    } // each scene is released here, outside the clock
+    figures.schematicMs = median(runs);
+}
+
 // The real program started offscreen; it prints the milliseconds from the start of its main to its window
 // being shown, and quits.
 void measureStartup(Figures& figures, const std::string& folder) {
@@ -518,6 +542,8 @@ void printTable(const Figures& f) {
         {"", fixed(f.jsonMs, 1) + " ms json", fixed(f.jsonBaselineMs, 1) + " ms (same bytes, one write)",
          fixed(f.jsonRatio(), 2), ""},
         {"calc_output_ratio", "", "(the larger)", fixed(f.outputRatio(), 2), "ratio <= 5"},
+        {"schematic_layout", fixed(f.schematicMs, 1) + " ms",
+         "(" + std::to_string(f.schematicSections) + " sections drawn)", "", "< 200 ms"},
     };
     std::size_t widths[4] = {0, 0, 0, 0};
     for (const Row& row : rows) {
@@ -580,6 +606,8 @@ void printJson(const Figures& f) {
         {"calc_output_json_ms", fixed(f.jsonMs, 3)},
         {"calc_output_json_baseline_ms", fixed(f.jsonBaselineMs, 3)},
         {"calc_output_ratio", fixed(f.outputRatio(), 3)},
+        {"schematic_layout_ms", fixed(f.schematicMs, 3)},
+        {"schematic_sections", std::to_string(f.schematicSections)},
     };
     std::cout << "{";
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -587,13 +615,14 @@ void printJson(const Figures& f) {
     std::cout << "}\n";
 }
 
-const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only]
+const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only] [--schematic-only]
   --json       print one JSON object instead of the table
   --runs N     runs of each measurement (default 7); the medians are printed
   --threads N  threads of the calculation (default: one per core, at most eight); one thread is
                measured too
   --keep       keep the folder with the generated and the written project, and print its path
   --calc-only  measure the calculation and its baseline only (the other figures print as 0)
+  --schematic-only  measure the network diagram's layout and scene only (the other figures print as 0)
 )";
 
 } // namespace
@@ -603,7 +632,7 @@ int main(int argc, char** argv) {
         return peakRssHelper(argc - 2, argv + 2);
 
     Figures figures;
-    bool json = false, keep = false, calcOnly = false;
+    bool json = false, keep = false, calcOnly = false, schematicOnly = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--json")
@@ -612,6 +641,8 @@ int main(int argc, char** argv) {
             keep = true;
         else if (arg == "--calc-only")
             calcOnly = true;
+        else if (arg == "--schematic-only")
+            schematicOnly = true;
         else if (arg == "--runs" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             figures.runs = std::atoi(argv[++i]);
         else if (arg == "--threads" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
@@ -647,12 +678,12 @@ int main(int argc, char** argv) {
         ::stat(file.c_str(), &info);
         figures.fileBytes = static_cast<long>(info.st_size);
 
-        if (!calcOnly) {
+        if (!calcOnly && !schematicOnly) {
             progress("write");
             measureWrite(figures, project, folder);
         }
     }
-    if (!calcOnly) {
+    if (!calcOnly && !schematicOnly) {
         progress("read");
         measureRead(figures, file);
         progress("open and refresh in the main window");
@@ -662,10 +693,16 @@ int main(int argc, char** argv) {
         progress("peak memory of korvane10-tool check");
         measurePeakRss(figures, file, folder);
     }
-    progress("calculation");
-    measureCalculation(figures, file, folder);
-    progress("writing the results");
-    measureOutput(figures, file, folder);
+    if (!calcOnly) {
+        progress("network diagram");
+        measureSchematic(figures, file, folder);
+    }
+    if (!schematicOnly) {
+        progress("calculation");
+        measureCalculation(figures, file, folder);
+        progress("writing the results");
+        measureOutput(figures, file, folder);
+    }
 
     if (json)
         printJson(figures);

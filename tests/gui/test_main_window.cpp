@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(items(main->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы",
                                                 "N20=Коэффициенты графиков нагрузки"}));
         QCOMPARE(items(main->N21), QStringList({"N22=Проверить данные", "N23=Результаты расчёта…",
-                                                "N24=Параметры расчёта…"}));
+                                                "N25=Схема сети", "N24=Параметры расчёта…"}));
         QCOMPARE(main->N23->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(items(main->N2), QStringList({"N3=О программе", "N12=Помощь"}));
         QCOMPARE(items(main->Source_PopupMenu),

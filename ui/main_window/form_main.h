@@ -79,6 +79,7 @@ public:
     QMenu* N21;   // "Расчёт"
     QAction* N22; // "Проверить данные"
     QAction* N23; // "Результаты расчёта…"
+    QAction* N25; // "Схема сети"
     QAction* N24; // "Параметры расчёта…"
     QMenu* N2; // "Помощь"
     QAction* N3;
@@ -160,6 +161,7 @@ public:
     // The calculation: its windows and its settings.
     void N22Click(); // check the data
     void N23Click(); // the results window
+    void N25Click(); // the network diagram
     void N24Click(); // the settings
     // Makes the rows of a place current (each through its table's selection handler), as the
     // calculation windows ask for the place of a problem.
