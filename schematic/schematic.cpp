@@ -492,10 +492,14 @@ Schematic drawSourceLines(const TProect& project, const calc::SourceLines& lines
             caption += " (" + utf8(calc::withoutTrailingBlanks(project.Sources[tree.source].Name.view())) + ")";
         else if (!tree.valid)
             caption += " — " + errorOf(tree.index);
-        stub = std::max(stub, metrics.width(caption) + 2 * kLabelPad);
+        if (t < ownTrees)
+            stub = std::max(stub, metrics.width(caption) + 2 * kLabelPad);
         captions.push_back(std::move(caption));
     }
-    const double headX = s.busX + stub;
+    // The source's own lines start together; another source's line as far right as its caption needs.
+    auto headXOf = [&](std::size_t t) {
+        return s.busX + (t < ownTrees ? stub : std::max(stub, metrics.width(captions[t]) + 2 * kLabelPad));
+    };
     double top = 0;
     std::vector<std::vector<int>> drawnOf(trees.size()); // drawn node of each node of the calculation's tree
     for (std::size_t t = 0; t < trees.size(); ++t) {
@@ -513,7 +517,7 @@ Schematic drawSourceLines(const TProect& project, const calc::SourceLines& lines
         Topology topology = tree.valid ? treeTopology(tree) : forestTopology(*tree.line);
         line.unplaced = topology.unplaced;
         LineLayout layout(topology, tree.line, metrics, s.nodes, s.sections, static_cast<int>(s.lines.size()));
-        int rows = std::max(1, layout.place(headX, top, rowHeight, lineOffset));
+        int rows = std::max(1, layout.place(headXOf(t), top, rowHeight, lineOffset));
         line.firstNode = layout.first();
         line.nodeCount = static_cast<int>(topology.names.size());
         line.head = {s.busX, top + lineOffset};

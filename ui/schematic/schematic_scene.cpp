@@ -61,31 +61,34 @@ bool readable(const QStyleOptionGraphicsItem* option, QPainter* painter) {
     return option->levelOfDetailFromTransform(painter->worldTransform()) * kFontPixels >= kReadablePixels;
 }
 
-// A text with the results window's colour behind it when its value is over its limit.
-void drawText(QPainter* painter, const QRectF& box, const QString& value, bool over, int flags = Qt::AlignLeft) {
+// A text with the results window's colour behind it when its value is over its limit; `ground` gives it a
+// white ground otherwise, so that the jumper drawn across it leaves it readable.
+void drawText(QPainter* painter, const QRectF& box, const QString& value, bool over, int flags = Qt::AlignLeft,
+              bool ground = false) {
     if (value.isEmpty())
         return;
-    if (over) {
+    if (over || ground) {
         QFontMetricsF metrics(painter->font());
         QRectF back = box;
         back.setWidth(std::min(box.width(), metrics.horizontalAdvance(value) + 2));
         if (flags & Qt::AlignHCenter)
             back.moveCenter(box.center());
-        painter->fillRect(back, ResultsGrid::overLimitColour());
+        painter->fillRect(back, over ? ResultsGrid::overLimitColour() : QColor(Qt::white));
     }
     painter->drawText(box, flags | Qt::AlignVCenter, value);
 }
 
-// A small mark across a run where the network is opened: a gap with a raised switch blade.
+// A small mark on a run where the network is opened: a gap with the switch's blade dropped below the run,
+// where no text lies next to the run's end.
 void drawOpening(QPainter* painter, QPointF at) {
     painter->save();
     painter->setPen(Qt::NoPen);
     painter->setBrush(Qt::white);
-    painter->drawRect(QRectF(at.x() - 6, at.y() - 3, 12, 6));
+    painter->drawRect(QRectF(at.x() - 5, at.y() - 2.5, 10, 5));
     painter->setPen(QPen(Qt::red, 1.6));
-    painter->drawLine(QPointF(at.x() - 6, at.y()), QPointF(at.x() + 5, at.y() - 7));
-    painter->drawLine(QPointF(at.x() - 6, at.y() - 3), QPointF(at.x() - 6, at.y() + 3));
-    painter->drawLine(QPointF(at.x() + 6, at.y() - 3), QPointF(at.x() + 6, at.y() + 3));
+    painter->drawLine(QPointF(at.x() - 5, at.y()), QPointF(at.x() + 4, at.y() + 7));
+    painter->drawLine(QPointF(at.x() - 5, at.y() - 3), QPointF(at.x() - 5, at.y() + 3));
+    painter->drawLine(QPointF(at.x() + 5, at.y() - 3), QPointF(at.x() + 5, at.y() + 3));
     painter->restore();
 }
 
@@ -154,11 +157,11 @@ public:
         const double lh = lineHeight();
         QRectF row(node_.stack.left, node_.stack.top, node_.stack.right - node_.stack.left, lh);
         painter->setPen(grey ? kGrey : kInk);
-        drawText(painter, row, name_, false);
+        drawText(painter, row, name_, false, Qt::AlignLeft, true);
         for (int i = 0; i < kResultLines; ++i) {
             row.translate(0, lh);
             painter->setPen(grey ? kGrey : QColor(0x30, 0x30, 0x90));
-            drawText(painter, row, result[i], over[i]);
+            drawText(painter, row, result[i], over[i], Qt::AlignLeft, true);
         }
         if (!transformer_.isEmpty()) {
             row.translate(0, lh);
@@ -167,7 +170,7 @@ public:
             const double cy = row.center().y(), r = 3.6;
             painter->drawEllipse(QPointF(row.left() + r + 0.5, cy), r, r);
             painter->drawEllipse(QPointF(row.left() + 2 * r + 1.5, cy), r, r);
-            drawText(painter, row.adjusted(kTransformerSymbol + 4, 0, 0, 0), transformer_, false);
+            drawText(painter, row.adjusted(kTransformerSymbol + 4, 0, 0, 0), transformer_, false, Qt::AlignLeft, true);
         }
     }
 
@@ -191,16 +194,21 @@ public:
         for (std::size_t i = 0; i < section.path.size(); ++i)
             i == 0 ? path_.moveTo(point(section.path[i])) : path_.lineTo(point(section.path[i]));
         label_ = text(section.label);
-        QPainterPathStroker stroker;
-        stroker.setWidth(8);
-        shape_ = stroker.createStroke(path_);
-        shape_.addRect(rect(section.caption));
-        bounds_ = shape_.boundingRect().adjusted(-2, -8, 2, 2);
+        bounds_ = path_.boundingRect().united(rect(section.caption)).adjusted(-6, -8, 6, 6);
         setToolTip(label_);
     }
 
     QRectF boundingRect() const override { return bounds_; }
-    QPainterPath shape() const override { return shape_; }
+    // Made on the first click that asks for it: most sections are never asked.
+    QPainterPath shape() const override {
+        if (shape_.isEmpty()) {
+            QPainterPathStroker stroker;
+            stroker.setWidth(8);
+            shape_ = stroker.createStroke(path_);
+            shape_.addRect(rect(section_.caption));
+        }
+        return shape_;
+    }
 
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override {
         painter->setBrush(Qt::NoBrush);
@@ -218,8 +226,10 @@ public:
             pen.setStyle(Qt::DashLine);
         painter->setPen(pen);
         painter->drawPath(path_);
-        if (section_.opened)
-            drawOpening(painter, runMiddle());
+        if (section_.opened) {
+            const Point& end = section_.path.back();
+            drawOpening(painter, QPointF(end.x - kNodeRadius - 8, end.y));
+        }
         if (!readable(option, painter))
             return;
         painter->setFont(schematicFont());
@@ -242,7 +252,8 @@ private:
     const DrawnSection& section_;
     int index_;
     bool grey_, leftOut_;
-    QPainterPath path_, shape_;
+    QPainterPath path_;
+    mutable QPainterPath shape_;
     QString label_;
     QRectF bounds_;
 };
@@ -317,7 +328,8 @@ public:
         bounds_ = QRectF(point(jumper.path.front()), point(jumper.path.back())).normalized().united(rect(jumper.caption));
         bounds_.adjust(-3, -3, 3, 3);
         setToolTip(label_);
-        setZValue(2);
+        // Above the runs, under the nodes' texts, which keep a white ground.
+        setZValue(0.5);
     }
     QRectF boundingRect() const override { return bounds_; }
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget*) override {
