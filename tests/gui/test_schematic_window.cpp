@@ -40,6 +40,17 @@ TProect hundredSections() {
         }
         line.Sections.append(s);
     }
+    // A line with a repeated section: left out of the calculation, drawn hatched with its code.
+    TLines& broken = project.Sources[1].Lines.append();
+    broken.Name = "106";
+    for (const char* end : {"6-1", "6-1", "6-2"}) {
+        TLine s;
+        s.L_Begin = broken.SectionCount() == 2 ? "6-1" : "106";
+        s.L_End = end;
+        s.Dlina = 1;
+        s.Provod = wires[0];
+        broken.Sections.append(s);
+    }
     return project;
 }
 
@@ -121,8 +132,11 @@ private slots:
         user->files.push_back(path);
         window->SaveClick();
         // K10_SCHEMATIC_PICTURES names a folder to keep the pictures in, to look at them.
-        if (const QString keep = qEnvironmentVariable("K10_SCHEMATIC_PICTURES"); !keep.isEmpty())
+        if (const QString keep = qEnvironmentVariable("K10_SCHEMATIC_PICTURES"); !keep.isEmpty()) {
             QFile::copy(path, keep + QString("/source%1-%2").arg(source).arg(file));
+            window->View->fit();
+            window->grab().save(keep + QString("/window%1-%2.png").arg(source).arg(mode));
+        }
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray bytes = saved.readAll();

@@ -130,6 +130,7 @@ TF_Schematic::~TF_Schematic() = default;
 void TF_Schematic::buildControls() {
     Scheme_Box = named(new QComboBox, "Scheme_Box");
     Scheme_Box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    Scheme_Box->setMinimumContentsLength(18);
     Regime_Box = named(new QComboBox, "Regime_Box");
     Regime_Box->addItems({results::regimeCaption(Regime::Day), results::regimeCaption(Regime::Evening)});
     ShortCircuits = named(new QCheckBox("Токи КЗ"), "ShortCircuits");
