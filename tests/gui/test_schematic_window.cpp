@@ -157,7 +157,10 @@ private slots:
             });
             user->printFiles.push_back(workspace->path(QString("printed%1.pdf").arg(pages)));
             window->PrintClick();
-            QVERIFY(QFile(workspace->path(QString("printed%1.pdf").arg(pages))).size() > 1000);
+            const QString printed = workspace->path(QString("printed%1.pdf").arg(pages));
+            QVERIFY(QFile(printed).size() > 1000);
+            if (const QString keep = qEnvironmentVariable("K10_SCHEMATIC_PICTURES"); !keep.isEmpty())
+                QFile::copy(printed, keep + QString("/source%1-mode%2-printed%3.pdf").arg(source).arg(mode).arg(pages));
         }
     }
 
