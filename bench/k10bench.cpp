@@ -8,6 +8,7 @@
 #include "calc/result_format.h"
 #include "cli/calc_json.h"
 #include "catalogs/catalog_files.h"
+#include "catalogs/load_coefficients.h"
 #include "model/project_file.h"
 #include "ui/calculation/tf_checkdata.h"
 #include "ui/calculation/tf_results.h"
@@ -15,6 +16,8 @@
 #include "ui/desktop/interaction.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/main_window/workbench.h"
+#include "ui/schematic/schematic_scene.h"
+#include "schematic/schematic.h"
 
 #include <QAction>
 #include <QApplication>
@@ -120,6 +123,7 @@ public:
     void openDocument(const QString&) override {}
     QString defaultApplication(const QString&) override { return {}; }
     bool print(QWidget*, QTextDocument&) override { return false; }
+    bool choosePrinter(QWidget*, QPrinter&) override { return false; }
 };
 
 struct Figures {
@@ -145,6 +149,8 @@ struct Figures {
     double checkMs = 0, checkPeakRssRatio = 0, checkRssAfterRatio = 0, uiBlockMaxMs = 0;
     long checkRssBeforeBytes = 0;
     double resultsSwitchMs = 0, resultsRegimeMs = 0, resultsSchemeMs = 0;
+    double schematicMs = 0;
+    int schematicSections = 0;
 
     // 0 for a figure that was not measured.
     static double ratio(double value, double baseline) { return baseline > 0 ? value / baseline : 0; }
@@ -443,6 +449,24 @@ void measureOutput(Figures& figures, const std::string& file, const std::string&
         ::unlink(path->c_str());
 }
 
+// The diagram of source 1 (100 lines of 100 sections): from the source's data to a scene with every item
+// created, the text widths measured as the window measures them; painting excluded.
+void measureSchematic(Figures& figures, const std::string& file, const std::string& folder) {
+    k10::WireCatalog wires = k10::readWireCatalog(folder + "/spravp.dat");
+    k10::TransCatalog transformers = k10::readTransCatalog(folder + "/spravt.dat");
+    k10::calc::Inputs inputs{wires, transformers, k10::builtInLoadCoefficients()};
+    TProect project = k10::readProject(file);
+    std::vector<double> runs;
+    for (int run = 0; run < figures.runs; ++run) {
+        SchematicScene scene;
+        auto start = Clock::now();
+        scene.showDrawing(k10::schematic::drawSource(project, 1, 0, inputs, schematicMetrics()));
+        runs.push_back(millisecondsSince(start));
+        figures.schematicSections = static_cast<int>(scene.drawing().sections.size());
+    } // each scene is released here, outside the clock
+    figures.schematicMs = median(runs);
+}
+
 // The real program started offscreen; it prints the milliseconds from the start of its main to its window
 // being shown, and quits.
 void measureStartup(Figures& figures, const std::string& folder) {
@@ -713,6 +737,8 @@ void printTable(const Figures& f) {
         {"results_switch", fixed(f.resultsSwitchMs, 2) + " ms",
          "regime " + fixed(f.resultsRegimeMs, 2) + " ms, scheme " + fixed(f.resultsSchemeMs, 2) + " ms", "",
          "< 50 ms"},
+        {"schematic_layout", fixed(f.schematicMs, 1) + " ms",
+         "(" + std::to_string(f.schematicSections) + " sections drawn)", "", "< 200 ms"},
     };
     std::size_t widths[4] = {0, 0, 0, 0};
     for (const Row& row : rows) {
@@ -783,6 +809,8 @@ void printJson(const Figures& f) {
         {"results_switch_ms", fixed(f.resultsSwitchMs, 3)},
         {"results_regime_ms", fixed(f.resultsRegimeMs, 3)},
         {"results_scheme_ms", fixed(f.resultsSchemeMs, 3)},
+        {"schematic_layout_ms", fixed(f.schematicMs, 3)},
+        {"schematic_sections", std::to_string(f.schematicSections)},
     };
     std::cout << "{";
     for (std::size_t i = 0; i < fields.size(); ++i)
@@ -790,7 +818,7 @@ void printJson(const Figures& f) {
     std::cout << "}\n";
 }
 
-const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only] [--check-only]
+const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] [--keep] [--calc-only] [--check-only] [--schematic-only]
   --json       print one JSON object instead of the table
   --runs N     runs of each measurement (default 7); the medians are printed
   --threads N  threads of the calculation (default: one per core, at most eight); one thread is
@@ -798,6 +826,7 @@ const char* const kUsage = R"(Usage: k10bench [--json] [--runs N] [--threads N] 
   --keep       keep the folder with the generated and the written project, and print its path
   --calc-only  measure the calculation and its baseline only (the other figures print as 0)
   --check-only measure the data check and the results window only (the other figures print as 0)
+  --schematic-only  measure the network diagram's layout and scene only (the other figures print as 0)
 )";
 
 } // namespace
@@ -813,7 +842,7 @@ int main(int argc, char** argv) {
     }
 
     Figures figures;
-    bool json = false, keep = false, calcOnly = false, checkOnly = false;
+    bool json = false, keep = false, calcOnly = false, checkOnly = false, schematicOnly = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--json")
@@ -824,6 +853,8 @@ int main(int argc, char** argv) {
             calcOnly = true;
         else if (arg == "--check-only")
             checkOnly = true;
+        else if (arg == "--schematic-only")
+            schematicOnly = true;
         else if (arg == "--runs" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             figures.runs = std::atoi(argv[++i]);
         else if (arg == "--threads" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
@@ -859,12 +890,12 @@ int main(int argc, char** argv) {
         ::stat(file.c_str(), &info);
         figures.fileBytes = static_cast<long>(info.st_size);
 
-        if (!calcOnly && !checkOnly) {
+        if (!calcOnly && !checkOnly && !schematicOnly) {
             progress("write");
             measureWrite(figures, project, folder);
         }
     }
-    if (!calcOnly && !checkOnly) {
+    if (!calcOnly && !checkOnly && !schematicOnly) {
         progress("read");
         measureRead(figures, file);
         progress("open and refresh in the main window");
@@ -874,13 +905,17 @@ int main(int argc, char** argv) {
         progress("peak memory of korvane10-tool check");
         measurePeakRss(figures, file, folder);
     }
-    if (!checkOnly) {
+    if (!calcOnly && !checkOnly) {
+        progress("network diagram");
+        measureSchematic(figures, file, folder);
+    }
+    if (!checkOnly && !schematicOnly) {
         progress("calculation");
         measureCalculation(figures, file, folder);
         progress("writing the results");
         measureOutput(figures, file, folder);
     }
-    if (!calcOnly) {
+    if (!calcOnly && !schematicOnly) {
         progress("the data check in the window (a fresh process)");
         measureCheck(figures, file, folder);
         progress("switches of the results window (a fresh process)");

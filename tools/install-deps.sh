@@ -7,6 +7,7 @@ packages=(
   cmake ninja-build g++ make          # the build
   qt6-base-dev                        # Qt 6 Widgets, Qt Test, printing and threads
   qt6-charts-dev                      # the voltage profile of the calculation results
+  qt6-svg-dev                         # the network diagram saved as SVG
   libqt6opengl6-dev                   # Qt OpenGL's CMake files, which Qt Charts' CMake files ask for
   qt6-translations-l10n               # Russian texts of Qt's own buttons and file dialogs
   nlohmann-json3-dev                  # JSON output of korvane10-tool

@@ -260,7 +260,7 @@ private slots:
         QCOMPARE(items(ui->N13), QStringList({"N14=Провода, кабели", "N16=Трансформаторы",
                                                 "N20=Коэффициенты графиков нагрузки"}));
         QCOMPARE(items(ui->N21), QStringList({"N22=Проверить данные", "N23=Результаты расчёта…",
-                                                "N24=Параметры расчёта…"}));
+                                                "N25=Схема сети", "N24=Параметры расчёта…"}));
         QCOMPARE(ui->N23->shortcut(), QKeySequence(Qt::Key_F9));
         QCOMPARE(items(ui->N2), QStringList({"N3=О программе", "N12=Помощь"}));
         QCOMPARE(items(ui->Source_PopupMenu),

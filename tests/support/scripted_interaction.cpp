@@ -9,6 +9,7 @@
 #include <QFileDialog>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QPrinter>
 #include <QTextDocument>
 
 namespace {
@@ -95,6 +96,22 @@ bool ScriptedInteraction::print(QWidget* parent, QTextDocument& document) {
     if (desktop)
         return desktop_.print(parent, document);
     printed << document.toPlainText();
+    return true;
+}
+
+bool ScriptedInteraction::choosePrinter(QWidget* parent, QPrinter& printer) {
+    if (desktop)
+        return desktop_.choosePrinter(parent, printer);
+    if (printFiles.empty()) {
+        unexpected << "print dialog";
+        return false;
+    }
+    const QString file = printFiles.front();
+    printFiles.pop_front();
+    if (file.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
     return true;
 }
 

@@ -31,6 +31,8 @@ public:
     QStringList documents;  // documents opened with the desktop's viewer
     QStringList unexpected;
     QStringList printed;    // plain text of every printed document
+    // Where the printer a print dialog is shown for writes (as PDF); empty: the dialog is cancelled.
+    std::deque<QString> printFiles;
 
     std::deque<bool> answers;        // to Yes/No questions
     std::deque<Answer> saveAnswers;  // to Yes/No/Cancel questions
@@ -47,6 +49,7 @@ public:
     void openDocument(const QString& path) override;
     QString defaultApplication(const QString& mimeType) override;
     bool print(QWidget* parent, QTextDocument& document) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 
     bool desktop = false;
 

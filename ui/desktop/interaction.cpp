@@ -98,6 +98,11 @@ bool DesktopInteraction::print(QWidget* parent, QTextDocument& document) {
     return true;
 }
 
+bool DesktopInteraction::choosePrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
 QString joinLines(const QString& first, const QString& second) {
     return first + '\r' + second;
 }

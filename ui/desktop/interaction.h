@@ -4,6 +4,7 @@
 
 class QDialog;
 class QFileDialog;
+class QPrinter;
 class QTextDocument;
 class QWidget;
 
@@ -35,6 +36,9 @@ public:
     virtual QString defaultApplication(const QString& mimeType) = 0;
     // Prints a document after the print dialog; false when the user cancelled.
     virtual bool print(QWidget* parent, QTextDocument& document) = 0;
+    // Shows the print dialog for a printer the caller has set up (sheet, orientation); false when the user
+    // cancelled. The caller then paints its pages on the printer.
+    virtual bool choosePrinter(QWidget* parent, QPrinter& printer) = 0;
 };
 
 // The desktop's own message boxes and dialogs, titled with the application's title.
@@ -49,6 +53,7 @@ public:
     void openDocument(const QString& path) override;
     QString defaultApplication(const QString& mimeType) override;
     bool print(QWidget* parent, QTextDocument& document) override;
+    bool choosePrinter(QWidget* parent, QPrinter& printer) override;
 };
 
 // Joins the lines of a message with one carriage return, as every multi-line message of the system is

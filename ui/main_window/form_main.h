@@ -85,6 +85,7 @@ private:
     QMenu* N21;   // "Расчёт"
     QAction* N22; // "Проверить данные"
     QAction* N23; // "Результаты расчёта…"
+    QAction* N25; // "Схема сети"
     QAction* N24; // "Параметры расчёта…"
     QMenu* N2; // "Помощь"
     QAction* N3;
@@ -160,6 +161,7 @@ private:
     // The calculation: its windows and its settings.
     void N22Click(); // check the data
     void N23Click(); // the results window
+    void N25Click(); // the network diagram
     void N24Click(); // the settings
 
     // Import.

@@ -7,6 +7,7 @@
 #include "ui/calculation/tf_checkdata.h"
 #include "ui/reference/tf_koefnagr.h"
 #include "ui/calculation/tf_results.h"
+#include "ui/schematic/tf_schematic.h"
 #include "ui/main_window/workbench.h"
 
 #include "text/errors.h"
@@ -31,6 +32,7 @@ void TFormMain::buildCalculationMenu() {
     N22 = addCommand(N21, "N22", "Проверить данные", &TFormMain::N22Click);
     N23 = addCommand(N21, "N23", "Результаты расчёта…", &TFormMain::N23Click);
     N23->setShortcut(QKeySequence(Qt::Key_F9));
+    N25 = addCommand(N21, "N25", "Схема сети", &TFormMain::N25Click);
     N24 = addCommand(N21, "N24", "Параметры расчёта…", &TFormMain::N24Click);
 }
 
@@ -52,6 +54,10 @@ void TFormMain::N22Click() {
 
 void TFormMain::N23Click() {
     bringUp(forms_->F_Results);
+}
+
+void TFormMain::N25Click() {
+    bringUp(forms_->F_Schematic);
 }
 
 void TFormMain::N24Click() {

@@ -9,6 +9,8 @@
 #include "ui/calculation/tf_checkdata.h"
 #include "ui/reference/tf_koefnagr.h"
 #include "ui/calculation/tf_results.h"
+#include "ui/schematic/tf_schematic.h"
+#include "ui/widgets/string_grid.h"
 #include "ui/records/tf_grnagr.h"
 #include "ui/main_window/tf_import.h"
 #include "ui/records/tf_line.h"
@@ -91,9 +93,11 @@ Workbench::Workbench(Interaction& user)
     F_CheckData = new TF_CheckData(FormMain);
     F_CalcSettings = new TF_CalcSettings(user, FormMain);
     F_KoefNagr = new TF_KoefNagr(user, FormMain);
+    F_Schematic = new TF_Schematic(user, FormMain);
     F_Line->setCodeTable(F_GrNagr);
     attachCatalogDialogs();
     attachCalculationWindows();
+    attachSchematic();
     // The dialogs open within the screen too; the main, results and check windows keep their places.
     for (QDialog* dialog : FormMain->findChildren<QDialog*>(Qt::FindDirectChildrenOnly))
         keepWindowPlace(*dialog);
@@ -123,4 +127,17 @@ void Workbench::attachCalculationWindows() {
     };
     QObject::connect(F_Results, &TF_Results::selectRequested, FormMain, select);
     QObject::connect(F_CheckData, &TF_CheckData::selectRequested, FormMain, select);
+}
+
+void Workbench::attachSchematic() {
+    F_Schematic->setData(Calculation.get());
+    QObject::connect(F_Schematic, &TF_Schematic::selectRequested, FormMain, [this](const ProblemPlace& place) {
+        FormMain->selectPlace({place.source, place.line, place.section, place.mode});
+    });
+    // The main window's current section, after its own handlers of the rows have set it.
+    auto follow = [this] {
+        F_Schematic->showCurrentPlace(FormMain->CurSource + 1, FormMain->CurLine + 1, FormMain->CurSection + 1);
+    };
+    for (StringGrid* grid : {FormMain->SourceGrid, FormMain->LinesGrid, FormMain->LineGrid})
+        QObject::connect(grid, &StringGrid::selectCell, F_Schematic, follow);
 }

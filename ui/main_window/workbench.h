@@ -22,6 +22,7 @@ class TF_Results;
 class TF_CheckData;
 class TF_CalcSettings;
 class TF_KoefNagr;
+class TF_Schematic;
 
 // The document and every window of the application, created once at start-up in a fixed order, the main
 // window first, and kept to the end of the run. The dialogs are owned by the main window and shown
@@ -58,6 +59,7 @@ public:
     TF_CheckData* F_CheckData;
     TF_CalcSettings* F_CalcSettings;
     TF_KoefNagr* F_KoefNagr;
+    TF_Schematic* F_Schematic;
 
 private:
     // Ties each catalog dialog to its catalog in the document, its entry dialog and the lists that offer
@@ -66,4 +68,6 @@ private:
     // Gives the calculation windows their data, and their requests to select a problem's place to the
     // current place.
     void attachCalculationWindows();
+    // Gives the diagram its data, its clicks to the main window, and the main window's current section.
+    void attachSchematic();
 };
