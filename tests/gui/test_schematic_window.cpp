@@ -2,6 +2,8 @@
 // main window's current section, its redrawing after an edit and its undo.
 
 #include "model/project_file.h"
+#include "support/main_controls.h"
+#include "ui/models/current_place.h"
 #include "support/scripted_interaction.h"
 #include "ui/main_window/form_main.h"
 #include "ui/main_window/workbench.h"
@@ -78,9 +80,9 @@ class TestSchematicWindow : public QObject, WindowFixture {
         } else {
             user->files.push_back(workspace->copyData("sample.k10"));
         }
-        main->N6->trigger();
-        main->SourceGrid->makeCurrent(source - 1);
-        main->N25->trigger();
+        MainControls(main).N6->trigger();
+        MainControls(main).SourceGrid->makeCurrent(source - 1);
+        MainControls(main).N25->trigger();
         window = forms->F_Schematic;
         QTRY_VERIFY(window->isVisible() && !window->calculating());
         QVERIFY(window->result().calculated);
@@ -99,7 +101,7 @@ private slots:
         QVERIFY(window->windowTitle().startsWith("Схема сети — ПС 35/10 кВ Заречная"));
         QCOMPARE(window->scene().drawing().source, 2);
         // The mode's scheme: its jumper is drawn, and a scheme switch redraws at once.
-        main->SourceGrid->makeCurrent(0);
+        MainControls(main).SourceGrid->makeCurrent(0);
         QTRY_VERIFY(!window->calculating() && window->scene().drawing().source == 1);
         window->Scheme_Box->setCurrentIndex(1);
         QTRY_VERIFY(!window->calculating() && window->scene().drawing().mode == 1);
@@ -182,9 +184,9 @@ private slots:
         QVERIFY(drawn >= 0);
         const QPoint at = window->View->mapFromScene(window->scene().sectionPoint(drawn));
         QTest::mouseClick(window->View->viewport(), Qt::LeftButton, {}, at);
-        QCOMPARE(main->CurSource, 0);
-        QCOMPARE(main->CurLine, line - 1);
-        QCOMPARE(main->CurSection, section - 1);
+        QCOMPARE(forms->Place->source(), 0);
+        QCOMPARE(forms->Place->line(), line - 1);
+        QCOMPARE(forms->Place->section(), section - 1);
         QCOMPARE(window->scene().highlightedSection(), drawn);
     }
 
@@ -192,13 +194,13 @@ private slots:
     void redrawAfterUndo() {
         openSample();
         const std::size_t sections = window->scene().drawing().sections.size();
-        main->LinesGrid->makeCurrent(0);
-        main->LineGrid->makeCurrent(1);
-        main->Line_Del->trigger();
+        MainControls(main).LinesGrid->makeCurrent(0);
+        MainControls(main).LineGrid->makeCurrent(1);
+        MainControls(main).Line_Del->trigger();
         QTRY_VERIFY(!window->calculating());
         QCOMPARE(window->scene().drawing().sections.size(), sections - 1);
         const int drawings = window->drawings();
-        main->N18->trigger();
+        MainControls(main).N18->trigger();
         QTRY_VERIFY(!window->calculating() && window->drawings() > drawings);
         QCOMPARE(window->scene().drawing().sections.size(), sections);
         QVERIFY(window->result().calculated);

@@ -51,6 +51,7 @@ struct MainControls {
     QAction* const N22 = find<QAction>("N22");
     QAction* const N23 = find<QAction>("N23");
     QAction* const N24 = find<QAction>("N24");
+    QAction* const N25 = find<QAction>("N25");
     QMenu* const N2 = find<QMenu>("N2");
     QAction* const N3 = find<QAction>("N3");
     QAction* const N12 = find<QAction>("N12");

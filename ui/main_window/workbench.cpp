@@ -132,12 +132,10 @@ void Workbench::attachCalculationWindows() {
 void Workbench::attachSchematic() {
     F_Schematic->setData(Calculation.get());
     QObject::connect(F_Schematic, &TF_Schematic::selectRequested, FormMain, [this](const ProblemPlace& place) {
-        FormMain->selectPlace({place.source, place.line, place.section, place.mode});
+        Place->select({place.source, place.line, place.section, place.mode});
     });
-    // The main window's current section, after its own handlers of the rows have set it.
-    auto follow = [this] {
-        F_Schematic->showCurrentPlace(FormMain->CurSource + 1, FormMain->CurLine + 1, FormMain->CurSection + 1);
-    };
-    for (StringGrid* grid : {FormMain->SourceGrid, FormMain->LinesGrid, FormMain->LineGrid})
-        QObject::connect(grid, &StringGrid::selectCell, F_Schematic, follow);
+    // The current section of the one current place, highlighted on the drawing.
+    QObject::connect(Place.get(), &CurrentPlace::changed, F_Schematic, [this] {
+        F_Schematic->showCurrentPlace(Place->source() + 1, Place->line() + 1, Place->section() + 1);
+    });
 }

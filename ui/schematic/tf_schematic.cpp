@@ -259,8 +259,8 @@ void TF_Schematic::draw() {
         Summary->setText("Идёт расчёт…");
 }
 
-void TF_Schematic::showResult(const SchemeResult& result, bool) {
-    result_ = result;
+void TF_Schematic::showResult(std::shared_ptr<const SchemeResult> result, bool) {
+    result_ = *result;
     showRegime();
 }
 

@@ -3,6 +3,7 @@
 #include "calc/calculation.h"
 #include "ui/calculation_service/calculation_data.h"
 
+#include <memory>
 #include <QDialog>
 #include <QGraphicsView>
 #include <QWidget>
@@ -103,7 +104,7 @@ private:
     void scheduleDrawing();
     void draw();
     void fillSchemes(bool keepChoice);
-    void showResult(const k10::calc::SchemeResult& result, bool builtInCoefficients);
+    void showResult(std::shared_ptr<const k10::calc::SchemeResult> result, bool builtInCoefficients);
     void showRegime();
     void highlightCurrent();
     void clickedAt(const QPointF& point);
