@@ -1,5 +1,6 @@
 #include "calc/calculation.h"
 
+#include "calc/mode_description.h"
 #include "calc/network_builder.h"
 #include "calc/problems.h"
 #include "calc/result_format.h"
@@ -143,28 +144,6 @@ struct SourceData {
 
 namespace {
 
-std::string quoted(std::string_view cp1251) {
-    return "«" + cp1251ToUtf8(withoutTrailingBlanks(cp1251)) + "»";
-}
-
-std::string describeMode(const TModeWork& m) {
-    std::string text;
-    if (!withoutTrailingBlanks(m.Uzel_Begin.view()).empty() ||
-        !withoutTrailingBlanks(m.Uzel_End.view()).empty()) {
-        text = "перемычка от узла " + quoted(m.Uzel_Begin.view()) + " линии " + quoted(m.L_Begin.view()) +
-               " к узлу " + quoted(m.Uzel_End.view()) + " линии " + quoted(m.L_End.view()) + ", " +
-               formatReal(m.Dlina) + " км";
-        if (!trimBlanks(m.Provod.view()).empty())
-            text += ", " + cp1251ToUtf8(trimBlanks(m.Provod.view()));
-    } else {
-        text = "без перемычки";
-    }
-    if (!withoutTrailingBlanks(m.Uzel_Off.view()).empty())
-        text += "; отключён узел " + quoted(m.Uzel_Off.view());
-    text += "; изменение нагрузки " + std::string(m.Izm_Nagr > 0 ? "+" : "") + formatReal(m.Izm_Nagr) + " %";
-    return text;
-}
-
 // Empties a result, keeping the room of its lists for the next scheme.
 void clear(RegimeResult& r) {
     r.iterations = 0;
@@ -178,6 +157,7 @@ void clear(RegimeResult& r) {
 void clear(SchemeResult& r) {
     r.calculated = false;
     r.problems.clear();
+    r.excluded.clear();
     r.deEnergised.clear();
     r.nodes.clear();
     r.sections.clear();
@@ -193,9 +173,12 @@ void clear(SchemeResult& r) {
 // The totals of a part of the network, gathered row by row.
 class TotalsBuilder {
 public:
-    void supplied(Complex s) {
+    // The power entering the part: with the sections' losses from the exact sweep; the plain sum of the
+    // loads and the transformers' losses from the single pass, to which the sections' losses are added.
+    void supplied(Complex s, bool addSectionLosses) {
         totals_.pKw = s.real();
         totals_.qKvar = s.imag();
+        addSectionLosses_ = addSectionLosses;
     }
     // The rows' values come as they were computed, not read back from the rows just written.
     void node(std::string_view line, std::string_view node, double lossPercent) {
@@ -205,15 +188,25 @@ public:
         }
     }
     void section(std::string_view line, int section, double loadingPercent, double dpKw, double dqKvar) {
-        totals_.dpKw += dpKw;
-        totals_.dqKvar += dqKvar;
+        totals_.dpSectionsKw += dpKw;
+        totals_.dqSectionsKvar += dqKvar;
         if (loadingPercent > totals_.mostLoadedPercent || totals_.mostLoadedLine.data() == nullptr) {
             totals_.mostLoadedPercent = loadingPercent;
             totals_.mostLoadedLine = line;
             totals_.mostLoadedSection = section;
         }
     }
+    void transformer(double dpKw, double dqKvar) {
+        totals_.dpTransformersKw += dpKw;
+        totals_.dqTransformersKvar += dqKvar;
+    }
     Totals finish() {
+        if (addSectionLosses_) {
+            totals_.pKw += totals_.dpSectionsKw;
+            totals_.qKvar += totals_.dqSectionsKvar;
+        }
+        totals_.dpKw = totals_.dpSectionsKw + totals_.dpTransformersKw;
+        totals_.dqKvar = totals_.dqSectionsKvar + totals_.dqTransformersKvar;
         totals_.lossSharePercent = totals_.pKw > 0 ? totals_.dpKw / totals_.pKw * 100 : 0;
         totals_.worstLossPercent = std::max(0.0, totals_.worstLossPercent);
         return totals_;
@@ -221,6 +214,7 @@ public:
 
 private:
     Totals totals_;
+    bool addSectionLosses_ = false;
 };
 
 } // namespace
@@ -240,7 +234,10 @@ public:
         r.names = data.names.store();
         r.problems = lines.problems;
         if (mode > 0)
-            r.modeText = describeMode(source.ModeWorks[mode]);
+            r.modeText = modeDescription(source.ModeWorks[mode], mode);
+        for (std::size_t t = 0; t < lines.trees.size(); ++t)
+            if (!lines.trees[t].valid)
+                r.excluded.push_back({data.names.line(lines.trees[t], t).name, lines.trees[t].index});
         std::vector<LineTree> foreign;
         foreign.reserve(1);
         normal_ = mode > 0 && data.manyModes ? normalOf(data) : nullptr;
@@ -256,12 +253,14 @@ public:
 
         fillNetwork(source.Napr, scheme->loadFactor);
         if (settings().method == Method::Exact) {
-            network_.load = loads_[0];
-            solver_.solveExact(network_, loads_[1], flows_[0], flows_[1]);
+            network_.load.swap(drawn_[0]);
+            solver_.solveExact(network_, drawn_[1], flows_[0], flows_[1]);
+            network_.load.swap(drawn_[0]);
         } else {
             for (int regime : {0, 1}) {
-                network_.load = loads_[regime];
+                network_.load.swap(drawn_[regime]);
                 flows_[regime] = solveEngineering(network_);
+                network_.load.swap(drawn_[regime]);
             }
         }
         if (!flows_[0].converged() || !flows_[1].converged()) {
@@ -278,7 +277,7 @@ public:
 private:
     const SourceData::Normal* normalOf(SourceData& data) {
         std::call_once(data.normalMade, [&] {
-            if (!data.lines.valid)
+            if (data.lines.refused)
                 return;
             auto normal = std::make_unique<SourceData::Normal>();
             std::vector<LineTree> foreign;
@@ -319,23 +318,43 @@ private:
     }
     const Settings& settings() const { return source_->settings; }
 
-    // The network of the load flow: node 0 the busbars, scheme node i at i + 1; loads_ holds both regimes'
-    // loads (kW + j kvar) with the mode's change.
+    // The network of the load flow: node 0 the busbars, scheme node i at i + 1. loads_ holds both regimes'
+    // loads (kW + j kvar) with the mode's change; drawn_ what the nodes draw from the network, the loads
+    // with their transformers' load losses (kW + j kvar), and transformerLoss_ those losses alone.
     void fillNetwork(double nominalKv, double loadFactor) {
         network_.nominalKv = nominalKv;
+        network_.busKv = nominalKv * settings().busVoltagePercent / 100;
         std::size_t n = scheme_->nodes.size() + 1;
         network_.parent.resize(n);
         network_.z.resize(n);
-        for (std::vector<Complex>& loads : loads_)
-            loads.resize(n);
+        for (int regime : {0, 1}) {
+            loads_[regime].resize(n);
+            drawn_[regime].resize(n);
+            transformerLoss_[regime].resize(n);
+            loads_[regime][0] = drawn_[regime][0] = transformerLoss_[regime][0] = Complex();
+        }
         network_.parent[0] = -1;
-        network_.z[0] = loads_[0][0] = loads_[1][0] = Complex();
+        network_.z[0] = Complex();
         for (std::size_t i = 0; i < scheme_->nodes.size(); ++i) {
             const SchemeNode& node = scheme_->nodes[i];
             network_.parent[i + 1] = node.parent + 1;
             network_.z[i + 1] = node.z;
-            for (int regime : {0, 1})
-                loads_[regime][i + 1] = node.own ? node.own->load[regime] * loadFactor : Complex();
+            // beta^2 = |S|^2 / S_r^2: dP_T = dP_k beta^2, dQ_T = u_k / 100 S_r beta^2.
+            double perP = 0, perQ = 0;
+            if (node.transformer) {
+                const TTrans& t = *node.transformer;
+                const double rated = t.S;
+                perP = t.dP / (rated * rated);
+                perQ = t.U / 100 / rated;
+            }
+            for (int regime : {0, 1}) {
+                const Complex load = node.own ? node.own->load[regime] * loadFactor : Complex();
+                const double s2 = load.real() * load.real() + load.imag() * load.imag();
+                const Complex loss(perP * s2, perQ * s2);
+                loads_[regime][i + 1] = load;
+                transformerLoss_[regime][i + 1] = loss;
+                drawn_[regime][i + 1] = load + loss;
+            }
         }
     }
 
@@ -364,6 +383,7 @@ private:
             whole_[regime] = TotalsBuilder();
             warnings_[regime].clear();
         }
+        const bool engineering = settings().method == Method::Engineering;
         lineOf_.resize(nodes.size()); // the line, in the order of the heads, feeding each node
         std::size_t section = 0;
         for (std::size_t i = 0; i < nodes.size(); ++i) {
@@ -371,19 +391,19 @@ private:
             if (node.parent < 0) {
                 lineOf_[i] = lineTotals_[0].size();
                 for (int regime : {0, 1}) {
-                    lineTotals_[regime].emplace_back().supplied(flows_[regime].sBegin[i + 1]);
+                    lineTotals_[regime].emplace_back().supplied(flows_[regime].sBegin[i + 1], engineering);
                     r.regimes[regime].lines.push_back({lineNames_[i], {}});
                 }
             } else {
                 lineOf_[i] = lineOf_[static_cast<std::size_t>(node.parent)];
             }
-            const SectionResult* feeding = node.parent >= 0 ? &r.sections[section++] : nullptr;
+            const int feeding = node.parent >= 0 ? static_cast<int>(section++) : -1;
             for (int regime : {0, 1})
-                numbers(i, feeding, regime, r.regimes[regime]);
+                numbers(i, r.sections, feeding, regime, r.regimes[regime]);
         }
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
-            whole_[regime].supplied(flows_[regime].sBegin[0]);
+            whole_[regime].supplied(flows_[regime].sBegin[0], engineering);
             result.totals = whole_[regime].finish();
             for (std::size_t l = 0; l < lineTotals_[regime].size(); ++l)
                 result.lines[l].totals = lineTotals_[regime][l].finish();
@@ -392,9 +412,11 @@ private:
         }
     }
 
-    // The numbers of scheme node i in a regime: its voltage, the flow in the section feeding it, the load
-    // of its substation.
-    void numbers(std::size_t i, const SectionResult* feeding, int regime, RegimeResult& result) {
+    // The numbers of scheme node i in a regime: its voltage, the flow in the section feeding it (row
+    // `section` of the sections; -1 for a head), the load of its substation.
+    void numbers(std::size_t i, const std::vector<SectionResult>& sections, int section, int regime,
+                 RegimeResult& result) {
+        const SectionResult* feeding = section >= 0 ? &sections[static_cast<std::size_t>(section)] : nullptr;
         const SchemeNode& node = scheme_->nodes[i];
         const FlowResult& flow = flows_[regime];
         const std::size_t k = i + 1;
@@ -404,8 +426,8 @@ private:
         const double uNom = network_.nominalKv;
         const double ur = flow.u[k].real(), ui = flow.u[k].imag();
         const double u = std::sqrt(ur * ur + ui * ui);
-        const double loss = (uNom - u) / uNom * 100;
-        result.nodes.push_back({u, loss});
+        const double loss = (network_.busKv - u) / uNom * 100;
+        result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
         whole.node(lineNames_[i], nodeNames_[i], loss);
         line.node(lineNames_[i], nodeNames_[i], loss);
         if (loss > settings().maxLossPercent)
@@ -431,14 +453,17 @@ private:
                 warn("R1", i, node.section,
                      "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
                          formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
-                     regime);
+                     regime, section);
         }
         if (node.transformer) {
             const TTrans& t = *node.transformer;
             const double pKw = loads_[regime][k].real(), qKvar = loads_[regime][k].imag();
             const double sKva = std::sqrt(pKw * pKw + qKvar * qKvar);
             const double share = sKva / t.S;
-            result.substations.push_back({sKva, share * 100, t.dP * share * share});
+            const Complex loss = transformerLoss_[regime][k];
+            result.substations.push_back({sKva, share * 100, loss.real(), loss.imag()});
+            whole.transformer(loss.real(), loss.imag());
+            line.transformer(loss.real(), loss.imag());
             // A load equal to the rating, through cos and sin, may come back a rounding error above it.
             if (sKva > t.S * (1 + 1e-9))
                 warn("R4", i, 0,
@@ -449,10 +474,14 @@ private:
         }
     }
 
-    // A warning of a regime at scheme node i (and the section feeding it).
-    void warn(const char* code, std::size_t i, int section, const std::string& what, int regime) {
-        warnings_[regime].push_back(makeProblem(code, lineNames_[i], placeIndex(scheme_->nodes[i]), section,
-                                                nodeNames_[i], what, regime));
+    // A warning of a regime at scheme node i (and the section feeding it, its 1-based number in its line
+    // and its row among the scheme's sections).
+    void warn(const char* code, std::size_t i, int section, const std::string& what, int regime,
+              int sectionRow = -1) {
+        Problem& p = warnings_[regime].emplace_back(makeProblem(code, lineNames_[i], placeIndex(scheme_->nodes[i]),
+                                                                section, nodeNames_[i], what, regime));
+        p.nodeIndex = static_cast<int>(i);
+        p.sectionIndex = sectionRow;
     }
 
     int placeIndex(const SchemeNode& node) const {
@@ -565,7 +594,7 @@ private:
     std::vector<const Names::Line*> lines_;
     std::vector<std::string_view> nodeNames_, lineNames_;
     RadialNetwork network_;
-    std::vector<Complex> loads_[2];
+    std::vector<Complex> loads_[2], drawn_[2], transformerLoss_[2];
     FlowSolver solver_;
     FlowResult flows_[2];
     TotalsBuilder whole_[2];

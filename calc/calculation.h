@@ -41,6 +41,7 @@ struct Settings {
     Method method = Method::Exact;
     ShortCircuitConvention shortCircuit = ShortCircuitConvention::AverageVoltage;
     double maxLossPercent = 5.0; // permissible voltage loss
+    double busVoltagePercent = 100; // the busbars' voltage in per cent of the nominal (90 to 115)
 
     friend bool operator==(const Settings&, const Settings&) = default;
 };
@@ -52,11 +53,29 @@ struct Inputs {
     const LoadCoefficientTable& coefficients;
 };
 
+// The bounds of Settings::busVoltagePercent.
+inline constexpr double kMinBusVoltagePercent = 90;
+inline constexpr double kMaxBusVoltagePercent = 115;
+
 enum class ProblemKind { Error, Warning };
 enum class Regime { Day = 0, Evening = 1 };
 
+// The codes of the problems, in the order of their groups: the source (P), the sections (S), the tree of a
+// line (T), the mode (M), the results (R).
+enum class ProblemCode {
+    P1, P2, P3, P4, P5,
+    S1, S2, S3, S4, S5, S6, S7, S8,
+    T1, T2, T3, T4, T5,
+    M1, M2, M3, M4, M5, M6, M7, M8, M9,
+    R1, R2, R3, R4, R5
+};
+
+// "P1", "S3", ...
+const char* problemCodeName(ProblemCode code);
+
 struct Problem {
     std::string code; // "P1", "S3", "R2", ...: stable
+    ProblemCode id = ProblemCode::P1; // the same code, for comparisons without texts
     ProblemKind kind = ProblemKind::Error;
     std::string line; // the line's name; empty where the problem concerns no line
     int lineIndex = 0;   // 1-based position of that line in the scheme's source; 0 when none or another source's
@@ -64,6 +83,10 @@ struct Problem {
     std::string node;    // empty where none
     int regime = -1;     // 0 day, 1 evening for R1..R5; -1 otherwise
     std::string text;    // the Russian message
+    // Of a result's warning (R1 to R4): the row in SchemeResult::nodes, and for R1 in
+    // SchemeResult::sections, that it concerns; -1 otherwise.
+    int nodeIndex = -1;
+    int sectionIndex = -1;
 };
 
 // Names in the rows below are views into the store of their scheme (SchemeResult::names).
@@ -103,7 +126,8 @@ struct SubstationResult {
 
 struct NodeVoltage {
     double uKv = 0;
-    double lossPercent = 0;   // (U_nom - |U|) / U_nom * 100
+    double lossPercent = 0;      // from the busbars: (U_0 - |U|) / U_nom * 100
+    double deviationPercent = 0; // from the nominal: (|U| - U_nom) / U_nom * 100
 };
 
 struct SectionFlow {
@@ -113,14 +137,18 @@ struct SectionFlow {
     double dpKw = 0, dqKvar = 0;
 };
 
+// The load of a substation (without its own losses), and its transformer's load losses.
 struct SubstationLoad {
     double sKva = 0;
     double loadingPercent = 0;
-    double dpKw = 0;
+    double dpKw = 0, dqKvar = 0;
 };
 
 struct Totals {
-    double pKw = 0, qKvar = 0, dpKw = 0, dqKvar = 0;
+    double pKw = 0, qKvar = 0;   // supplied: the loads and all the losses
+    double dpKw = 0, dqKvar = 0; // all the losses: the sections' and the transformers'
+    double dpSectionsKw = 0, dqSectionsKvar = 0;
+    double dpTransformersKw = 0, dqTransformersKvar = 0;
     double lossSharePercent = 0; // dP of supplied P
     NodeRef worstNode;
     double worstLossPercent = 0;
@@ -159,12 +187,20 @@ struct ShortCircuitResult {
     std::vector<Currents> lowVoltage;    // on the 0.4 kV side of SchemeResult::substations
 };
 
+// A line of the source left out of a scheme for errors of its own (or for having no section).
+struct ExcludedLine {
+    std::string_view line;
+    int lineIndex = 0; // 1-based among the source's lines
+};
+
 struct SchemeResult {
     int source = 0;           // 1-based
     std::string sourceName;
     int mode = 0;             // 0 the normal scheme, else the mode's 1-based number
-    bool calculated = false;  // false when an error (kind E) refused the scheme
+    bool calculated = false;  // false when an error of the source or the mode refused the scheme, or no
+                              // line could be calculated
     std::vector<Problem> problems;
+    std::vector<ExcludedLine> excluded; // the source's lines left out, in the source's order
     std::vector<NodeRef> deEnergised;
     std::vector<NodeResult> nodes;             // empty when not calculated, like all below
     std::vector<SectionResult> sections;
@@ -172,8 +208,7 @@ struct SchemeResult {
     RegimeResult regimes[2];  // day, evening
     ShortCircuitResult shortCircuit;
     double nominalKv = 0;
-    std::string modeText; // the mode in words ("перемычка ...; отключён узел ...; нагрузка +10 %"); empty
-                          // for the normal scheme
+    std::string modeText; // the mode in words, as modeDescription gives it; empty for the normal scheme
     std::shared_ptr<const NameStore> names; // holds the texts the names in the rows point to
 };
 

@@ -12,10 +12,14 @@ constexpr int kMaxIterations = 100;
 const double kSqrt3 = std::numbers::sqrt3;
 const double kMaxAngle = std::numbers::pi / 3;
 
+double busKv(const RadialNetwork& network) {
+    return network.busKv > 0 ? network.busKv : network.nominalKv;
+}
+
 FlowResult sized(const RadialNetwork& network) {
     std::size_t n = network.parent.size();
     FlowResult result;
-    result.u.assign(n, Complex(network.nominalKv, 0));
+    result.u.assign(n, Complex(busKv(network), 0));
     result.sBegin.assign(n, Complex());
     result.loss.assign(n, Complex());
     result.iA.assign(n, 0);
@@ -23,11 +27,25 @@ FlowResult sized(const RadialNetwork& network) {
 }
 
 // The two sets of loads travel together through the sweep: every quantity of a node is a pair of
-// doubles, one for each set, so that one instruction serves both.
-using Pair = double __attribute__((vector_size(16)));
+// doubles, one for each set. The operations on a pair are written element by element, which the
+// optimiser turns into one instruction serving both.
+struct alignas(16) Pair {
+    double v[2];
+    double& operator[](int set) { return v[set]; }
+    double operator[](int set) const { return v[set]; }
+};
+
+inline Pair operator+(Pair a, Pair b) { return {{a.v[0] + b.v[0], a.v[1] + b.v[1]}}; }
+inline Pair operator-(Pair a, Pair b) { return {{a.v[0] - b.v[0], a.v[1] - b.v[1]}}; }
+inline Pair operator*(Pair a, Pair b) { return {{a.v[0] * b.v[0], a.v[1] * b.v[1]}}; }
+inline Pair operator*(Pair a, double b) { return {{a.v[0] * b, a.v[1] * b}}; }
+inline Pair operator*(double a, Pair b) { return {{a * b.v[0], a * b.v[1]}}; }
+inline Pair operator/(Pair a, double b) { return {{a.v[0] / b, a.v[1] / b}}; }
+inline Pair operator/(double a, Pair b) { return {{a / b.v[0], a / b.v[1]}}; }
+inline Pair& operator+=(Pair& a, Pair b) { return a = a + b; }
 
 Pair pair(double value) {
-    return Pair{value, value};
+    return Pair{{value, value}};
 }
 
 } // namespace
@@ -55,7 +73,7 @@ struct FlowSolver::Room {
     ForwardOutcome forward(double nominalKv);
     void keep(int set);
     void restore(int set);
-    bool deliver(int set, FlowResult& r, double nominalKv);
+    bool deliver(int set, FlowResult& r, double busKv);
 };
 
 // Orders the nodes by their depth, each depth in the network's order, and copies the branches and the loads
@@ -87,12 +105,13 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         order[k] = static_cast<int>(i);
         parent[k] = i ? depth[static_cast<std::size_t>(network.parent[i])] : -1;
         z[k] = network.z[i];
-        loadRe[k] = Pair{network.load[i].real(), secondLoad[i].real()} / 1000.0;
-        loadIm[k] = Pair{network.load[i].imag(), secondLoad[i].imag()} / 1000.0;
+        loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
+        loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
     }
-    uRe.assign(n, pair(network.nominalKv));
+    const double u0 = busKv(network);
+    uRe.assign(n, pair(u0));
     uIm.assign(n, pair(0));
-    inverseNorm.assign(n, pair(1 / (network.nominalKv * network.nominalKv)));
+    inverseNorm.assign(n, pair(1 / (u0 * u0)));
 }
 
 // Backward: from the deepest nodes, the power at the end of each branch and its losses (MVA). With
@@ -179,9 +198,9 @@ void FlowSolver::Room::restore(int set) {
 // Copies one set back into the network's order: voltages, powers and losses in kVA, and the currents.
 // Returns whether the set settled where no load can be: a voltage above the busbars', or an angle beyond
 // 60 degrees either way, which is a real part below half the magnitude.
-bool FlowSolver::Room::deliver(int set, FlowResult& r, double nominalKv) {
+bool FlowSolver::Room::deliver(int set, FlowResult& r, double busKv) {
     const std::size_t n = order.size();
-    const double above = nominalKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
+    const double above = busKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
     bool impossible = false;
     r.u.resize(n);
     r.sBegin.resize(n);
@@ -267,7 +286,7 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
     // The powers of the voltages found.
     w.backward(true);
     for (int set = 0; set < 2; ++set)
-        if (w.deliver(set, *results[set], network.nominalKv) && results[set]->converged())
+        if (w.deliver(set, *results[set], busKv(network)) && results[set]->converged())
             results[set]->failure = FlowFailure::ImpossibleSolution;
 }
 
@@ -291,7 +310,7 @@ FlowResult solveEngineering(const RadialNetwork& network) {
     FlowResult r = sized(network);
     r.iterations = 1;
     std::size_t n = network.parent.size();
-    const double u2 = network.nominalKv * network.nominalKv;
+    const double u2 = network.nominalKv * network.nominalKv, u0 = busKv(network);
     for (std::size_t i = 0; i < n; ++i)
         r.sBegin[i] = network.load[i];
     for (std::size_t i = n; i-- > 1;)
@@ -302,7 +321,7 @@ FlowResult solveEngineering(const RadialNetwork& network) {
         Complex z = network.z[i];
         auto parent = static_cast<std::size_t>(network.parent[i]);
         lossPercent[i] = lossPercent[parent] + (s.real() * z.real() + s.imag() * z.imag()) / (10 * u2);
-        r.u[i] = network.nominalKv * (1 - lossPercent[i] / 100);
+        r.u[i] = u0 - network.nominalKv * lossPercent[i] / 100;
         r.loss[i] = std::norm(s) / u2 * z / 1000.0;
     }
     // The single pass cannot diverge, but a load it cannot carry drives its voltages down all the same.

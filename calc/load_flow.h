@@ -20,6 +20,7 @@ inline double magnitude(Complex z) {
 
 struct RadialNetwork {
     double nominalKv = 0;
+    double busKv = 0;        // the busbars' voltage; 0: the nominal
     std::vector<int> parent; // parent[0] = -1
     std::vector<Complex> z;  // of the branch feeding each node; z[0] unused
     std::vector<Complex> load;
@@ -39,9 +40,9 @@ struct FlowResult {
     bool converged() const { return failure == FlowFailure::None; }
 };
 
-// The backward/forward sweep: repeated until the largest change of a voltage is below 1e-6 of the
-// nominal. Fails after 100 sweeps, when a voltage falls below half the nominal, or when the sweep settles
-// where no load can be: a voltage above the busbars' or an angle beyond 60 degrees. The numbers of a
+// The backward/forward sweep from the busbars' voltage: repeated until the largest change of a voltage is
+// below 1e-6 of the nominal. Fails after 100 sweeps, when a voltage falls below half the nominal, or when
+// the sweep settles where no load can be: a voltage above the busbars' or an angle beyond 60 degrees. The numbers of a
 // failed flow are those of its last sweep.
 FlowResult solveExact(const RadialNetwork& network, double toleranceKv = -1);
 
@@ -66,7 +67,8 @@ private:
 };
 
 // The single pass for hand checks: flows are the plain sums of the downstream loads, voltage losses
-// (P R + Q X) / (10 U_nom^2) per cent summed along the path, currents and losses at the nominal voltage.
+// (P R + Q X) / (10 U_nom^2) per cent summed along the path and taken from the busbars' voltage, currents
+// and losses at the nominal voltage.
 FlowResult solveEngineering(const RadialNetwork& network);
 
 } // namespace k10::calc

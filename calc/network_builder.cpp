@@ -451,7 +451,7 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
     tree.name = withoutTrailingBlanks(tree.line->Name.view());
     LineReport report(tree, problems);
     if (tree.line->SectionCount() == 0) {
-        report.add("P1", 0, {}, "в линии нет ни одного участка");
+        report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
         return tree;
     }
     int number = 0;
@@ -509,12 +509,16 @@ SourceLines buildSourceLines(const TProect& project, int source, const Catalogs&
     lines.source = &project.Sources[source];
     lines.number = source;
     checkSource(*lines.source, lines.problems);
+    // The source's own errors come first, before its lines are read.
+    bool sourceError = std::any_of(lines.problems.begin(), lines.problems.end(),
+                                   [](const Problem& p) { return p.kind == ProblemKind::Error; });
     lines.trees.reserve(static_cast<std::size_t>(lines.source->LineCount()));
-    for (int i = 1; i <= lines.source->LineCount(); ++i)
+    bool anyLine = false;
+    for (int i = 1; i <= lines.source->LineCount(); ++i) {
         lines.trees.push_back(buildLineTree(*lines.source, source, i, catalogs, lines.problems));
-    lines.valid = true;
-    for (const Problem& p : lines.problems)
-        lines.valid = lines.valid && p.kind == ProblemKind::Warning;
+        anyLine = anyLine || lines.trees.back().valid;
+    }
+    lines.refused = sourceError || !anyLine;
     return lines;
 }
 

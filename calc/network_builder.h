@@ -78,7 +78,8 @@ struct SectionData {
     double transformerCorrection = 1; // its impedance correction K_T of IEC 60909
 };
 
-// One line checked and, when it has no error, built as a tree. Node 0 is the head; the other nodes follow
+// One line checked and, when it has no error, built as a tree; a line with an error of its own, or without
+// sections, is left out of every scheme of its source. Node 0 is the head; the other nodes follow
 // in the order of the sections that feed them.
 struct LineTree {
     const TLines* line = nullptr;
@@ -155,7 +156,9 @@ struct SourceLines {
     int number = 0;
     std::vector<LineTree> trees;
     std::vector<Problem> problems;
-    bool valid = false; // no error in the source or its lines
+    // An error of the source itself (P1, P3, a nominal voltage that allows no calculation), or every line
+    // left out: no scheme of the source can be calculated.
+    bool refused = true;
 };
 
 SourceLines buildSourceLines(const TProect& project, int source, const Catalogs& catalogs);
@@ -168,8 +171,9 @@ public:
     SchemeBuilder(const SchemeBuilder&) = delete;
     SchemeBuilder& operator=(const SchemeBuilder&) = delete;
 
-    // The scheme of the source with the mode applied (mode 0: the normal scheme) into `scheme`. Adds the
-    // mode's problems; false when one of them is an error. `foreign` keeps another source's line the jumper
+    // The scheme of the source with the mode applied (mode 0: the normal scheme) into `scheme`, without
+    // the lines left out. Adds the mode's problems; false when one of them is an error, or when the source
+    // is refused. `foreign` keeps another source's line the jumper
     // reaches. With the `normal` scheme, a mode's lines that it leaves untouched are copied from there.
     bool build(const TProect& project, const SourceLines& lines, int mode, const Catalogs& catalogs,
                std::vector<LineTree>& foreign, std::vector<Problem>& problems, Scheme& scheme,

@@ -9,8 +9,48 @@ namespace k10::calc {
 
 namespace {
 
-// The codes that do not refuse the scheme.
-constexpr std::array<std::string_view, 9> kWarnings = {"P2", "P4", "S6", "S7", "T2", "R1", "R2", "R3", "R4"};
+// The codes that do not refuse the scheme. P5 leaves its line out, as an error of a line does, but the
+// rest of the source is calculated.
+constexpr std::array<std::string_view, 10> kWarnings = {"P2", "P4", "P5", "S6", "S7",
+                                                        "T2", "R1", "R2", "R3", "R4"};
+
+// The names of ProblemCode's values, in their order.
+constexpr std::array<const char*, 32> kCodeNames = {
+    "P1", "P2", "P3", "P4", "P5", "S1", "S2", "S3", "S4", "S5", "S6", "S7", "S8", "T1", "T2", "T3",
+    "T4", "T5", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "R1", "R2", "R3", "R4", "R5"};
+
+ProblemCode codeOf(std::string_view name) {
+    for (std::size_t i = 0; i < kCodeNames.size(); ++i)
+        if (name == kCodeNames[i])
+            return static_cast<ProblemCode>(i);
+    return ProblemCode::P1;
+}
+
+// The text with its first letter capital: Latin and Russian letters (UTF-8), others as they are.
+void capitalise(std::string& text) {
+    if (text.empty())
+        return;
+    auto c0 = static_cast<unsigned char>(text[0]);
+    if (c0 >= 'a' && c0 <= 'z') {
+        text[0] = static_cast<char>(c0 - 'a' + 'A');
+        return;
+    }
+    if (text.size() < 2)
+        return;
+    auto c1 = static_cast<unsigned char>(text[1]);
+    char32_t code = 0;
+    if ((c0 & 0xE0) == 0xC0)
+        code = static_cast<char32_t>(((c0 & 0x1F) << 6) | (c1 & 0x3F));
+    char32_t upper = code;
+    if (code >= 0x430 && code <= 0x44F)
+        upper = code - 0x20; // а..я
+    else if (code >= 0x450 && code <= 0x45F)
+        upper = code - 0x50; // ё and the others of the row
+    if (upper == code)
+        return;
+    text[0] = static_cast<char>(0xC0 | (upper >> 6));
+    text[1] = static_cast<char>(0x80 | (upper & 0x3F));
+}
 
 std::string placeText(const Problem& p) {
     std::string text;
@@ -33,6 +73,10 @@ std::string placeText(const Problem& p) {
 
 } // namespace
 
+const char* problemCodeName(ProblemCode code) {
+    return kCodeNames[static_cast<std::size_t>(code)];
+}
+
 ProblemKind kindOf(std::string_view code) {
     bool warning = std::find(kWarnings.begin(), kWarnings.end(), code) != kWarnings.end();
     return warning ? ProblemKind::Warning : ProblemKind::Error;
@@ -51,6 +95,7 @@ Problem makeProblem(const char* code, std::string_view line, int lineIndex, int 
                     const std::string& what, int regime) {
     Problem p;
     p.code = code;
+    p.id = codeOf(code);
     p.kind = kindOf(code);
     p.line = line;
     p.lineIndex = lineIndex;
@@ -61,6 +106,7 @@ Problem makeProblem(const char* code, std::string_view line, int lineIndex, int 
     if (!p.text.empty())
         p.text += ": ";
     p.text += what;
+    capitalise(p.text);
     return p;
 }
 

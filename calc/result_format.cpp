@@ -1,5 +1,6 @@
 #include "calc/result_format.h"
 
+#include "calc/mode_description.h"
 #include "text/real_format.h"
 
 #include <algorithm>
@@ -67,9 +68,7 @@ const char* const kRegimeCaptions[2] = {"днём", "вечером"};
 std::string header(const SchemeResult& s, const Settings& settings, bool builtIn) {
     std::string out = "Источник " + std::to_string(s.source) + " " + quoted(s.sourceName) + ", " +
                       formatReal(s.nominalKv) + " кВ — " +
-                      (s.mode == 0 ? std::string("нормальная схема")
-                                   : "режим " + std::to_string(s.mode) + ": " + s.modeText) +
-                      "\n";
+                      (s.mode == 0 ? std::string("нормальная схема") : s.modeText) + "\n";
     out += std::string("Метод: ") +
            (settings.method == Method::Exact ? "точный (итерационный расчёт)"
                                              : "инженерный (однократный расчёт)") +
@@ -77,7 +76,7 @@ std::string header(const SchemeResult& s, const Settings& settings, bool builtIn
            (settings.shortCircuit == ShortCircuitConvention::AverageVoltage ? "по среднему напряжению"
                                                                             : "по МЭК 60909") +
            "; допустимая потеря напряжения " + number(settings.maxLossPercent, Quantity::LossPercent) +
-           " %\n";
+           " %; напряжение на шинах " + modeNumber(settings.busVoltagePercent) + " % от номинального\n";
     out += builtIn ? "Коэффициенты нагрузки: встроенная таблица (файла koefnagr.dat нет); значения "
                      "предварительные\n"
                    : "Коэффициенты нагрузки: из файла koefnagr.dat\n";
@@ -92,6 +91,15 @@ std::string problemsText(const SchemeResult& s) {
         out += std::string("  ") + (p.kind == ProblemKind::Error ? "Ошибка" : "Предупреждение") + " " +
                p.code + ": " + p.text + "\n";
     return out + "\n";
+}
+
+std::string excludedText(const SchemeResult& s) {
+    if (s.excluded.empty())
+        return {};
+    std::string out = "Не рассчитаны линии с ошибками: ";
+    for (const ExcludedLine& line : s.excluded)
+        out.append(&line == &s.excluded.front() ? "" : ", ").append(line.line);
+    return out + " (см. «Замечания»).\n\n";
 }
 
 std::string deEnergisedText(const SchemeResult& s) {
@@ -113,6 +121,12 @@ std::string totalsText(const SchemeResult& s) {
     row("Отпущено Q, квар", [](const Totals& x) { return number(x.qKvar, Quantity::Power); });
     row("Потери ΔP, кВт", [](const Totals& x) { return number(x.dpKw, Quantity::Losses); });
     row("Потери ΔQ, квар", [](const Totals& x) { return number(x.dqKvar, Quantity::Losses); });
+    row("  в участках ΔP, кВт", [](const Totals& x) { return number(x.dpSectionsKw, Quantity::Losses); });
+    row("  в участках ΔQ, квар", [](const Totals& x) { return number(x.dqSectionsKvar, Quantity::Losses); });
+    row("  в трансформаторах ΔP, кВт",
+        [](const Totals& x) { return number(x.dpTransformersKw, Quantity::Losses); });
+    row("  в трансформаторах ΔQ, квар",
+        [](const Totals& x) { return number(x.dqTransformersKvar, Quantity::Losses); });
     row("Потери ΔP, % от P", [](const Totals& x) { return number(x.lossSharePercent, Quantity::Losses); });
     row("Наибольшая потеря напряжения, %",
         [](const Totals& x) { return number(x.worstLossPercent, Quantity::LossPercent); });
@@ -129,35 +143,36 @@ std::string totalsText(const SchemeResult& s) {
            std::to_string(s.regimes[1].iterations) + "\n\n";
 }
 
-std::string linesText(const SchemeResult& s) {
-    TextTable t("Линии",
-                {"Линия", "P днём, кВт", "ΔP днём, кВт", "ΔU днём, %", "P вечером, кВт", "ΔP вечером, кВт",
-                 "ΔU вечером, %"},
-                {false, true, true, true, true, true, true});
-    for (std::size_t i = 0; i < s.regimes[0].lines.size(); ++i) {
-        std::vector<std::string> row = {std::string(s.regimes[0].lines[i].line)};
-        for (const RegimeResult& r : s.regimes) {
-            const Totals& x = r.lines[i].totals;
-            row.push_back(number(x.pKw, Quantity::Power));
-            row.push_back(number(x.dpKw, Quantity::Losses));
-            row.push_back(number(x.worstLossPercent, Quantity::LossPercent));
-        }
-        t.add(row);
+std::string linesText(const RegimeResult& r, const char* regime) {
+    TextTable t(std::string("Линии ") + regime,
+                {"Линия", "P, кВт", "Q, квар", "ΔP, кВт", "ΔQ, квар", "ΔP уч., кВт", "ΔQ уч., квар",
+                 "ΔP тр., кВт", "ΔQ тр., квар", "ΔP, % от P", "ΔU наиб., %"},
+                {false, true, true, true, true, true, true, true, true, true, true});
+    for (const LineTotals& line : r.lines) {
+        const Totals& x = line.totals;
+        t.add({std::string(line.line), number(x.pKw, Quantity::Power), number(x.qKvar, Quantity::Power),
+               number(x.dpKw, Quantity::Losses), number(x.dqKvar, Quantity::Losses),
+               number(x.dpSectionsKw, Quantity::Losses), number(x.dqSectionsKvar, Quantity::Losses),
+               number(x.dpTransformersKw, Quantity::Losses), number(x.dqTransformersKvar, Quantity::Losses),
+               number(x.lossSharePercent, Quantity::Losses), number(x.worstLossPercent, Quantity::LossPercent)});
     }
     return t.text();
 }
 
 std::string nodesText(const SchemeResult& s) {
     TextTable t("Узлы",
-                {"Линия", "Узел", "От шин, км", "U днём, кВ", "ΔU днём, %", "U вечером, кВ", "ΔU вечером, %"},
-                {false, false, true, true, true, true, true});
+                {"Линия", "Узел", "От шин, км", "U днём, кВ", "ΔU днём, %", "δU днём, %", "U вечером, кВ",
+                 "ΔU вечером, %", "δU вечером, %"},
+                {false, false, true, true, true, true, true, true, true});
     for (std::size_t i = 0; i < s.nodes.size(); ++i) {
         const NodeResult& node = s.nodes[i];
         const NodeVoltage& day = s.regimes[0].nodes[i];
         const NodeVoltage& evening = s.regimes[1].nodes[i];
         t.add({std::string(node.line), std::string(node.node), number(node.distanceKm, Quantity::LengthKm),
                number(day.uKv, Quantity::VoltageKv), number(day.lossPercent, Quantity::LossPercent),
-               number(evening.uKv, Quantity::VoltageKv), number(evening.lossPercent, Quantity::LossPercent)});
+               number(day.deviationPercent, Quantity::LossPercent), number(evening.uKv, Quantity::VoltageKv),
+               number(evening.lossPercent, Quantity::LossPercent),
+               number(evening.deviationPercent, Quantity::LossPercent)});
     }
     return t.text();
 }
@@ -183,8 +198,8 @@ std::string substationsText(const SchemeResult& s) {
         return {};
     TextTable t("Подстанции",
                 {"Линия", "Узел", "Трансформатор", "S днём, кВА", "Загрузка днём, %", "ΔP днём, кВт",
-                 "S вечером, кВА", "Загрузка вечером, %", "ΔP вечером, кВт"},
-                {false, false, false, true, true, true, true, true, true});
+                 "ΔQ днём, квар", "S вечером, кВА", "Загрузка вечером, %", "ΔP вечером, кВт", "ΔQ вечером, квар"},
+                {false, false, false, true, true, true, true, true, true, true, true});
     for (std::size_t i = 0; i < s.substations.size(); ++i) {
         const SubstationResult& x = s.substations[i];
         std::vector<std::string> row = {std::string(x.line), std::string(x.node), std::string(x.transformer)};
@@ -193,6 +208,7 @@ std::string substationsText(const SchemeResult& s) {
             row.push_back(number(y.sKva, Quantity::Power));
             row.push_back(number(y.loadingPercent, Quantity::Loading));
             row.push_back(number(y.dpKw, Quantity::Losses));
+            row.push_back(number(y.dqKvar, Quantity::Losses));
         }
         t.add(row);
     }
@@ -239,135 +255,166 @@ std::string shortCircuitText(const SchemeResult& s) {
     return out + low.text();
 }
 
-// CSV: one header for every kind of row; a row leaves empty the columns its kind does not have.
-const std::vector<std::string> kCsvColumns = {"source",
-                                              "mode",
-                                              "regime",
-                                              "kind",
-                                              "line",
-                                              "section",
-                                              "node",
-                                              "end",
-                                              "transformer",
-                                              "distance_km",
-                                              "u_kv",
-                                              "loss_percent",
-                                              "p_kw",
-                                              "q_kvar",
-                                              "s_kva",
-                                              "i_a",
-                                              "loading_percent",
-                                              "dp_kw",
-                                              "dq_kvar",
-                                              "z_max_r_ohm",
-                                              "z_max_x_ohm",
-                                              "z_min_r_ohm",
-                                              "z_min_x_ohm",
-                                              "ik3_max_ka",
-                                              "ik2_max_ka",
-                                              "ik3_min_ka",
-                                              "ik2_min_ka"};
+// CSV: one header for every kind of row; a row leaves empty the columns its kind does not have. Columns
+// added later come at the end, so that readers of the earlier columns by position keep working.
+enum Column {
+    Source, Mode, RegimeColumn, Kind, Line, Section, Node, End, Transformer, Distance, U, Loss, P, Q, S, I,
+    Loading, Dp, Dq, ZMaxR, ZMaxX, ZMinR, ZMinX, Ik3Max, Ik2Max, Ik3Min, Ik2Min, Deviation, DpSections,
+    DqSections, DpTransformers, DqTransformers, LossShare, ColumnCount
+};
 
-std::string csvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos)
-        return std::string(text);
-    std::string out = "\"";
-    for (char c : text)
-        out += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return out + "\"";
+constexpr const char* kCsvColumns[ColumnCount] = {
+    "source",       "mode",        "regime",      "kind",        "line",        "section",
+    "node",         "end",         "transformer", "distance_km", "u_kv",        "loss_percent",
+    "p_kw",         "q_kvar",      "s_kva",       "i_a",         "loading_percent", "dp_kw",
+    "dq_kvar",      "z_max_r_ohm", "z_max_x_ohm", "z_min_r_ohm", "z_min_x_ohm", "ik3_max_ka",
+    "ik2_max_ka",   "ik3_min_ka",  "ik2_min_ka",  "deviation_percent", "dp_sections_kw", "dq_sections_kvar",
+    "dp_transformers_kw", "dq_transformers_kvar", "loss_share_percent"};
+
+void appendCsvField(std::string& out, std::string_view text) {
+    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+        out += text;
+        return;
+    }
+    out += '"';
+    for (char c : text) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
 }
 
+// One row: its cells set by column, then written at the end of a text in one go. The numbers are written
+// as formatReal writes them, straight into the text.
 class CsvRow {
 public:
     CsvRow(const SchemeResult& s, const char* regime, const char* kind) {
-        set("source", std::to_string(s.source));
-        set("mode", std::to_string(s.mode));
-        set("regime", regime);
-        set("kind", kind);
+        integer(Source, s.source).integer(Mode, s.mode).text(RegimeColumn, regime).text(Kind, kind);
     }
-    CsvRow& set(const std::string& column, std::string_view value) {
-        auto at = std::find(kCsvColumns.begin(), kCsvColumns.end(), column) - kCsvColumns.begin();
-        cells_[static_cast<std::size_t>(at)] = csvField(value);
+    CsvRow& text(Column column, std::string_view value) {
+        cells_[column] = {Cell::Text, value, 0};
         return *this;
     }
-    CsvRow& real(const std::string& column, double value) { return set(column, formatReal(value)); }
-    CsvRow& currents(const Currents& c) {
-        return real("ik3_max_ka", c.ik3MaxKa)
-            .real("ik2_max_ka", c.ik2MaxKa)
-            .real("ik3_min_ka", c.ik3MinKa)
-            .real("ik2_min_ka", c.ik2MinKa);
+    CsvRow& integer(Column column, int value) {
+        cells_[column] = {Cell::Integer, {}, static_cast<double>(value)};
+        return *this;
     }
-    std::string text() const {
-        std::string out;
-        for (std::size_t i = 0; i < cells_.size(); ++i)
-            out += (i ? "," : "") + cells_[i];
-        return out + "\r\n";
+    CsvRow& real(Column column, double value) {
+        cells_[column] = {Cell::Real, {}, value};
+        return *this;
+    }
+    CsvRow& currents(const Currents& c) {
+        return real(Ik3Max, c.ik3MaxKa).real(Ik2Max, c.ik2MaxKa).real(Ik3Min, c.ik3MinKa).real(Ik2Min, c.ik2MinKa);
+    }
+    CsvRow& totals(const Totals& t) {
+        return real(P, t.pKw)
+            .real(Q, t.qKvar)
+            .real(Dp, t.dpKw)
+            .real(Dq, t.dqKvar)
+            .real(DpSections, t.dpSectionsKw)
+            .real(DqSections, t.dqSectionsKvar)
+            .real(DpTransformers, t.dpTransformersKw)
+            .real(DqTransformers, t.dqTransformersKvar)
+            .real(LossShare, t.lossSharePercent);
+    }
+    void writeTo(std::string& out) const {
+        char number[kFormatRealRoom];
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (c)
+                out += ',';
+            const Cell& cell = cells_[c];
+            switch (cell.kind) {
+            case Cell::None:
+                break;
+            case Cell::Text:
+                appendCsvField(out, cell.text);
+                break;
+            case Cell::Integer:
+                out.append(number, std::to_chars(number, number + sizeof number, static_cast<int>(cell.value)).ptr);
+                break;
+            case Cell::Real:
+                out.append(number, formatRealTo(number, cell.value));
+                break;
+            }
+        }
+        out += "\r\n";
     }
 
 private:
-    std::vector<std::string> cells_ = std::vector<std::string>(kCsvColumns.size());
+    struct Cell {
+        enum Kind : unsigned char { None, Text, Integer, Real } kind = None;
+        std::string_view text;
+        double value = 0;
+    };
+    Cell cells_[ColumnCount];
 };
 
 void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime, std::string& out) {
     for (std::size_t i = 0; i < s.nodes.size(); ++i)
-        out += CsvRow(s, regime, "node")
-                   .set("line", s.nodes[i].line)
-                   .set("node", s.nodes[i].node)
-                   .real("distance_km", s.nodes[i].distanceKm)
-                   .real("u_kv", r.nodes[i].uKv)
-                   .real("loss_percent", r.nodes[i].lossPercent)
-                   .text();
+        CsvRow(s, regime, "node")
+            .text(Line, s.nodes[i].line)
+            .text(Node, s.nodes[i].node)
+            .real(Distance, s.nodes[i].distanceKm)
+            .real(U, r.nodes[i].uKv)
+            .real(Loss, r.nodes[i].lossPercent)
+            .real(Deviation, r.nodes[i].deviationPercent)
+            .writeTo(out);
     for (std::size_t i = 0; i < s.sections.size(); ++i) {
         const SectionResult& x = s.sections[i];
         const SectionFlow& f = r.sections[i];
-        out += CsvRow(s, regime, "section")
-                   .set("line", x.line)
-                   .set("section", std::to_string(x.section))
-                   .set("node", x.begin)
-                   .set("end", x.end)
-                   .real("p_kw", f.pKw)
-                   .real("q_kvar", f.qKvar)
-                   .real("i_a", f.iA)
-                   .real("loading_percent", f.loadingPercent)
-                   .real("dp_kw", f.dpKw)
-                   .real("dq_kvar", f.dqKvar)
-                   .text();
+        CsvRow(s, regime, "section")
+            .text(Line, x.line)
+            .integer(Section, x.section)
+            .text(Node, x.begin)
+            .text(End, x.end)
+            .real(P, f.pKw)
+            .real(Q, f.qKvar)
+            .real(I, f.iA)
+            .real(Loading, f.loadingPercent)
+            .real(Dp, f.dpKw)
+            .real(Dq, f.dqKvar)
+            .writeTo(out);
     }
     for (std::size_t i = 0; i < s.substations.size(); ++i) {
         const SubstationResult& x = s.substations[i];
         const SubstationLoad& y = r.substations[i];
-        out += CsvRow(s, regime, "substation")
-                   .set("line", x.line)
-                   .set("node", x.node)
-                   .set("transformer", x.transformer)
-                   .real("s_kva", y.sKva)
-                   .real("loading_percent", y.loadingPercent)
-                   .real("dp_kw", y.dpKw)
-                   .text();
+        CsvRow(s, regime, "substation")
+            .text(Line, x.line)
+            .text(Node, x.node)
+            .text(Transformer, x.transformer)
+            .real(S, y.sKva)
+            .real(Loading, y.loadingPercent)
+            .real(Dp, y.dpKw)
+            .real(Dq, y.dqKvar)
+            .writeTo(out);
     }
+    for (const LineTotals& line : r.lines)
+        CsvRow(s, regime, "line").text(Line, line.line).totals(line.totals).writeTo(out);
+    CsvRow(s, regime, "totals").totals(r.totals).writeTo(out);
 }
 
 void shortCircuitCsv(const SchemeResult& s, std::string& out) {
-    out += CsvRow(s, "", "short_circuit").currents(s.shortCircuit.busbars).text();
+    CsvRow(s, "", "short_circuit").currents(s.shortCircuit.busbars).writeTo(out);
     for (std::size_t i = 0; i < s.shortCircuit.nodes.size(); ++i) {
         const NodeShortCircuit& n = s.shortCircuit.nodes[i];
-        out += CsvRow(s, "", "short_circuit")
-                   .set("line", s.nodes[i].line)
-                   .set("node", s.nodes[i].node)
-                   .real("z_max_r_ohm", n.zMaxOhm.real())
-                   .real("z_max_x_ohm", n.zMaxOhm.imag())
-                   .real("z_min_r_ohm", n.zMinOhm.real())
-                   .real("z_min_x_ohm", n.zMinOhm.imag())
-                   .currents(n.currents)
-                   .text();
+        CsvRow(s, "", "short_circuit")
+            .text(Line, s.nodes[i].line)
+            .text(Node, s.nodes[i].node)
+            .real(ZMaxR, n.zMaxOhm.real())
+            .real(ZMaxX, n.zMaxOhm.imag())
+            .real(ZMinR, n.zMinOhm.real())
+            .real(ZMinX, n.zMinOhm.imag())
+            .currents(n.currents)
+            .writeTo(out);
     }
     for (std::size_t i = 0; i < s.shortCircuit.lowVoltage.size(); ++i)
-        out += CsvRow(s, "", "low_voltage")
-                   .set("line", s.substations[i].line)
-                   .set("node", s.substations[i].node)
-                   .set("transformer", s.substations[i].transformer)
-                   .currents(s.shortCircuit.lowVoltage[i])
-                   .text();
+        CsvRow(s, "", "low_voltage")
+            .text(Line, s.substations[i].line)
+            .text(Node, s.substations[i].node)
+            .text(Transformer, s.substations[i].transformer)
+            .currents(s.shortCircuit.lowVoltage[i])
+            .writeTo(out);
 }
 
 } // namespace
@@ -402,10 +449,13 @@ std::string formatNumber(double value, Quantity quantity) {
 }
 
 std::string schemeReportText(const SchemeResult& scheme, const Settings& settings, bool builtInCoefficients) {
-    std::string out = header(scheme, settings, builtInCoefficients) + problemsText(scheme);
+    std::string out = header(scheme, settings, builtInCoefficients) + problemsText(scheme) + excludedText(scheme);
     if (!scheme.calculated)
         return out + "Схема не рассчитана: исправьте ошибки.\n";
-    out += deEnergisedText(scheme) + totalsText(scheme) + linesText(scheme) + nodesText(scheme);
+    out += deEnergisedText(scheme) + totalsText(scheme);
+    for (int regime = 0; regime < 2; ++regime)
+        out += linesText(scheme.regimes[regime], kRegimeCaptions[regime]);
+    out += nodesText(scheme);
     for (int regime = 0; regime < 2; ++regime)
         out += sectionsText(scheme, scheme.regimes[regime], kRegimeCaptions[regime]);
     return out + substationsText(scheme) + shortCircuitText(scheme);
@@ -413,18 +463,22 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
 
 std::string csvHeader() {
     std::string out;
-    for (const std::string& column : kCsvColumns)
-        out += (out.empty() ? "" : ",") + column;
+    for (const char* column : kCsvColumns)
+        out.append(out.empty() ? "" : ",").append(column);
     return out + "\r\n";
+}
+
+void appendSchemeCsv(const SchemeResult& s, std::string& out) {
+    if (!s.calculated)
+        return;
+    regimeCsv(s, s.regimes[0], "day", out);
+    regimeCsv(s, s.regimes[1], "evening", out);
+    shortCircuitCsv(s, out);
 }
 
 std::string schemeCsv(const SchemeResult& s) {
     std::string out;
-    if (!s.calculated)
-        return out;
-    regimeCsv(s, s.regimes[0], "day", out);
-    regimeCsv(s, s.regimes[1], "evening", out);
-    shortCircuitCsv(s, out);
+    appendSchemeCsv(s, out);
     return out;
 }
 

@@ -35,5 +35,7 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
 // each scheme in turn (none for a scheme that was not calculated).
 std::string csvHeader();
 std::string schemeCsv(const SchemeResult& scheme);
+// The same rows appended to a text, which a writer of many schemes keeps from one scheme to the next.
+void appendSchemeCsv(const SchemeResult& scheme, std::string& out);
 
 } // namespace k10::calc

@@ -70,7 +70,7 @@ private:
     std::vector<Entry> lines_;
 };
 
-// The mode's look-ups and checks (M1 to M8).
+// The mode's look-ups and checks (M1 to M9).
 class ModeReader {
 public:
     ModeReader(const TProect& project, const SourceLines& lines, const TModeWork& mode,
@@ -132,11 +132,13 @@ private:
         std::vector<Problem> foreignProblems;
         foreign_.push_back(
             buildLineTree(project_.Sources[otherSource], otherSource, otherLine, catalogs_, foreignProblems));
-        for (Problem& p : foreignProblems) {
-            p.lineIndex = 0;
-            failed_ = failed_ || p.kind == ProblemKind::Error;
-            problems_.push_back(std::move(p));
-        }
+        // Its warnings are listed. An error of its own leaves it out, which the schemes of its own source
+        // report; here it refuses the mode only when the mode touches the line, as M9.
+        for (Problem& p : foreignProblems)
+            if (p.kind == ProblemKind::Warning) {
+                p.lineIndex = 0;
+                problems_.push_back(std::move(p));
+            }
         trees_.push_back(&foreign_.back());
         return static_cast<int>(trees_.size()) - 1;
     }
@@ -148,7 +150,8 @@ private:
         if (from.empty() && to.empty())
             return;
         if (from.empty() || to.empty()) {
-            add("M1", {}, "перемычка задана только одним узлом: " + quoted(from.empty() ? to : from));
+            add("M1", placeOf(ownLine(mode_.L_Begin.view()), {}),
+                "перемычка задана только одним узлом: " + quoted(from.empty() ? to : from));
             return;
         }
         int fromTree = ownLine(mode_.L_Begin.view());
@@ -162,6 +165,17 @@ private:
                 "линия " + quoted(mode_.L_End.view()) +
                     ", к которой идёт перемычка, есть у нескольких источников");
         if (fromTree < 0 || endTree_ < 0)
+            return;
+        // A jumper to or from a line left out for its errors has nothing to join (M9 only, no M2 beside).
+        bool leftOut = false;
+        for (int tree : {fromTree, endTree_})
+            if (!trees_[static_cast<std::size_t>(tree)]->valid && !(leftOut && tree == fromTree)) {
+                add("M9", placeOf(tree, {}),
+                    std::string(tree == fromTree ? "от этой линии идёт перемычка" : "к этой линии идёт перемычка") +
+                        ", а линия не рассчитывается из-за ошибок в ней");
+                leftOut = true;
+            }
+        if (leftOut)
             return;
         const LineTree& toLine = *trees_[static_cast<std::size_t>(endTree_)];
         double otherKv = project_.Sources[toLine.source].Napr;
@@ -183,7 +197,7 @@ private:
     bool readJumperWire(ModeJumper& jumper) {
         std::string_view wire = trimBlanks(mode_.Provod.view());
         if (!(mode_.Dlina >= 0 && mode_.Dlina <= kMaxLengthKm)) {
-            add("M4", {},
+            add("M4", placeOf(jumper.fromTree, {}),
                 "длина перемычки " + formatReal(mode_.Dlina) +
                     (mode_.Dlina > 0 ? " км больше 1000 км" : " км меньше 0"));
             return false;
@@ -192,7 +206,7 @@ private:
             return true; // a switch
         jumper.wire = catalogs_.usableWire(wire);
         if (!jumper.wire)
-            add("M4", {},
+            add("M4", placeOf(jumper.fromTree, {}),
                 wire.empty() ? "у перемычки длиной " + formatReal(mode_.Dlina) + " км не задан провод"
                              : "провода перемычки " + quoted(wire) +
                                    " нет в справочнике (или его данные недопустимы)");
@@ -216,7 +230,7 @@ private:
         int beginTree = ownLine(mode_.L_Begin.view());
         lookIn(beginTree);
         if (offTree_ >= 0)
-            return;
+            return leftOutOffLine(off);
         int found = 0;
         for (std::size_t t = 0; t < lines_.trees.size(); ++t) {
             if (static_cast<int>(t) == endTree_ || static_cast<int>(t) == beginTree)
@@ -228,11 +242,19 @@ private:
             }
         }
         if (found == 1)
-            return;
+            return leftOutOffLine(off);
         offTree_ = -1;
         add("M6", {{}, 0, 0, off},
             found == 0 ? "отключаемый узел не найден ни на одной линии источника"
                        : "отключаемый узел есть на нескольких линиях источника: неясно, какой отключить");
+    }
+
+    // The switched-off node lies on a line left out for its errors: the mode cannot open it (M9).
+    void leftOutOffLine(std::string_view off) {
+        if (trees_[static_cast<std::size_t>(offTree_)]->valid)
+            return;
+        add("M9", placeOf(offTree_, off), "на этой линии отключаемый узел, а линия не рассчитывается из-за ошибок в ней");
+        offTree_ = -1;
     }
 
     const TProect& project_;
@@ -458,7 +480,7 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
     Links& links = room.links;
     const int ownTrees = static_cast<int>(lines.trees.size());
     if (mode == 0) {
-        if (!lines.valid)
+        if (lines.refused)
             return false;
         for (const LineTree& t : lines.trees)
             scheme.trees.push_back(&t);
@@ -469,7 +491,7 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
 
     const TModeWork& m = lines.source->ModeWorks[mode];
     ModeReader reader(project, lines, m, catalogs, room.lineIndex, foreign, problems);
-    if (!reader.read() || !lines.valid)
+    if (!reader.read() || lines.refused)
         return false;
     scheme.trees = reader.trees();
     scheme.loadFactor = 1 + m.Izm_Nagr / 100;

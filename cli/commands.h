@@ -14,6 +14,9 @@ struct UsageError {
     std::string message;
 };
 
+// Thrown by a command given --help: the tool prints its usage and exits with 0.
+struct HelpAsked {};
+
 // A command takes the arguments after its name and returns the exit code; a k10::Error it throws is
 // printed to standard error and ends the tool with exit code 1.
 using Command = std::function<int(const std::vector<std::string>&)>;

@@ -31,6 +31,7 @@ Commands:
       --method exact|engineering  load flow: the exact sweep (default) or the engineering single pass
       --sc average|iec          short-circuit voltages: average voltage (default) or IEC 60909
       --max-loss PERCENT        permissible voltage loss (default 5)
+      --bus-voltage PERCENT     voltage of the source's busbars, % of nominal, 90 to 115 (default 100)
       --format text|json|csv    output (default text)
   --help                    show this text
 
@@ -130,6 +131,9 @@ int main(int argc, char** argv) {
         if (command == commands.end())
             throw UsageError{};
         return command->second(std::vector<std::string>(args.begin() + 1, args.end()));
+    } catch (const k10cli::HelpAsked&) {
+        std::cout << kUsage;
+        return 0;
     } catch (const UsageError& usage) {
         std::cerr << "korvane10-tool: " << (usage.message.empty() ? "wrong usage" : usage.message) << '\n'
                   << kUsage;

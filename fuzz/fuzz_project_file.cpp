@@ -59,18 +59,19 @@ bool finite(const k10::calc::Currents& c) {
 
 bool finite(const k10::calc::RegimeResult& r) {
     for (const auto& n : r.nodes)
-        if (!finite(n.uKv) || !finite(n.lossPercent))
+        if (!finite(n.uKv) || !finite(n.lossPercent) || !finite(n.deviationPercent))
             return false;
     for (const auto& s : r.sections)
         if (!finite(s.pKw) || !finite(s.qKvar) || !finite(s.iA) || !finite(s.loadingPercent) ||
             !finite(s.dpKw) || !finite(s.dqKvar))
             return false;
     for (const auto& s : r.substations)
-        if (!finite(s.sKva) || !finite(s.loadingPercent) || !finite(s.dpKw))
+        if (!finite(s.sKva) || !finite(s.loadingPercent) || !finite(s.dpKw) || !finite(s.dqKvar))
             return false;
     const auto& t = r.totals;
-    return finite(t.pKw) && finite(t.qKvar) && finite(t.dpKw) && finite(t.lossSharePercent) &&
-           finite(t.worstLossPercent) && finite(t.mostLoadedPercent);
+    return finite(t.pKw) && finite(t.qKvar) && finite(t.dpKw) && finite(t.dqKvar) && finite(t.dpSectionsKw) &&
+           finite(t.dqSectionsKvar) && finite(t.dpTransformersKw) && finite(t.dqTransformersKvar) &&
+           finite(t.lossSharePercent) && finite(t.worstLossPercent) && finite(t.mostLoadedPercent);
 }
 
 // Every list of numbers has a row for each node, section or substation of the scheme.
@@ -101,12 +102,13 @@ void calculateEveryScheme(const TProect& project) {
     static const k10::WireCatalog wires = k10::readWireCatalog(K10_SOURCE_DIR "/data/spravp.dat");
     static const k10::TransCatalog transformers = k10::readTransCatalog(K10_SOURCE_DIR "/data/spravt.dat");
     const k10::calc::Inputs inputs{wires, transformers, k10::builtInLoadCoefficients()};
-    // Both methods and both conventions, chosen by the project's size so that each gets its share.
+    // Both methods, both conventions and busbar voltages over their range, chosen by the project's size
+    // so that each gets its share.
     const int pick = project.SourceCount();
     const k10::calc::Settings settings{pick % 2 ? k10::calc::Method::Exact : k10::calc::Method::Engineering,
                                        pick % 4 < 2 ? k10::calc::ShortCircuitConvention::AverageVoltage
                                                     : k10::calc::ShortCircuitConvention::Iec60909,
-                                       5};
+                                       5, 90.0 + pick % 26};
     std::vector<k10::calc::SchemeRequest> schemes;
     for (int source = 1; source <= project.SourceCount(); ++source)
         for (int mode = 0; mode <= project.Sources[source].ModeWorkCount(); ++mode)
@@ -114,6 +116,7 @@ void calculateEveryScheme(const TProect& project) {
     k10::calc::calculateSchemes(project, schemes, inputs, settings, [](const k10::calc::SchemeResult& scheme) {
         require(!scheme.calculated || finite(scheme), "a calculated scheme has only finite numbers");
         require(!scheme.calculated || complete(scheme), "a calculated scheme has numbers for all its rows");
+        require(scheme.mode == 0 || scheme.modeText.starts_with("Режим "), "a mode is described");
     });
 }
 

@@ -1,5 +1,6 @@
 #include "text/real_format.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -18,33 +19,92 @@ struct RoundedDigits {
     int exponent = 0;
 };
 
-// A value that a person typed is nearly always a decimal of a few places: its magnitude times 10 to the
-// power of the places is then a whole number that gives the magnitude back exactly when divided again.
-// When that number has no more digits than the precision, they are the magnitude's digits rounded to the
-// precision (at most 15 digits, which a double always keeps), found with a few multiplications instead
-// of a search for the digits of its binary value.
-bool findDecimalDigits(double magnitude, int precision, RoundedDigits& out) {
-    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8, 1e9,
-                                         1e10, 1e11, 1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18};
-    if (precision < 1 || precision > 15)
+// The value's digits rounded to the precision, found with one multiplication: the magnitude scaled by a
+// power of ten to a whole number of `precision` digits and rounded to the nearest. The scaled value is off
+// the exact product by at most half a unit of its last binary place; when that could decide the rounding
+// (a fraction too near one half), or the magnitude lies beyond the exact powers of ten, the ways below
+// decide.
+bool roundScaledDigits(double magnitude, int precision, RoundedDigits& out) {
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (precision < 1 || precision > 15 || !(magnitude >= 1e-8 && magnitude < 1e30))
         return false;
-    const double limit = kPowers[precision];
-    for (int places = 0; places <= 18; ++places) {
-        double scaled = magnitude * kPowers[places];
-        if (scaled >= limit)
+    // The decimal exponent from the binary one (log10 2 ~ 78913 / 2^18), one too low at times.
+    const int binary = static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
+    int exponent = (binary * 78913) >> 18;
+    const double low = kPowers[precision - 1], high = kPowers[precision];
+    double scaled = 0;
+    for (int attempt = 0;; ++attempt) {
+        const int shift = precision - 1 - exponent;
+        if (shift > 22 || shift < -22)
             return false;
-        std::uint64_t whole = static_cast<std::uint64_t>(scaled + 0.5);
-        if (whole == 0 || static_cast<double>(whole) / kPowers[places] != magnitude)
-            continue;
-        auto result = std::to_chars(out.digits, out.digits + sizeof out.digits, whole);
-        std::size_t length = static_cast<std::size_t>(result.ptr - out.digits);
-        out.exponent = static_cast<int>(length) - 1 - places;
-        out.count = length;
-        while (out.count > 1 && out.digits[out.count - 1] == '0')
-            --out.count;
-        return true;
+        scaled = shift >= 0 ? magnitude * kPowers[shift] : magnitude / kPowers[-shift];
+        if (scaled >= low && scaled < high)
+            break;
+        if (attempt == 1)
+            return false;
+        exponent += scaled < low ? -1 : 1;
     }
-    return false;
+    const auto whole = static_cast<std::uint64_t>(scaled); // below 1e15: exact
+    const double fraction = scaled - static_cast<double>(whole);
+    // A unit of the last binary place of the (normal, positive) scaled value: its exponent less 52.
+    const double unit =
+        std::bit_cast<double>((std::bit_cast<std::uint64_t>(scaled) & 0x7FF0000000000000u) - (52ull << 52));
+    if (std::fabs(fraction - 0.5) <= unit)
+        return false;
+    auto digits = whole + (fraction > 0.5 ? 1 : 0);
+    if (digits == static_cast<std::uint64_t>(high)) {
+        digits = 1;
+        ++exponent;
+    }
+    auto result = std::to_chars(out.digits, out.digits + sizeof out.digits, digits);
+    out.count = static_cast<std::size_t>(result.ptr - out.digits);
+    out.exponent = exponent;
+    while (out.count > 1 && out.digits[out.count - 1] == '0')
+        --out.count;
+    return true;
+}
+
+// The shortest digits that give the value back (std::to_chars), rounded to the precision. They are the
+// value's own digits rounded, because the value lies within half a unit of its last binary place of
+// them, far closer than the half step of a decimal of at most 15 digits: rounding the shortest digits
+// can only differ from rounding the value when they end exactly on a half step ("...5" one place past the
+// precision), which is left to the slow way below, as are the largest doubles, whose rounding may
+// overflow, and the subnormal ones, whose binary places are few.
+bool roundShortestDigits(double magnitude, int precision, RoundedDigits& out) {
+    if (precision < 1 || precision > 15 || magnitude > 1e308 || magnitude < 2.3e-308)
+        return false;
+    char buffer[40];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific);
+    const char* p = buffer;
+    out.count = 0;
+    for (; p < result.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            out.digits[out.count++] = *p;
+    std::from_chars(p + (p[1] == '+' ? 2 : 1), result.ptr, out.exponent);
+    const auto places = static_cast<std::size_t>(precision);
+    if (out.count > places) {
+        if (out.count == places + 1 && out.digits[places] == '5')
+            return false;
+        const bool up = out.digits[places] >= '5';
+        out.count = places;
+        if (up) {
+            std::size_t i = places;
+            while (i > 0 && out.digits[i - 1] == '9')
+                --i;
+            if (i == 0) {
+                out.digits[0] = '1';
+                out.count = 1;
+                ++out.exponent;
+            } else {
+                ++out.digits[i - 1];
+                out.count = i;
+            }
+        }
+    }
+    while (out.count > 1 && out.digits[out.count - 1] == '0')
+        --out.count;
+    return true;
 }
 
 // Rounds by the digits of the value's binary form; every value takes this way when the one above fails.
@@ -79,56 +139,78 @@ RoundedDigits roundDigits(double magnitude, int precision) {
 
 } // namespace
 
-std::string formatGeneral(double value, int precision, int minExponentDigits) {
-    if (std::isnan(value))
-        return "NAN";
-    if (std::isinf(value))
-        return value < 0 ? "-INF" : "INF";
-    if (value == 0)
-        return "0";
+char* formatGeneralTo(char* out, double value, int precision, int minExponentDigits) {
+    auto put = [&out](std::string_view text) {
+        for (char c : text)
+            *out++ = c;
+    };
+    if (std::isnan(value)) {
+        put("NAN");
+        return out;
+    }
+    if (std::isinf(value)) {
+        put(value < 0 ? "-INF" : "INF");
+        return out;
+    }
+    if (value == 0) {
+        *out++ = '0';
+        return out;
+    }
 
     // Round to the precision first: the choice of notation depends on the rounded value's exponent.
     RoundedDigits rounded;
-    if (!findDecimalDigits(std::fabs(value), precision, rounded))
+    if (!roundScaledDigits(std::fabs(value), precision, rounded) &&
+        !roundShortestDigits(std::fabs(value), precision, rounded))
         rounded = roundDigits(std::fabs(value), precision);
     std::string_view digits(rounded.digits, rounded.count);
     int exponent = rounded.exponent;
 
-    std::string out;
     if (value < 0)
-        out += '-';
+        *out++ = '-';
     if (exponent >= -4 && exponent < precision) {
         if (exponent < 0) {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
+            put("0.");
+            for (int i = 0; i < -exponent - 1; ++i)
+                *out++ = '0';
+            put(digits);
         } else {
             std::size_t intDigits = static_cast<std::size_t>(exponent) + 1;
             if (digits.size() <= intDigits) {
-                out += digits;
-                out.append(intDigits - digits.size(), '0');
+                put(digits);
+                for (std::size_t i = digits.size(); i < intDigits; ++i)
+                    *out++ = '0';
             } else {
-                out += digits.substr(0, intDigits);
-                out += '.';
-                out += digits.substr(intDigits);
+                put(digits.substr(0, intDigits));
+                *out++ = '.';
+                put(digits.substr(intDigits));
             }
         }
         return out;
     }
 
-    out += digits.front();
+    *out++ = digits.front();
     if (digits.size() > 1) {
-        out += '.';
-        out += digits.substr(1);
+        *out++ = '.';
+        put(digits.substr(1));
     }
-    out += 'E';
+    *out++ = 'E';
     if (exponent < 0)
-        out += '-';
-    std::string expDigits = std::to_string(std::abs(exponent));
-    if (static_cast<int>(expDigits.size()) < minExponentDigits)
-        out.append(static_cast<std::size_t>(minExponentDigits) - expDigits.size(), '0');
-    out += expDigits;
+        *out++ = '-';
+    char expDigits[8];
+    auto end = std::to_chars(expDigits, expDigits + sizeof expDigits, std::abs(exponent)).ptr;
+    for (auto length = end - expDigits; length < minExponentDigits; ++length)
+        *out++ = '0';
+    put(std::string_view(expDigits, static_cast<std::size_t>(end - expDigits)));
     return out;
+}
+
+std::string formatGeneral(double value, int precision, int minExponentDigits) {
+    char buffer[kFormatRealRoom];
+    return std::string(buffer, formatGeneralTo(buffer, value, precision, minExponentDigits));
+}
+
+char* formatRealTo(char* out, double value) {
+    return formatGeneralTo(out, value, 15, 0);
 }
 
 std::string formatReal(double value) {

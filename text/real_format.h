@@ -13,8 +13,14 @@ std::string formatReal(double value);
 // least two digits where one is needed ("1E-05", "1.5E20").
 std::string formatReal9(double value);
 
+// The bytes formatReal gives, written at `out` (room for kFormatRealRoom bytes); returns their end. For
+// writers of many numbers, which need no string of each.
+inline constexpr int kFormatRealRoom = 48;
+char* formatRealTo(char* out, double value);
+
 // The general form with a chosen precision and minimal number of exponent digits; the two above are
 // its only uses.
 std::string formatGeneral(double value, int precision, int minExponentDigits);
+char* formatGeneralTo(char* out, double value, int precision, int minExponentDigits);
 
 } // namespace k10

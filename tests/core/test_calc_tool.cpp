@@ -83,7 +83,7 @@ private slots:
         Folder folder;
         QJsonObject iec = calcJson(folder, {"--sc", "iec"});
         QCOMPARE(iec["settings"].toObject()["coefficients"].toString(), QString("koefnagr.dat"));
-        QCOMPARE(iec["schemes"].toArray().size(), 7); // five normal schemes and two modes
+        QCOMPARE(iec["schemes"].toArray().size(), 8); // six normal schemes and two modes
 
         // Case 1.
         QJsonObject day = at(scheme(iec, 1, 0), "regimes/day").toObject();
@@ -118,13 +118,13 @@ private slots:
         QNEAR(at(c, "z_max_ohm/1").toDouble(), 4.778);
         QNEAR(c["ik3_max_ka"].toDouble(), 0.8852);
         QNEAR(c["ik3_min_ka"].toDouble(), 0.7531);
-        // Case 6 under IEC 60909, then under the average voltage.
-        QJsonObject sc = scheme(iec, 1, 0)["short_circuit"].toObject();
+        // Case 6 (case 1 with a ТМ-160 at node 2) under IEC 60909, then under the average voltage.
+        QJsonObject sc = scheme(iec, 6, 0)["short_circuit"].toObject();
         QNEAR(byKey(sc["nodes"].toArray(), "node", "2")["ik3_max_ka"].toDouble(), 1.1490);
         QNEAR(at(sc, "busbars/ik3_min_ka").toDouble(), 2.8472);
         QNEAR(at(sc, "low_voltage/0/ik3_max_ka").toDouble(), 4.6545);
         QNEAR(at(sc, "low_voltage/0/ik3_min_ka").toDouble(), 4.1399);
-        QJsonObject average = scheme(calcJson(folder, {"--source", "1", "--mode", "normal"}), 1, 0);
+        QJsonObject average = scheme(calcJson(folder, {"--source", "6", "--mode", "normal"}), 6, 0);
         QNEAR(byKey(at(average, "short_circuit/nodes").toArray(), "node", "2")["ik2_max_ka"].toDouble(),
               0.9499);
         QNEAR(at(average, "short_circuit/busbars/ik3_max_ka").toDouble(), 4.1451);
@@ -138,6 +138,29 @@ private slots:
         QNEAR(at(five, "evening/sections/0/q_kvar").toDouble(), 63.360);
         QJsonObject oneEngineering = at(scheme(engineering, 1, 0), "regimes/day").toObject();
         QNEAR(byKey(oneEngineering["nodes"].toArray(), "node", "2")["loss_percent"].toDouble(), 1.7460);
+
+        // The names added for the busbar voltage, the transformers' losses and the left-out lines. Case 6's
+        // ТМ-160 carries 223.6 kVA: beta^2 = 50000 / 160^2.
+        QCOMPARE(at(iec, "settings/bus_voltage_percent").toDouble(), 100.0);
+        QCOMPARE(scheme(iec, 1, 0)["excluded_lines"].toArray(), QJsonArray());
+        QNEAR(at(day, "nodes/1/deviation_percent").toDouble(), -1.2975);
+        QJsonObject six = at(scheme(iec, 6, 0), "regimes/evening").toObject();
+        const double beta2 = 50000.0 / (160 * 160);
+        QNEAR(at(six, "substations/0/dp_kw").toDouble(), 2.65 * beta2);
+        QNEAR(at(six, "substations/0/dq_kvar").toDouble(), 0.045 * 160 * beta2);
+        for (const char* totals : {"totals", "lines/0"}) {
+            QJsonObject t = at(six, totals).toObject();
+            QNEAR(t["dp_transformers_kw"].toDouble(), 2.65 * beta2);
+            QNEAR(t["dq_transformers_kvar"].toDouble(), 0.045 * 160 * beta2);
+            QNEAR(t["dp_kw"].toDouble(), t["dp_sections_kw"].toDouble() + t["dp_transformers_kw"].toDouble());
+            QNEAR(t["dq_kvar"].toDouble(), t["dq_sections_kvar"].toDouble() + 0.045 * 160 * beta2);
+            QNEAR(t["p_kw"].toDouble(), 500 + t["dp_kw"].toDouble());
+            QNEAR(t["loss_share_percent"].toDouble(), t["dp_kw"].toDouble() / t["p_kw"].toDouble() * 100);
+        }
+        // The busbars at 105 %: case 3's head at 6.3 kV.
+        QJsonObject raised = calcJson(folder, {"--bus-voltage", "105", "--source", "4", "--mode", "normal"});
+        QCOMPARE(at(raised, "settings/bus_voltage_percent").toDouble(), 105.0);
+        QNEAR(at(scheme(raised, 4, 0), "regimes/day/nodes/0/u_kv").toDouble(), 6.3);
     }
 
     // A refused scheme is a result: exit 0, its problems, no regimes.
@@ -153,7 +176,8 @@ private slots:
         QStringList codes;
         for (const QJsonValue& p : first["problems"].toArray())
             codes << p["code"].toString() + ":" + p["kind"].toString();
-        QVERIFY(codes.contains("P1:error") && codes.contains("M2:error") && codes.contains("M6:error"));
+        QVERIFY(codes.contains("P5:warning") && codes.contains("M2:error") && codes.contains("M6:error"));
+        QCOMPARE(first["excluded_lines"].toArray(), QJsonArray({"105"}));
     }
 
     void textReport() {
@@ -161,11 +185,12 @@ private slots:
         ToolRun run = runTool({"calc", kReference, "--dir", folder.path(), "--source", "1", "--mode", "1"});
         QCOMPARE(run.exitCode, 0);
         QString text = QString::fromUtf8(run.out);
-        QVERIFY(text.startsWith(
-            "Источник 1 «S1», 10 кВ — режим 1: перемычка от узла «2» линии «101» к узлу «c»"));
+        QVERIFY(text.startsWith("Источник 1 «S1», 10 кВ — Режим 1: перемычка 101/2 – 201/c, 2 км АС-35; разрыв "
+                                "перед узлом «b»; нагрузка +10 %\n"));
+        QVERIFY(text.contains("; напряжение на шинах 100 % от номинального\n"));
         QVERIFY(text.contains("Коэффициенты нагрузки: из файла koefnagr.dat"));
         QVERIFY(text.contains("Не рассчитываются"));
-        QVERIFY(text.contains("Предупреждение S7: Линия «101», участок 2, узел «2»"));
+        QVERIFY(!text.contains("отключён узел"));
         QVERIFY(text.contains(QRegularExpression("201\\s+b\\s+[\\d,]+\\s+9,649\\s+3,51\\s")));
         ToolRun builtIn =
             runTool({"calc", kReference, "--dir", Folder(false).path(), "--source", "4", "--mode", "normal"});
@@ -178,8 +203,12 @@ private slots:
         QCOMPARE(run.exitCode, 0);
         QList<QByteArray> rows = run.out.split('\n');
         QVERIFY(rows[0].startsWith("source,mode,regime,kind,line,section,node,end,transformer,"));
-        // Case 3: two nodes and one section in each regime, busbars and two nodes short-circuited.
-        QCOMPARE(run.out.count("\n"), 1 + 2 * 3 + 3);
+        QVERIFY(rows[0].endsWith(",ik2_min_ka,deviation_percent,dp_sections_kw,dq_sections_kvar,"
+                                 "dp_transformers_kw,dq_transformers_kvar,loss_share_percent\r"));
+        // Case 3: two nodes, one section, its line and the totals in each regime, busbars and two nodes
+        // short-circuited.
+        QCOMPARE(run.out.count("\n"), 1 + 2 * 5 + 3);
+        QVERIFY(run.out.contains("\n4,0,day,totals,,,,,,,,,"));
         QVERIFY(run.out.contains("\n4,0,day,node,401,,1,,,5,5.5253"));
         QVERIFY(run.out.contains("\n4,0,,short_circuit,,,,,,"));
     }
@@ -208,7 +237,7 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("message"); // the first line of standard error; %1 the folder
         QTest::newRow("no such source")
-            << QStringList{"--source", "9"} << 2 << "korvane10-tool: the project has no source 9 (it has 5)";
+            << QStringList{"--source", "9"} << 2 << "korvane10-tool: the project has no source 9 (it has 6)";
         QTest::newRow("no such mode") << QStringList{"--source", "2", "--mode", "1"} << 2
                                       << "korvane10-tool: no source asked for has a mode 1";
         QTest::newRow("mode nowhere")
@@ -218,6 +247,13 @@ private slots:
         QTest::newRow("bad loss")
             << QStringList{"--max-loss", "abc"} << 2
             << "korvane10-tool: --max-loss takes a percentage above 0 and below 100, not \"abc\"";
+        QTest::newRow("busbars too high")
+            << QStringList{"--bus-voltage", "116"} << 2
+            << "korvane10-tool: --bus-voltage takes a percentage of the nominal voltage from 90 to 115, not \"116\"";
+        QTest::newRow("busbars not a number")
+            << QStringList{"--bus-voltage", "high"} << 2
+            << "korvane10-tool: --bus-voltage takes a percentage of the nominal voltage from 90 to 115, not \"high\"";
+        QTest::newRow("help") << QStringList{"--help"} << 0 << "";
         QTest::newRow("value missing")
             << QStringList{"--format"} << 2 << "korvane10-tool: --format needs a value";
         QTest::newRow("missing catalog")
@@ -244,6 +280,8 @@ private slots:
             args = QStringList{"--dir", folder.path()} + args;
         ToolRun run = runTool(QStringList{"calc", kReference} + args);
         QCOMPARE(run.exitCode, exitCode);
+        if (exitCode == 0)
+            QVERIFY(run.out.startsWith("Usage: korvane10-tool") && run.out.contains("--bus-voltage PERCENT"));
         QCOMPARE(QString::fromUtf8(run.err).section('\n', 0, 0), message.replace("%1", folder.path()));
     }
 

@@ -4,6 +4,7 @@
 
 #include "calc/calculation.h"
 #include "calc/load_flow.h"
+#include "calc/mode_description.h"
 #include "calc/short_circuit.h"
 #include "support/calc_projects.h"
 #include "text/number_parse.h"
@@ -77,6 +78,13 @@ RadialNetwork caseThree() {
     return network(6, {{0, 5, "АС-50", {600, 450}}});
 }
 
+// Case 8's flow: the load with its ТМ-400's losses, the busbars at 105 %.
+RadialNetwork caseEight() {
+    RadialNetwork n = network(10, {{0, 4, "АС-70", {304.46875, 214.625}}});
+    n.busKv = 10.5;
+    return n;
+}
+
 std::vector<std::string> codesOf(const SchemeResult& r) {
     std::vector<std::string> codes;
     for (const Problem& p : r.problems)
@@ -113,8 +121,8 @@ QStringList nodeNames(const SchemeResult& r) {
     return names;
 }
 
-// Every row and number of two results, compared exactly.
-bool sameResults(const SchemeResult& a, const SchemeResult& b) {
+// Every row and number of two results, compared exactly; their problems too unless `numbersOnly`.
+bool sameResults(const SchemeResult& a, const SchemeResult& b, bool numbersOnly = false) {
     auto same = [](const auto& x, const auto& y, auto equal) {
         return x.size() == y.size() && std::equal(x.begin(), x.end(), y.begin(), equal);
     };
@@ -122,7 +130,7 @@ bool sameResults(const SchemeResult& a, const SchemeResult& b) {
         return x.ik3MaxKa == y.ik3MaxKa && x.ik2MaxKa == y.ik2MaxKa && x.ik3MinKa == y.ik3MinKa &&
                x.ik2MinKa == y.ik2MinKa;
     };
-    bool equal = codesOf(a) == codesOf(b) && a.calculated == b.calculated &&
+    bool equal = (numbersOnly || codesOf(a) == codesOf(b)) && a.calculated == b.calculated &&
                  same(a.deEnergised, b.deEnergised,
                       [](const NodeRef& x, const NodeRef& y) { return x.line == y.line && x.node == y.node; }) &&
                  same(a.nodes, b.nodes, [](const NodeResult& x, const NodeResult& y) {
@@ -144,14 +152,18 @@ bool sameResults(const SchemeResult& a, const SchemeResult& b) {
     for (int regime : {0, 1}) {
         const RegimeResult &x = a.regimes[regime], &y = b.regimes[regime];
         equal = equal && x.iterations == y.iterations && x.totals.pKw == y.totals.pKw &&
-                x.totals.dpKw == y.totals.dpKw &&
+                x.totals.dpKw == y.totals.dpKw && x.totals.dqTransformersKvar == y.totals.dqTransformersKvar &&
                 same(x.nodes, y.nodes,
-                     [](const NodeVoltage& p, const NodeVoltage& q) { return p.uKv == q.uKv; }) &&
+                     [](const NodeVoltage& p, const NodeVoltage& q) {
+                         return p.uKv == q.uKv && p.deviationPercent == q.deviationPercent;
+                     }) &&
                 same(x.sections, y.sections, [](const SectionFlow& p, const SectionFlow& q) {
                     return p.pKw == q.pKw && p.qKvar == q.qKvar && p.iA == q.iA && p.dpKw == q.dpKw;
                 }) &&
                 same(x.substations, y.substations,
-                     [](const SubstationLoad& p, const SubstationLoad& q) { return p.sKva == q.sKva; });
+                     [](const SubstationLoad& p, const SubstationLoad& q) {
+                         return p.sKva == q.sKva && p.dqKvar == q.dqKvar;
+                     });
     }
     return equal;
 }
@@ -203,6 +215,12 @@ private slots:
         QTest::newRow("case 3 engineering")
             << caseThree() << Method::Engineering << -1.0 << QVector<double>{7.2833}
             << QVector<double>{kNaN, kNaN, kNaN} << QVector<double>{kNaN, kNaN} << 1;
+        QTest::newRow("case 8 exact, busbars at 105 %")
+            << caseEight() << Method::Exact << -1.0 << QVector<double>{0.791579}
+            << QVector<double>{306.6155, 216.4906, 20.6384} << QVector<double>{2.146762, 1.865639} << -1;
+        QTest::newRow("case 8 engineering, busbars at 105 %")
+            << caseEight() << Method::Engineering << -1.0 << QVector<double>{0.824860}
+            << QVector<double>{304.46875, 214.625, kNaN} << QVector<double>{2.331254, 2.025971} << 1;
     }
     void loadFlowReferenceCases() {
         QFETCH(RadialNetwork, net);
@@ -215,10 +233,11 @@ private slots:
 
         FlowResult flow = method == Method::Exact ? solveExact(net, tolerance) : solveEngineering(net);
         QVERIFY(flow.converged());
+        const double busKv = net.busKv > 0 ? net.busKv : net.nominalKv;
+        QNEAR(std::abs(flow.u[0]), busKv);
         for (int i = 0; i < losses.size(); ++i)
             if (!std::isnan(losses[i]))
-                QNEAR((net.nominalKv - std::abs(flow.u[static_cast<std::size_t>(i + 1)])) / net.nominalKv *
-                          100,
+                QNEAR((busKv - std::abs(flow.u[static_cast<std::size_t>(i + 1)])) / net.nominalKv * 100,
                       losses[i]);
         const double expectedHead[3] = {head[0], head[1], head[2]};
         const double actualHead[3] = {flow.sBegin[1].real(), flow.sBegin[1].imag(), flow.iA[1]};
@@ -388,39 +407,101 @@ private slots:
         QNEAR(r.regimes[1].sections[0].qKvar, 63.360);
     }
 
+    // Case 8 as a project: the ТМ-400's load losses drawn at its node, the busbars at 105 %, the supplied
+    // power the loads and all the losses in both methods. Numbers: U1, δU1, supplied P and Q, the sections'
+    // ΔP.
+    void caseEightTransformerLosses_data() {
+        QTest::addColumn<Method>("method");
+        QTest::addColumn<QVector<double>>("numbers");
+        QTest::newRow("exact") << Method::Exact << QVector<double>{10.420842, 4.208421, 306.6155, 216.4906, 2.146762};
+        QTest::newRow("engineering") << Method::Engineering
+                                     << QVector<double>{10.417514, 4.175140, 306.800004, 216.650971, 2.331254};
+    }
+    void caseEightTransformerLosses() {
+        QFETCH(Method, method);
+        QFETCH(QVector<double>, numbers);
+        CalcProject c;
+        c.addLine(c.addSource("S", 10), "1", {{"1", "1a", 4, "АС-70", 300, 200, "ТМ-400"}});
+        Settings settings{method, ShortCircuitConvention::AverageVoltage, 5, 105};
+        SchemeResult r = c.calculate(1, 0, settings);
+        QVERIFY2(r.calculated, qPrintable(describe(r)));
+        const RegimeResult& day = r.regimes[0];
+        QNEAR(day.substations[0].dpKw, 4.46875);
+        QNEAR(day.substations[0].dqKvar, 14.625);
+        QNEAR(day.substations[0].sKva, std::hypot(300, 200)); // the loading without its own losses
+        QNEAR(node(r, 0, "1a").uKv, numbers[0]);
+        QNEAR(node(r, 0, "1a").deviationPercent, numbers[1]);
+        QNEAR(node(r, 0, "1a").lossPercent, (10.5 - numbers[0]) / 10 * 100);
+        QNEAR(node(r, 0, "1").uKv, 10.5);
+        for (const Totals& t : {day.totals, day.lines[0].totals}) {
+            QNEAR(t.pKw, numbers[2]);
+            QNEAR(t.qKvar, numbers[3]);
+            QNEAR(t.dpSectionsKw, numbers[4]);
+            QNEAR(t.dpTransformersKw, 4.46875);
+            QNEAR(t.dqTransformersKvar, 14.625);
+            QNEAR(t.dpKw, numbers[4] + 4.46875);
+            QNEAR(t.lossSharePercent, (numbers[4] + 4.46875) / numbers[2] * 100);
+        }
+        // The short circuits keep the average voltage, whatever the busbars'.
+        SchemeResult nominal = c.calculate(1, 0, {method, ShortCircuitConvention::AverageVoltage, 5, 100});
+        QCOMPARE(r.shortCircuit.nodes[1].currents.ik3MaxKa, nominal.shortCircuit.nodes[1].currents.ik3MaxKa);
+    }
+
     // Lines of "begin>end" sections: the tree built, or the one problem that refuses it.
+    // Sections "line:begin>end" go to that line ("102:" a line without sections), others to line 101. A
+    // line with an error of its own is left out and the other lines calculated, with the very numbers
+    // they get without it.
     void lineTopology_data() {
         QTest::addColumn<QStringList>("sections");
         QTest::addColumn<QString>("problem");   // "code section node", empty when the line is fine
         QTest::addColumn<QStringList>("nodes"); // in the order of the walk from the busbars
+        QTest::addColumn<QStringList>("excluded");
+        const QStringList none, only101{"101"};
         QTest::newRow("branch") << QStringList{"101>1", "1>2", "1>3"} << ""
-                                << QStringList{"101", "1", "2", "3"};
-        QTest::newRow("any order") << QStringList{"1>2", "101>1"} << "" << QStringList{"101", "1", "2"};
-        QTest::newRow("begin nobody's end") << QStringList{"101>1", "5>6"} << "T1 2 5" << QStringList{};
-        QTest::newRow("same pair twice") << QStringList{"101>1", "101>1"} << "S8 2 1" << QStringList{};
+                                << QStringList{"101", "1", "2", "3"} << none;
+        QTest::newRow("any order") << QStringList{"1>2", "101>1"} << "" << QStringList{"101", "1", "2"} << none;
+        QTest::newRow("begin nobody's end") << QStringList{"101>1", "5>6"} << "T1 2 5" << none << only101;
+        QTest::newRow("same pair twice") << QStringList{"101>1", "101>1"} << "S8 2 1" << none << only101;
         QTest::newRow("node fed twice")
-            << QStringList{"101>1", "101>2", "1>3", "2>3"} << "T3 4 3" << QStringList{};
-        QTest::newRow("back to the head") << QStringList{"101>1", "1>101"} << "T4 2 101" << QStringList{};
-        QTest::newRow("closed loop") << QStringList{"101>1", "2>3", "3>2"} << "T5 2 2" << QStringList{};
-        QTest::newRow("same node") << QStringList{"101>101"} << "S1 1 101" << QStringList{};
+            << QStringList{"101>1", "101>2", "1>3", "2>3"} << "T3 4 3" << none << only101;
+        QTest::newRow("back to the head") << QStringList{"101>1", "1>101"} << "T4 2 101" << none << only101;
+        QTest::newRow("closed loop") << QStringList{"101>1", "2>3", "3>2"} << "T5 2 2" << none << only101;
+        QTest::newRow("same node") << QStringList{"101>101"} << "S1 1 101" << none << only101;
         QTest::newRow("head not named like the line")
-            << QStringList{"X>1"} << "T2 1 X" << QStringList{"X", "1"};
+            << QStringList{"X>1"} << "T2 1 X" << QStringList{"X", "1"} << none;
         QTest::newRow("trailing blanks")
-            << QStringList{"101 >1", "1  >2"} << "" << QStringList{"101", "1", "2"};
+            << QStringList{"101 >1", "1  >2"} << "" << QStringList{"101", "1", "2"} << none;
+        QTest::newRow("faulty line left out, the other calculated")
+            << QStringList{"101>1", "1>1", "102:102>5", "102:5>6"} << "S1 2 1" << QStringList{"102", "5", "6"}
+            << only101;
+        QTest::newRow("line without sections left out")
+            << QStringList{"101>1", "102:", "103:103>7"} << "P5 0 " << QStringList{"101", "1", "103", "7"}
+            << QStringList{"102"};
     }
     void lineTopology() {
         QFETCH(QStringList, sections);
         QFETCH(QString, problem);
         QFETCH(QStringList, nodes);
-        CalcProject c;
-        std::vector<Sec> list;
-        for (const QString& s : sections)
-            list.push_back(
-                {s.section('>', 0, 0).toStdString(), s.section('>', 1, 1).toStdString(), 1, "АС-50", 10, 5});
-        TSource& source = c.addSource("S", 10);
-        c.addLine(source, "101", list);
+        QFETCH(QStringList, excluded);
+        // The project, and the same without the lines to be left out.
+        CalcProject c, without;
+        std::map<QString, std::vector<Sec>> lines;
+        for (QString s : sections) {
+            QString line = s.contains(':') ? s.section(':', 0, 0) : "101";
+            std::vector<Sec>& list = lines[line];
+            s = s.section(':', -1);
+            if (!s.isEmpty())
+                list.push_back(
+                    {s.section('>', 0, 0).toStdString(), s.section('>', 1, 1).toStdString(), 1, "АС-50", 10, 5});
+        }
+        TSource &source = c.addSource("S", 10), &other = without.addSource("S", 10);
+        for (const auto& [name, list] : lines) {
+            c.addLine(source, name.toStdString(), list);
+            if (!excluded.contains(name))
+                without.addLine(other, name.toStdString(), list);
+        }
         SchemeResult r = c.calculate(1, 0);
-        QStringList problems;
+        QStringList problems, left;
         for (const Problem& p : r.problems)
             problems << QString("%1 %2 %3").arg(p.code.c_str()).arg(p.section).arg(p.node.c_str());
         QCOMPARE(problems, problem.isEmpty() ? QStringList() : QStringList{problem});
@@ -429,48 +510,96 @@ private slots:
         for (const NodeResult& n : r.nodes)
             walked << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
         QCOMPARE(walked, nodes);
+        for (const ExcludedLine& line : r.excluded)
+            left << QString::fromUtf8(line.line.data(), qsizetype(line.line.size()));
+        QCOMPARE(left, excluded);
+        if (r.calculated && !excluded.isEmpty())
+            QVERIFY(sameResults(r, without.calculate(1, 0), true));
     }
 
     // The rules of a mode on case 4's two sources; "line:node" entries, the jumper's flow "from>to".
     void modeRules_data() {
-        QTest::addColumn<QStringList>("mode"); // L_Begin, Uzel_Begin, L_End, Uzel_End, km, wire, Uzel_Off
-        QTest::addColumn<QString>("problem");
+        // L_Begin, Uzel_Begin, L_End, Uzel_End, km, wire, Uzel_Off, and optionally the load change and a
+        // line made faulty (its first section's wire unknown), which leaves it out.
+        QTest::addColumn<QStringList>("mode");
+        QTest::addColumn<QString>("problem"); // the first problem other than the faulty line's S3
         QTest::addColumn<QStringList>("nodes");
         QTest::addColumn<QStringList>("deEnergised");
+        QTest::addColumn<QString>("description");
+        const QStringList none, allOfLine101{"101", "1", "2"};
         QTest::newRow("case 4") << QStringList{"101", "2", "201", "c", "2", "АС-35", "b"} << ""
-                                << QStringList{"101", "1", "2", "c", "b"} << QStringList{};
-        QTest::newRow("no node switched off: a ring") << QStringList{"101", "2", "201", "c", "2", "АС-35", ""}
-                                                      << "M7" << QStringList{} << QStringList{};
+                                << QStringList{"101", "1", "2", "c", "b"} << none
+                                << "Режим 1: перемычка 101/2 – 201/c, 2 км АС-35; разрыв перед узлом «b»";
+        QTest::newRow("no node switched off: a ring")
+            << QStringList{"101", "2", "201", "c", "2", "АС-35", ""} << "M7" << none << none
+            << "Режим 1: перемычка 101/2 – 201/c, 2 км АС-35";
         QTest::newRow("switching off a re-roots a, b, c at c")
             << QStringList{"101", "2", "201", "c", "2", "АС-35", "a"} << ""
-            << QStringList{"101", "1", "2", "c", "b", "a"} << QStringList{};
-        QTest::newRow("head switched off: line detached") << QStringList{"", "", "", "", "0", "", "101"} << ""
-                                                          << QStringList{} << QStringList{"101", "1", "2"};
+            << QStringList{"101", "1", "2", "c", "b", "a"} << none
+            << "Режим 1: перемычка 101/2 – 201/c, 2 км АС-35; разрыв перед узлом «a»";
+        QTest::newRow("head switched off: line detached")
+            << QStringList{"", "", "", "", "0", "", "101"} << "" << none << allOfLine101
+            << "Режим 1: разрыв перед узлом «101»";
         QTest::newRow("own node switched off, fed from the other source")
             << QStringList{"101", "1", "201", "c", "2", "АС-35", "1"} << "" << QStringList{"101"}
-            << QStringList{"1", "2"};
+            << QStringList{"1", "2"} << "Режим 1: перемычка 101/1 – 201/c, 2 км АС-35; разрыв перед узлом «1»";
         QTest::newRow("a switch of 0 km without a wire")
-            << QStringList{"101", "2", "201", "c", "0", "", "c"} << "" << QStringList{"101", "1", "2", "c"}
-            << QStringList{};
+            << QStringList{"101", "2", "201", "c", "0", "", "c"} << "" << QStringList{"101", "1", "2", "c"} << none
+            << "Режим 1: перемычка 101/2 – 201/c; разрыв перед узлом «c»";
         QTest::newRow("off node found on L_Begin when not on L_End")
             << QStringList{"101", "", "201", "", "0", "", "2"} << "" << QStringList{"101", "1"}
-            << QStringList{"2"};
+            << QStringList{"2"} << "Режим 1: разрыв перед узлом «2»";
         QTest::newRow("jumper between two unfed parts feeds nothing")
             << QStringList{"101", "2", "101", "1", "0", "", "1"} << "" << QStringList{"101"}
-            << QStringList{"1", "2"};
+            << QStringList{"1", "2"} << "Режим 1: перемычка 101/2 – 101/1; разрыв перед узлом «1»";
+        QTest::newRow("load change alone") << QStringList{"", "", "", "", "0", "", "", "10"} << "" << allOfLine101
+                                           << none << "Режим 1: нагрузка +10 %";
+        QTest::newRow("nothing changed") << QStringList{"", "", "", "", "0", "", ""} << "" << allOfLine101 << none
+                                         << "Режим 1: без изменений";
+        QTest::newRow("jumper and a lower load")
+            << QStringList{"101", "2", "201", "c", "2.5", "АС-35", "", "-15"} << "M7" << none << none
+            << "Режим 1: перемычка 101/2 – 201/c, 2,5 км АС-35; нагрузка −15 %";
+        QTest::newRow("opening and a higher load")
+            << QStringList{"", "", "", "", "0", "", "2", "12.5"} << "" << QStringList{"101", "1"}
+            << QStringList{"2"} << "Режим 1: разрыв перед узлом «2»; нагрузка +12,5 %";
+        QTest::newRow("all three parts")
+            << QStringList{"101", "2", "201", "c", "2", "АС-35", "b", "10"} << ""
+            << QStringList{"101", "1", "2", "c", "b"} << none
+            << "Режим 1: перемычка 101/2 – 201/c, 2 км АС-35; разрыв перед узлом «b»; нагрузка +10 %";
+        QTest::newRow("jumper from a left-out line")
+            << QStringList{"101", "2", "201", "c", "2", "АС-35", "b", "0", "101"} << "M9" << none << none
+            << "Режим 1: перемычка 101/2 – 201/c, 2 км АС-35; разрыв перед узлом «b»";
+        QTest::newRow("jumper to another source's left-out line: M9, not M7")
+            << QStringList{"101", "2", "201", "c", "2", "АС-35", "", "0", "201"} << "M9" << none << none
+            << "Режим 1: перемычка 101/2 – 201/c, 2 км АС-35";
+        QTest::newRow("switched-off node on a left-out line")
+            << QStringList{"", "", "201", "", "0", "", "a", "0", "201"} << "M9" << none << none
+            << "Режим 1: разрыв перед узлом «a»";
     }
     void modeRules() {
         QFETCH(QStringList, mode);
         QFETCH(QString, problem);
         QFETCH(QStringList, nodes);
         QFETCH(QStringList, deEnergised);
+        QFETCH(QString, description);
         CalcProject c;
         k10test::addCaseOneAndFour(c);
         c.project.Sources[1].ModeWorks.clear();
         c.addMode(c.project.Sources[1], mode[0].toStdString(), mode[1].toStdString(), mode[2].toStdString(),
-                  mode[3].toStdString(), mode[4].toDouble(), mode[5].toStdString(), mode[6].toStdString(), 0);
+                  mode[3].toStdString(), mode[4].toDouble(), mode[5].toStdString(), mode[6].toStdString(),
+                  mode.value(7, "0").toDouble());
+        if (mode.size() > 8)
+            c.project.Sources[mode[8] == "101" ? 1 : 2].Lines[1].Sections[1].Provod = k10test::cp("АС-999");
         SchemeResult r = c.calculate(1, 1);
-        QCOMPARE(QString::fromStdString(codesOf(r).empty() ? "" : codesOf(r).front()), problem);
+        QString first;
+        QStringList codes;
+        for (const Problem& p : r.problems) {
+            codes << QString::fromStdString(p.code);
+            if (first.isEmpty() && p.code != "S3")
+                first = QString::fromStdString(p.code);
+        }
+        QCOMPARE(first, problem);
+        QVERIFY(!codes.contains("M7") || !codes.contains("M9"));
         QStringList walked, off;
         for (const NodeResult& n : r.nodes)
             walked << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
@@ -478,6 +607,8 @@ private slots:
             off << QString::fromUtf8(n.node.data(), qsizetype(n.node.size()));
         QCOMPARE(walked, nodes);
         QCOMPARE(off, deEnergised);
+        QCOMPARE(QString::fromStdString(r.modeText), description);
+        QCOMPARE(QString::fromStdString(modeDescription(c.project.Sources[1].ModeWorks[1], 1)), description);
     }
 
     // The load change multiplies every load fed in the scheme, those taken over through the jumper too.
@@ -487,39 +618,80 @@ private slots:
         Settings engineering{Method::Engineering, ShortCircuitConvention::AverageVoltage, 5};
         SchemeResult r = c.calculate(1, 1, engineering);
         QVERIFY2(r.calculated, qPrintable(describe(r)));
-        QNEAR(r.regimes[0].totals.pKw, (300 + 200 + 80 + 100) * 1.1);
-        QNEAR(r.regimes[1].totals.qKvar, (200 + 100 + 40 + 50) * 1.1);
+        // The supplied power less the sections' losses (there are no transformers).
+        QNEAR(r.regimes[0].totals.pKw - r.regimes[0].totals.dpKw, (300 + 200 + 80 + 100) * 1.1);
+        QNEAR(r.regimes[1].totals.qKvar - r.regimes[1].totals.dqKvar, (200 + 100 + 40 + 50) * 1.1);
     }
 
-    // Every check code once: the edit that provokes it on case 4's project, its kind, and whether the
-    // scheme is then calculated.
+    // Every check code once: the edit that provokes it on case 4's project (the row's name, whose first
+    // two letters are the code), its kind, and whether the scheme is then calculated. A row with busbars
+    // other than at 100 % gets its code from them: at 100 % it has none.
     void checkCodes_data() {
         QTest::addColumn<QString>("code");
         QTest::addColumn<int>("mode");
         QTest::addColumn<bool>("error");
-        const std::vector<std::tuple<const char*, int, bool>> rows = {
-            {"P1", 0, true},  {"P2", 0, false}, {"P3", 0, true},  {"P4", 0, false}, {"S1", 0, true},
-            {"S2", 0, true},  {"S3", 0, true},  {"S4", 0, true},  {"S5", 0, true},  {"S6", 0, false},
-            {"S7", 0, false}, {"S8", 0, true},  {"T1", 0, true},  {"T2", 0, false}, {"T3", 0, true},
-            {"T4", 0, true},  {"T5", 0, true},  {"M1", 1, true},  {"M2", 1, true},  {"M3", 1, true},
-            {"M4", 1, true},  {"M5", 1, true},  {"M6", 1, true},  {"M7", 1, true},  {"M8", 1, true},
-            {"R1", 0, false}, {"R2", 0, false}, {"R3", 0, false}, {"R4", 0, false}, {"R5", 0, true}};
-        for (auto [code, mode, error] : rows)
-            QTest::newRow(code) << code << mode << error;
+        QTest::addColumn<double>("busVoltage");
+        const std::vector<std::tuple<const char*, int, bool, double>> rows = {
+            {"P1", 0, true, 100},  {"P2", 0, false, 100}, {"P3", 0, true, 100},  {"P4", 0, false, 100},
+            {"P5", 0, false, 100}, {"S1", 0, true, 100},  {"S2", 0, true, 100},  {"S3", 0, true, 100},
+            {"S4", 0, true, 100},  {"S5", 0, true, 100},  {"S6", 0, false, 100}, {"S7", 0, false, 100},
+            {"S8", 0, true, 100},  {"T1", 0, true, 100},  {"T2", 0, false, 100}, {"T3", 0, true, 100},
+            {"T4", 0, true, 100},  {"T5", 0, true, 100},  {"M1", 1, true, 100},  {"M2", 1, true, 100},
+            {"M3", 1, true, 100},  {"M4", 1, true, 100},  {"M5", 1, true, 100},  {"M6", 1, true, 100},
+            {"M7", 1, true, 100},  {"M8", 1, true, 100},  {"M9", 1, true, 100},  {"R1", 0, false, 100},
+            {"R2", 0, false, 100}, {"R2 by day only", 0, false, 100}, {"R2 at busbars of 90 %", 0, false, 90},
+            {"R3", 0, false, 100}, {"R3 at busbars of 90 %", 0, false, 90}, {"R4", 0, false, 100},
+            {"R5", 0, true, 100}};
+        for (auto [code, mode, error, busVoltage] : rows)
+            QTest::newRow(code) << QString(code) << mode << error << busVoltage;
     }
     void checkCodes() {
         QFETCH(QString, code);
         QFETCH(int, mode);
         QFETCH(bool, error);
+        QFETCH(double, busVoltage);
         CalcProject c;
         k10test::addCaseOneAndFour(c);
         provoke(c, code);
-        SchemeResult r = c.calculate(1, mode);
+        code.truncate(2);
+        SchemeResult r = c.calculate(1, mode, {Method::Exact, ShortCircuitConvention::AverageVoltage, 5, busVoltage});
         const Problem* p = find(r, code.toStdString());
         QVERIFY2(p, qPrintable(describe(r)));
+        QCOMPARE(problemCodeName(p->id), p->code);
         QCOMPARE(p->kind, error ? ProblemKind::Error : ProblemKind::Warning);
         QVERIFY(!p->text.empty());
         QCOMPARE(r.calculated, !error);
+        if (busVoltage != 100)
+            QVERIFY(!find(c.calculate(1, mode), code.toStdString()));
+        // A message begins with a capital letter and names its line where it has one.
+        for (const Problem& other : r.problems) {
+            QVERIFY2(QString::fromStdString(other.text).front().isUpper(), other.text.c_str());
+            if (!other.line.empty())
+                QVERIFY(other.text.find("«" + other.line + "»") != std::string::npos);
+        }
+        // A result's warning points at its rows, in its own regime; the totals name the worst node and the
+        // most loaded section.
+        for (const Problem& w : r.problems)
+            if (w.regime >= 0 && w.id != ProblemCode::R5) {
+                const RegimeResult& regime = r.regimes[w.regime];
+                const auto node = static_cast<std::size_t>(w.nodeIndex);
+                QCOMPARE(r.nodes[node].node, std::string_view(w.node));
+                if (w.id == ProblemCode::R1)
+                    QVERIFY(regime.sections[static_cast<std::size_t>(w.sectionIndex)].loadingPercent > 100);
+                if (w.id == ProblemCode::R2)
+                    QVERIFY(regime.nodes[node].lossPercent > 5);
+                if (w.id == ProblemCode::R3)
+                    QVERIFY(regime.nodes[node].uKv < 9);
+            }
+        for (const RegimeResult& regime : r.regimes) {
+            double worst = 0, mostLoaded = 0;
+            for (const NodeVoltage& v : regime.nodes)
+                worst = std::max(worst, v.lossPercent);
+            for (const SectionFlow& f : regime.sections)
+                mostLoaded = std::max(mostLoaded, f.loadingPercent);
+            QCOMPARE(regime.totals.worstLossPercent, worst);
+            QCOMPARE(regime.totals.mostLoadedPercent, mostLoaded);
+        }
         // The most specific code only: no other error beside it.
         for (const Problem& other : r.problems)
             if (other.kind == ProblemKind::Error)
@@ -767,6 +939,8 @@ private:
         auto cp = k10test::cp;
         c.table.rows[12] = {1, 1, 1, 1};
         if (code == "P1")
+            s1.Lines.clear();
+        else if (code == "P5")
             s1.Lines.append().Name = "102";
         else if (code == "P2")
             s1.Napr = 35;
@@ -816,12 +990,18 @@ private:
             mode.Uzel_Off = "";
         else if (code == "M8")
             mode.Izm_Nagr = -100;
+        else if (code == "M9")
+            c.project.Sources[2].Lines[1].Sections[1].Provod = cp("АС-1");
         else if (code == "R1")
             second.Provod = cp("ААБ-3х25"), second.Max_Nagr = "2000", second.Gr_Nagr = "13";
         else if (code == "R2")
             second.Dlina = 30;
-        else if (code == "R3")
-            second.Dlina = 60;
+        else if (code == "R2 by day only") // the evening's load a fifth of the day's
+            second.Dlina = 30, second.Gr_Nagr = "13", c.table.rows[12] = {1, 0.2, 0.9, 0.9};
+        else if (code == "R2 at busbars of 90 %")
+            second.Dlina = 21; // a loss of 4.75 % from busbars at 100 %, 5.34 % from busbars at 90 %
+        else if (code == "R3" || code == "R3 at busbars of 90 %")
+            second.Dlina = code == "R3" ? 60 : 30;
         else if (code == "R4")
             second.Trans = cp("ТМ-160"), second.Max_Nagr = "150", c.table.rows[12] = {1.2, 1, 1, 1},
             second.Gr_Nagr = "13";

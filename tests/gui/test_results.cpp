@@ -297,12 +297,13 @@ private slots:
     void brokenNetworkListsItsProblems() {
         TSource source = chainSource(2, 3);
         source.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3
+        source.Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and in Л1: no line left to calculate
         open(projectOf({source}));
         QVERIFY(!window->result().calculated);
         QVERIFY(window->Summary->text().startsWith("Схема не рассчитана"));
         QCOMPARE(window->NodesGrid->rowCount(), 0);
         QTableWidget* problems = window->ProblemsGrid;
-        int row = column(problems, 0).indexOf("S3");
+        int row = column(problems, 0).lastIndexOf("S3");
         QVERIFY(row >= 0);
         QCOMPARE(problems->item(row, 1)->text(), QString("Ошибка"));
         QVERIFY(problems->item(row, 2)->text().contains("Л2"));
@@ -667,6 +668,7 @@ private slots:
         TSource bad = chainSource(2, 2);
         bad.Name = cp("ПС Плохая");
         bad.Lines[2].Sections[2].Provod = cp("НЕТ-1"); // no such wire: S3 of Л2, section 2
+        bad.Lines[1].Sections[1].Provod = cp("НЕТ-1"); // and of Л1: no line left to calculate
         TFormMain* main = startWith(projectOf({chainSource(1, 3), bad}));
         TF_Results* results = forms->F_Results;
         QVERIFY(resultsAfter([&] { main->N23->trigger(); }));
@@ -681,7 +683,7 @@ private slots:
         main->N22->trigger();
         QVERIFY(forms->F_CheckData->isVisible());
         QTableWidget* problems = forms->F_CheckData->ProblemsGrid;
-        const int row = int(column(problems, 2).indexOf("S3"));
+        const int row = int(column(problems, 2).lastIndexOf("S3"));
         QVERIFY(row >= 0);
         QCOMPARE(problems->item(row, 0)->text(), QString("ПС Плохая"));
         doubleClick(problems, row, 4);
