@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <optional>
+
 class CalculationRunner;
 class Interaction;
 class QComboBox;
@@ -14,9 +16,11 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 namespace results {
-struct ReportParts;
+struct ReportRequest;
+enum class ReportExtent;
 }
 class ResultsGrid;
+class SchemeComparisonView;
 class VoltageProfileChart;
 
 // The results window «Результаты расчёта»: the calculation of the main window's selected source in one
@@ -45,6 +49,7 @@ public:
     ResultsGrid* ProblemsGrid;
     QComboBox* Line_Box;
     VoltageProfileChart* ProfileChart;
+    SchemeComparisonView* Comparison; // the tab «Сравнение схем»
     QFileDialog* SaveReportDialog;
 
     // The results shown; empty while no source is selected.
@@ -52,7 +57,8 @@ public:
     bool calculating() const;
     k10::calc::Regime regime() const;
 
-    // «Сохранить отчёт…»: HTML, PDF or CSV by the type chosen in the save dialog.
+    // «Сохранить отчёт…»: the current scheme, the source's schemes or the whole project, as HTML, PDF or
+    // CSV by the type chosen in the save dialog, which offers a name made of the project, source and scheme.
     void SaveReportClick();
     // «Печать…».
     void PrintReportClick();
@@ -80,7 +86,9 @@ private:
     void showProfile();
     void showBusy();
     // The report of the results shown, with the profile of the chosen line and regime.
-    results::ReportParts reportParts() const;
+    results::ReportRequest reportRequest(results::ReportExtent extent) const;
+    // Asks how much the report covers when the project has more than one scheme; none when cancelled.
+    std::optional<results::ReportExtent> chooseExtent();
 
     Interaction& user_;
     CalculationData* data_ = nullptr;
@@ -90,4 +98,5 @@ private:
     k10::calc::Settings settings_;
     bool builtInCoefficients_ = true;
     int source_ = 0;
+    QString offeredName_; // the report's name the save dialog offers, without suffix
 };
