@@ -427,6 +427,9 @@ void measureOutput(Figures& figures, const std::string& file, const std::string&
     figures.csvBaselineMs = median(csvBaselines);
     figures.jsonMs = median(jsons);
     figures.jsonBaselineMs = median(jsonBaselines);
+    // Gigabytes, not worth keeping.
+    for (const std::string* path : {&csvPath, &jsonPath, &csvBaselinePath, &jsonBaselinePath})
+        ::unlink(path->c_str());
 }
 
 // The real program started offscreen; it prints the milliseconds from the start of its main to its window

@@ -318,9 +318,16 @@ private:
     }
     const Settings& settings() const { return source_->settings; }
 
+    // A transformer's load losses (kW + j kvar) under a load of |S|^2 = s2 (kVA^2): with beta^2 = |S|^2 /
+    // S_r^2, dP_T = dP_k beta^2 and dQ_T = u_k / 100 S_r beta^2.
+    static Complex transformerLoss(const TTrans& t, double s2) {
+        const double rated = t.S;
+        return {t.dP / (rated * rated) * s2, t.U / 100 / rated * s2};
+    }
+
     // The network of the load flow: node 0 the busbars, scheme node i at i + 1. loads_ holds both regimes'
     // loads (kW + j kvar) with the mode's change; drawn_ what the nodes draw from the network, the loads
-    // with their transformers' load losses (kW + j kvar), and transformerLoss_ those losses alone.
+    // with their transformers' load losses (kW + j kvar).
     void fillNetwork(double nominalKv, double loadFactor) {
         network_.nominalKv = nominalKv;
         network_.busKv = nominalKv * settings().busVoltagePercent / 100;
@@ -330,8 +337,7 @@ private:
         for (int regime : {0, 1}) {
             loads_[regime].resize(n);
             drawn_[regime].resize(n);
-            transformerLoss_[regime].resize(n);
-            loads_[regime][0] = drawn_[regime][0] = transformerLoss_[regime][0] = Complex();
+            loads_[regime][0] = drawn_[regime][0] = Complex();
         }
         network_.parent[0] = -1;
         network_.z[0] = Complex();
@@ -339,21 +345,13 @@ private:
             const SchemeNode& node = scheme_->nodes[i];
             network_.parent[i + 1] = node.parent + 1;
             network_.z[i + 1] = node.z;
-            // beta^2 = |S|^2 / S_r^2: dP_T = dP_k beta^2, dQ_T = u_k / 100 S_r beta^2.
-            double perP = 0, perQ = 0;
-            if (node.transformer) {
-                const TTrans& t = *node.transformer;
-                const double rated = t.S;
-                perP = t.dP / (rated * rated);
-                perQ = t.U / 100 / rated;
-            }
             for (int regime : {0, 1}) {
                 const Complex load = node.own ? node.own->load[regime] * loadFactor : Complex();
-                const double s2 = load.real() * load.real() + load.imag() * load.imag();
-                const Complex loss(perP * s2, perQ * s2);
                 loads_[regime][i + 1] = load;
-                transformerLoss_[regime][i + 1] = loss;
-                drawn_[regime][i + 1] = load + loss;
+                drawn_[regime][i + 1] =
+                    node.transformer
+                        ? load + transformerLoss(*node.transformer, load.real() * load.real() + load.imag() * load.imag())
+                        : load;
             }
         }
     }
@@ -424,8 +422,7 @@ private:
         TotalsBuilder& line = lineTotals_[regime][lineOf_[i]];
 
         const double uNom = network_.nominalKv;
-        const double ur = flow.u[k].real(), ui = flow.u[k].imag();
-        const double u = std::sqrt(ur * ur + ui * ui);
+        const double u = flow.uAbs[k];
         const double loss = (network_.busKv - u) / uNom * 100;
         result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
         whole.node(lineNames_[i], nodeNames_[i], loss);
@@ -458,9 +455,10 @@ private:
         if (node.transformer) {
             const TTrans& t = *node.transformer;
             const double pKw = loads_[regime][k].real(), qKvar = loads_[regime][k].imag();
-            const double sKva = std::sqrt(pKw * pKw + qKvar * qKvar);
+            const double s2 = pKw * pKw + qKvar * qKvar;
+            const double sKva = std::sqrt(s2);
             const double share = sKva / t.S;
-            const Complex loss = transformerLoss_[regime][k];
+            const Complex loss = transformerLoss(t, s2);
             result.substations.push_back({sKva, share * 100, loss.real(), loss.imag()});
             whole.transformer(loss.real(), loss.imag());
             line.transformer(loss.real(), loss.imag());
@@ -594,7 +592,7 @@ private:
     std::vector<const Names::Line*> lines_;
     std::vector<std::string_view> nodeNames_, lineNames_;
     RadialNetwork network_;
-    std::vector<Complex> loads_[2], drawn_[2], transformerLoss_[2];
+    std::vector<Complex> loads_[2], drawn_[2];
     FlowSolver solver_;
     FlowResult flows_[2];
     TotalsBuilder whole_[2];

@@ -23,6 +23,7 @@ FlowResult sized(const RadialNetwork& network) {
     result.sBegin.assign(n, Complex());
     result.loss.assign(n, Complex());
     result.iA.assign(n, 0);
+    result.uAbs.assign(n, 0);
     return result;
 }
 
@@ -206,6 +207,7 @@ bool FlowSolver::Room::deliver(int set, FlowResult& r, double busKv) {
     r.sBegin.resize(n);
     r.loss.resize(n);
     r.iA.resize(n);
+    r.uAbs.resize(n);
     r.loss[0] = Complex();
     r.iA[0] = 0;
     std::vector<double>& magnitudes = magnitude_;
@@ -217,6 +219,7 @@ bool FlowSolver::Room::deliver(int set, FlowResult& r, double busKv) {
         impossible = impossible || m > above || ur < m * cosine;
         auto i = static_cast<std::size_t>(order[k]);
         r.u[i] = Complex(ur, ui);
+        r.uAbs[i] = m;
         r.sBegin[i] = Complex(beginRe[k][set], beginIm[k][set]) * 1000.0;
         if (k == 0)
             continue;
@@ -330,6 +333,8 @@ FlowResult solveEngineering(const RadialNetwork& network) {
     // Currents at the nominal voltage.
     for (std::size_t i = 1; i < n; ++i)
         r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * network.nominalKv);
+    for (std::size_t i = 0; i < n; ++i)
+        r.uAbs[i] = std::sqrt(r.u[i].real() * r.u[i].real() + r.u[i].imag() * r.u[i].imag());
     return r;
 }
 

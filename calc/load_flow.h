@@ -36,6 +36,7 @@ struct FlowResult {
         sBegin;                // kVA entering each node's branch at its parent; sBegin[0] the supplied power
     std::vector<Complex> loss; // kW + j kvar of each node's branch
     std::vector<double> iA;    // current of each node's branch
+    std::vector<double> uAbs;  // |u| of each node
 
     bool converged() const { return failure == FlowFailure::None; }
 };

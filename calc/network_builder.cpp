@@ -33,6 +33,14 @@ std::string_view withoutBlanks(std::string_view name) {
 // ','. Empty text is no load.
 std::optional<double> parseLoad(std::string_view text) {
     text = withoutBlanks(text);
+    // Most loads are whole numbers typed plainly: their value without the copy the general way makes
+    // (below 10^15 a whole number is exact, as the general way gives it).
+    if (!text.empty() && text.size() <= 15 && std::all_of(text.begin(), text.end(), isDigit)) {
+        std::uint64_t whole = 0;
+        for (char c : text)
+            whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
+        return static_cast<double>(whole);
+    }
     std::string number;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -137,9 +145,8 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
     std::string_view trans = withoutBlanks(line.Trans.view());
     data.transformer = catalogs.transformer(trans);
     if (data.transformer) {
-        const TTrans& t = *data.transformer;
-        data.transformerZ = transformerImpedance(t.S, t.U, t.dP, kLowVoltageKv);
-        data.transformerCorrection = transformerCorrection(t.S, t.U, t.dP, kLowVoltageMaxFactor);
+        data.transformerZ = catalogs.lowVoltageImpedance(*data.transformer);
+        data.transformerCorrection = catalogs.correction(*data.transformer);
     }
     if (!trans.empty() && !data.transformer)
         report.add("S6", number, data.end,
@@ -380,8 +387,12 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
     }
     for (const TProvoda& wire : inputs.wires)
         wires_.emplace(withoutBlanks(wire.Name.view()), &wire);
-    for (const TTrans& trans : inputs.transformers)
+    for (const TTrans& trans : inputs.transformers) {
         transformers_.emplace(withoutBlanks(trans.Name.view()), &trans);
+        lowSide_.emplace_back(usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
+                              usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor)
+                                            : 1.0);
+    }
 }
 
 const TProvoda* Catalogs::usableWire(std::string_view name) const {

@@ -37,6 +37,10 @@ public:
         return static_cast<std::size_t>(&transformer - firstTransformer_);
     }
     std::size_t transformerCount() const { return transformerCount_; }
+    // A usable transformer of the catalog referred to its 0.4 kV side (Ohm), and its impedance correction
+    // K_T of IEC 60909: worked out once per catalog entry.
+    Complex lowVoltageImpedance(const TTrans& t) const { return lowSide_[positionOf(t)].first; }
+    double correction(const TTrans& t) const { return lowSide_[positionOf(t)].second; }
     const LoadCoefficientTable& coefficients() const { return coefficients_; }
 
 private:
@@ -44,6 +48,7 @@ private:
     std::size_t transformerCount_ = 0;
     std::unordered_map<std::string_view, const TProvoda*> wires_;
     std::unordered_map<std::string_view, const TTrans*> transformers_;
+    std::vector<std::pair<Complex, double>> lowSide_; // of each catalog entry, in its order
     const LoadCoefficientTable& coefficients_;
 };
 
