@@ -266,6 +266,8 @@ ReportRequest TF_Results::reportRequest(ReportExtent extent) const {
 }
 
 std::optional<ReportExtent> TF_Results::chooseExtent() {
+    if (source_ == 0)
+        return std::nullopt; // no source: nothing to report
     const TProect& project = data_->project();
     if (project.SourceCount() <= 1 && project.Sources[source_].ModeWorkCount() == 0)
         return ReportExtent::Scheme; // the project has one scheme: there is nothing to choose
