@@ -119,6 +119,10 @@ public:
         return Answer::Cancel;
     }
     QString chooseFile(QFileDialog&) override { return file; }
+    int chooseItem(QWidget*, const QString& text, const QStringList&) override {
+        messages << text;
+        return -1;
+    }
     bool runDialog(QDialog&) override { return false; }
     void openDocument(const QString&) override {}
     QString defaultApplication(const QString&) override { return {}; }

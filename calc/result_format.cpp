@@ -271,8 +271,47 @@ constexpr const char* kCsvColumns[ColumnCount] = {
     "ik2_max_ka",   "ik3_min_ka",  "ik2_min_ka",  "deviation_percent", "dp_sections_kw", "dq_sections_kvar",
     "dp_transformers_kw", "dq_transformers_kvar", "loss_share_percent"};
 
-void appendCsvField(std::string& out, std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
+// The spreadsheet dialect's headers, as the results window names the same figures.
+constexpr const char* kCsvColumnsRu[ColumnCount] = {
+    "Источник", "Режим", "Максимум", "Строка", "Линия", "Участок", "Узел", "Конец", "Трансформатор",
+    "От шин, км", "U, кВ", "ΔU, %", "P, кВт", "Q, квар", "S, кВА", "I, А", "Загрузка, %", "ΔP, кВт",
+    "ΔQ, квар", "Z макс: R, Ом", "Z макс: X, Ом", "Z мин: R, Ом", "Z мин: X, Ом", "Iк3 макс, кА",
+    "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА", "δU, %", "ΔP участков, кВт", "ΔQ участков, квар",
+    "ΔP трансформаторов, кВт", "ΔQ трансформаторов, квар", "ΔP, % от P"};
+
+// The precision of each numeric column in the spreadsheet dialect: the window's.
+constexpr Quantity kColumnQuantity[ColumnCount] = {
+    Quantity::Power, Quantity::Power, Quantity::Power, Quantity::Power, Quantity::Power, Quantity::Power,
+    Quantity::Power, Quantity::Power, Quantity::Power, Quantity::LengthKm, Quantity::VoltageKv,
+    Quantity::LossPercent, Quantity::Power, Quantity::Power, Quantity::Power, Quantity::CurrentA,
+    Quantity::Loading, Quantity::Losses, Quantity::Losses, Quantity::ImpedanceOhm, Quantity::ImpedanceOhm,
+    Quantity::ImpedanceOhm, Quantity::ImpedanceOhm, Quantity::ShortCircuitKa, Quantity::ShortCircuitKa,
+    Quantity::ShortCircuitKa, Quantity::ShortCircuitKa, Quantity::LossPercent, Quantity::Losses,
+    Quantity::Losses, Quantity::Losses, Quantity::Losses, Quantity::LossPercent};
+
+// The words of the regime and kind columns in each dialect.
+struct CsvWords {
+    const char* day;
+    const char* evening;
+    const char* node;
+    const char* section;
+    const char* substation;
+    const char* line;
+    const char* totals;
+    const char* shortCircuit;
+    const char* lowVoltage;
+};
+constexpr CsvWords kCsvWords{"day", "evening", "node", "section", "substation", "line", "totals",
+                             "short_circuit", "low_voltage"};
+constexpr CsvWords kCsvWordsRu{"день", "вечер", "узел", "участок", "ТП", "линия", "итого", "КЗ", "КЗ 0,4 кВ"};
+
+const CsvWords& wordsOf(CsvDialect dialect) {
+    return dialect == CsvDialect::Spreadsheet ? kCsvWordsRu : kCsvWords;
+}
+
+void appendCsvField(std::string& out, std::string_view text, char separator) {
+    const char special[] = {separator, '"', '\r', '\n', 0};
+    if (text.find_first_of(special) == std::string_view::npos) {
         out += text;
         return;
     }
@@ -318,23 +357,26 @@ public:
             .real(DqTransformers, t.dqTransformersKvar)
             .real(LossShare, t.lossSharePercent);
     }
-    void writeTo(std::string& out) const {
-        char number[kFormatRealRoom];
+    void writeTo(std::string& out, CsvDialect dialect) const {
+        const bool spreadsheet = dialect == CsvDialect::Spreadsheet;
+        const char separator = spreadsheet ? ';' : ',';
+        char number[kFormatRealRoom > kFormatNumberRoom ? kFormatRealRoom : kFormatNumberRoom];
         for (int c = 0; c < ColumnCount; ++c) {
             if (c)
-                out += ',';
+                out += separator;
             const Cell& cell = cells_[c];
             switch (cell.kind) {
             case Cell::None:
                 break;
             case Cell::Text:
-                appendCsvField(out, cell.text);
+                appendCsvField(out, cell.text, separator);
                 break;
             case Cell::Integer:
                 out.append(number, std::to_chars(number, number + sizeof number, static_cast<int>(cell.value)).ptr);
                 break;
             case Cell::Real:
-                out.append(number, formatRealTo(number, cell.value));
+                out.append(number, spreadsheet ? formatNumberTo(number, cell.value, kColumnQuantity[c])
+                                               : formatRealTo(number, cell.value));
                 break;
             }
         }
@@ -350,20 +392,21 @@ private:
     Cell cells_[ColumnCount];
 };
 
-void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime, std::string& out) {
+void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime, const CsvWords& words,
+               CsvDialect dialect, std::string& out) {
     for (std::size_t i = 0; i < s.nodes.size(); ++i)
-        CsvRow(s, regime, "node")
+        CsvRow(s, regime, words.node)
             .text(Line, s.nodes[i].line)
             .text(Node, s.nodes[i].node)
             .real(Distance, s.nodes[i].distanceKm)
             .real(U, r.nodes[i].uKv)
             .real(Loss, r.nodes[i].lossPercent)
             .real(Deviation, r.nodes[i].deviationPercent)
-            .writeTo(out);
+            .writeTo(out, dialect);
     for (std::size_t i = 0; i < s.sections.size(); ++i) {
         const SectionResult& x = s.sections[i];
         const SectionFlow& f = r.sections[i];
-        CsvRow(s, regime, "section")
+        CsvRow(s, regime, words.section)
             .text(Line, x.line)
             .integer(Section, x.section)
             .text(Node, x.begin)
@@ -374,12 +417,12 @@ void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime,
             .real(Loading, f.loadingPercent)
             .real(Dp, f.dpKw)
             .real(Dq, f.dqKvar)
-            .writeTo(out);
+            .writeTo(out, dialect);
     }
     for (std::size_t i = 0; i < s.substations.size(); ++i) {
         const SubstationResult& x = s.substations[i];
         const SubstationLoad& y = r.substations[i];
-        CsvRow(s, regime, "substation")
+        CsvRow(s, regime, words.substation)
             .text(Line, x.line)
             .text(Node, x.node)
             .text(Transformer, x.transformer)
@@ -387,18 +430,18 @@ void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime,
             .real(Loading, y.loadingPercent)
             .real(Dp, y.dpKw)
             .real(Dq, y.dqKvar)
-            .writeTo(out);
+            .writeTo(out, dialect);
     }
     for (const LineTotals& line : r.lines)
-        CsvRow(s, regime, "line").text(Line, line.line).totals(line.totals).writeTo(out);
-    CsvRow(s, regime, "totals").totals(r.totals).writeTo(out);
+        CsvRow(s, regime, words.line).text(Line, line.line).totals(line.totals).writeTo(out, dialect);
+    CsvRow(s, regime, words.totals).totals(r.totals).writeTo(out, dialect);
 }
 
-void shortCircuitCsv(const SchemeResult& s, std::string& out) {
-    CsvRow(s, "", "short_circuit").currents(s.shortCircuit.busbars).writeTo(out);
+void shortCircuitCsv(const SchemeResult& s, const CsvWords& words, CsvDialect dialect, std::string& out) {
+    CsvRow(s, "", words.shortCircuit).currents(s.shortCircuit.busbars).writeTo(out, dialect);
     for (std::size_t i = 0; i < s.shortCircuit.nodes.size(); ++i) {
         const NodeShortCircuit& n = s.shortCircuit.nodes[i];
-        CsvRow(s, "", "short_circuit")
+        CsvRow(s, "", words.shortCircuit)
             .text(Line, s.nodes[i].line)
             .text(Node, s.nodes[i].node)
             .real(ZMaxR, n.zMaxOhm.real())
@@ -406,15 +449,15 @@ void shortCircuitCsv(const SchemeResult& s, std::string& out) {
             .real(ZMinR, n.zMinOhm.real())
             .real(ZMinX, n.zMinOhm.imag())
             .currents(n.currents)
-            .writeTo(out);
+            .writeTo(out, dialect);
     }
     for (std::size_t i = 0; i < s.shortCircuit.lowVoltage.size(); ++i)
-        CsvRow(s, "", "low_voltage")
+        CsvRow(s, "", words.lowVoltage)
             .text(Line, s.substations[i].line)
             .text(Node, s.substations[i].node)
             .text(Transformer, s.substations[i].transformer)
             .currents(s.shortCircuit.lowVoltage[i])
-            .writeTo(out);
+            .writeTo(out, dialect);
 }
 
 } // namespace
@@ -438,14 +481,8 @@ int decimalsOf(Quantity quantity) {
 }
 
 std::string formatNumber(double value, Quantity quantity) {
-    char buffer[400];
-    auto done =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimalsOf(quantity));
-    std::string text(buffer, done.ptr);
-    if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos)
-        text.erase(0, 1);
-    std::replace(text.begin(), text.end(), '.', ',');
-    return text;
+    char buffer[kFormatNumberRoom];
+    return std::string(buffer, formatNumberTo(buffer, value, quantity));
 }
 
 std::string schemeReportText(const SchemeResult& scheme, const Settings& settings, bool builtInCoefficients) {
@@ -461,24 +498,40 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
     return out + substationsText(scheme) + shortCircuitText(scheme);
 }
 
-std::string csvHeader() {
-    std::string out;
-    for (const char* column : kCsvColumns)
-        out.append(out.empty() ? "" : ",").append(column);
+char* formatNumberTo(char* out, double value, Quantity quantity) {
+    char* end = std::to_chars(out, out + kFormatNumberRoom, value, std::chars_format::fixed, decimalsOf(quantity)).ptr;
+    char* point = std::find(out, end, '.');
+    if (point != end)
+        *point = ',';
+    // "-0,00": a negative value rounded to zero is written as zero.
+    if (*out == '-' && std::all_of(out + 1, end, [](char c) { return c == '0' || c == ','; })) {
+        std::copy(out + 1, end, out);
+        --end;
+    }
+    return end;
+}
+
+std::string csvHeader(CsvDialect dialect) {
+    const bool spreadsheet = dialect == CsvDialect::Spreadsheet;
+    // The byte order mark tells a spreadsheet the file is UTF-8.
+    std::string out = spreadsheet ? "\xEF\xBB\xBF" : "";
+    for (int c = 0; c < ColumnCount; ++c)
+        out.append(c ? (spreadsheet ? ";" : ",") : "").append(spreadsheet ? kCsvColumnsRu[c] : kCsvColumns[c]);
     return out + "\r\n";
 }
 
-void appendSchemeCsv(const SchemeResult& s, std::string& out) {
+void appendSchemeCsv(const SchemeResult& s, std::string& out, CsvDialect dialect) {
     if (!s.calculated)
         return;
-    regimeCsv(s, s.regimes[0], "day", out);
-    regimeCsv(s, s.regimes[1], "evening", out);
-    shortCircuitCsv(s, out);
+    const CsvWords& words = wordsOf(dialect);
+    regimeCsv(s, s.regimes[0], words.day, words, dialect, out);
+    regimeCsv(s, s.regimes[1], words.evening, words, dialect, out);
+    shortCircuitCsv(s, words, dialect, out);
 }
 
-std::string schemeCsv(const SchemeResult& s) {
+std::string schemeCsv(const SchemeResult& s, CsvDialect dialect) {
     std::string out;
-    appendSchemeCsv(s, out);
+    appendSchemeCsv(s, out, dialect);
     return out;
 }
 

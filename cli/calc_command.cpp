@@ -1,4 +1,5 @@
-// korvane10-tool calc: the network calculation of a project as a report, JSON or CSV.
+// korvane10-tool calc: the network calculation of a project as a report, JSON or CSV (plain or for a
+// spreadsheet).
 
 #include "calc/calculation.h"
 #include "calc/result_format.h"
@@ -95,7 +96,7 @@ Options parseOptions(const std::vector<std::string>& args) {
                                  value + "\""};
             o.settings.busVoltagePercent = *percent;
         } else if (arg == "--format")
-            o.format = oneOf<std::string>(arg, value, {{"text", "text"}, {"json", "json"}, {"csv", "csv"}});
+            o.format = oneOf<std::string>(arg, value, {{"text", "text"}, {"json", "json"}, {"csv", "csv"}, {"csv-ru", "csv-ru"}});
         else
             throw UsageError{"unknown option " + arg};
     }
@@ -171,10 +172,11 @@ int calc(const std::vector<std::string>& args) {
             flush(false);
         });
         json.finish();
-    } else if (o.format == "csv") {
-        out = k10::calc::csvHeader();
+    } else if (o.format == "csv" || o.format == "csv-ru") {
+        const CsvDialect dialect = o.format == "csv" ? CsvDialect::Plain : CsvDialect::Spreadsheet;
+        out = k10::calc::csvHeader(dialect);
         calculateSchemes(project, requests, inputs, o.settings, [&](const SchemeResult& s) {
-            k10::calc::appendSchemeCsv(s, out);
+            k10::calc::appendSchemeCsv(s, out, dialect);
             flush(false);
         });
     } else {

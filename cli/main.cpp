@@ -32,7 +32,8 @@ Commands:
       --sc average|iec          short-circuit voltages: average voltage (default) or IEC 60909
       --max-loss PERCENT        permissible voltage loss (default 5)
       --bus-voltage PERCENT     voltage of the source's busbars, % of nominal, 90 to 115 (default 100)
-      --format text|json|csv    output (default text)
+      --format text|json|csv|csv-ru  output (default text); csv-ru for a Russian spreadsheet:
+                                ';', decimal comma, Russian headers, UTF-8 with BOM
   --help                    show this text
 
 Exit codes: 0 done, 1 the file could not be read or written (the message names it), 2 wrong usage.

@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -211,6 +212,85 @@ private slots:
         QVERIFY(run.out.contains("\n4,0,day,totals,,,,,,,,,"));
         QVERIFY(run.out.contains("\n4,0,day,node,401,,1,,,5,5.5253"));
         QVERIFY(run.out.contains("\n4,0,,short_circuit,,,,,,"));
+    }
+
+    // The spreadsheet CSV read as a spreadsheet set to Russian reads it: the byte order mark taken for UTF-8,
+    // fields split on ';', the comma as the decimal sign. Every row matches the JSON of the same run, each
+    // number rounded to its column's precision.
+    void spreadsheetCsv() {
+        Folder folder;
+        const QStringList options{"--mode", "all", "--sc", "iec"};
+        QJsonObject json = calcJson(folder, options);
+        ToolRun run = runTool(QStringList{"calc", kReference, "--dir", folder.path(), "--format", "csv-ru"} + options);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.out.startsWith("\xEF\xBB\xBF"));
+        QVERIFY(run.out.endsWith("\r\n") && run.out.count("\r\n") == run.out.count('\n'));
+        QStringList rows = QString::fromUtf8(run.out.mid(3)).split("\r\n");
+        rows.removeLast();
+        const QStringList header = rows.takeFirst().split(';');
+        QCOMPARE(header.mid(0, 12), QStringList({"Источник", "Режим", "Максимум", "Строка", "Линия", "Участок",
+                                                 "Узел", "Конец", "Трансформатор", "От шин, км", "U, кВ",
+                                                 "ΔU, %"}));
+        // Column → (JSON name in the row's object, decimals in the window).
+        const QMap<QString, QPair<QString, int>> numbers = {
+            {"U, кВ", {"u_kv", 3}},           {"ΔU, %", {"loss_percent", 2}},
+            {"δU, %", {"deviation_percent", 2}}, {"P, кВт", {"p_kw", 1}},
+            {"Q, квар", {"q_kvar", 1}},       {"S, кВА", {"s_kva", 1}},
+            {"I, А", {"i_a", 1}},             {"Загрузка, %", {"loading_percent", 1}},
+            {"ΔP, кВт", {"dp_kw", 2}},        {"ΔQ, квар", {"dq_kvar", 2}},
+            {"Iк3 макс, кА", {"ik3_max_ka", 3}}, {"Iк2 макс, кА", {"ik2_max_ka", 3}},
+            {"Iк3 мин, кА", {"ik3_min_ka", 3}},  {"Iк2 мин, кА", {"ik2_min_ka", 3}},
+            {"Z макс: R, Ом", {"z_max_ohm/0", 3}}, {"Z макс: X, Ом", {"z_max_ohm/1", 3}},
+            {"Z мин: R, Ом", {"z_min_ohm/0", 3}},  {"Z мин: X, Ом", {"z_min_ohm/1", 3}},
+            {"ΔP участков, кВт", {"dp_sections_kw", 2}}, {"ΔQ участков, квар", {"dq_sections_kvar", 2}},
+            {"ΔP трансформаторов, кВт", {"dp_transformers_kw", 2}},
+            {"ΔQ трансформаторов, квар", {"dq_transformers_kvar", 2}}, {"ΔP, % от P", {"loss_share_percent", 2}}};
+        const QMap<QString, QString> regimes = {{"день", "day"}, {"вечер", "evening"}};
+        const QMap<QString, QString> kinds = {{"узел", "nodes"},    {"участок", "sections"}, {"ТП", "substations"},
+                                              {"линия", "lines"},   {"итого", "totals"},     {"КЗ", "nodes"},
+                                              {"КЗ 0,4 кВ", "low_voltage"}};
+        QMap<QString, int> next; // the position of the next row of each scheme, regime and kind
+        int compared = 0;
+        for (const QString& row : rows) {
+            const QStringList cells = row.split(';');
+            QCOMPARE(cells.size(), header.size());
+            auto cell = [&](const char* column) { return cells[header.indexOf(QString(column))]; };
+            QJsonObject scheme = ::scheme(json, cell("Источник").toInt(), cell("Режим").toInt());
+            QVERIFY2(kinds.contains(cell("Строка")), qPrintable(row));
+            QJsonValue object;
+            if (cell("Строка").startsWith("КЗ")) {
+                QVERIFY(cell("Максимум").isEmpty());
+                const QString key = cell("Строка") == "КЗ" && cell("Узел").isEmpty() ? "busbars" : kinds[cell("Строка")];
+                const QString where = QString("short_circuit/%1").arg(key);
+                object = key == "busbars" ? at(scheme, where) : at(scheme, where + "/" + QString::number(next[row.section(';', 0, 3) + key]++));
+            } else {
+                const QString where = QString("regimes/%1/%2").arg(regimes.value(cell("Максимум")), kinds[cell("Строка")]);
+                object = kinds[cell("Строка")] == "totals" ? at(scheme, where)
+                                                          : at(scheme, where + "/" + QString::number(next[row.section(';', 0, 3)]++));
+            }
+            QVERIFY2(object.isObject(), qPrintable(row));
+            if (object.toObject().contains("line"))
+                QCOMPARE(cell("Линия"), object["line"].toString());
+            for (int c = 0; c < header.size(); ++c) {
+                if (!numbers.contains(header[c]) || cells[c].isEmpty())
+                    continue;
+                const auto [name, decimals] = numbers[header[c]];
+                QJsonValue expected = at(object, name);
+                QVERIFY2(expected.isDouble(), qPrintable(header[c] + ": " + row));
+                QVERIFY2(QRegularExpression(QString("^-?\\d+,\\d{%1}$").arg(decimals)).match(cells[c]).hasMatch(),
+                         qPrintable(header[c] + " = " + cells[c]));
+                const double read = QString(cells[c]).replace(',', '.').toDouble();
+                QVERIFY2(std::abs(read - expected.toDouble()) <= 0.5 * std::pow(10.0, -decimals) + 1e-9,
+                         qPrintable(QString("%1 = %2, JSON %3").arg(header[c], cells[c]).arg(expected.toDouble())));
+                ++compared;
+            }
+        }
+        // Every row of the JSON came: as many node rows as nodes in each scheme's day.
+        int nodes = 0;
+        for (const QJsonValue& s : json["schemes"].toArray())
+            nodes += at(s, "regimes/day/nodes").toArray().size();
+        QCOMPARE(rows.filter(QRegularExpression("^[^;]*;[^;]*;день;узел;")).size(), nodes);
+        QVERIFY(compared > 500);
     }
 
     void numbersForPeople_data() {

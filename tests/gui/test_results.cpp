@@ -11,6 +11,10 @@
 #include "ui/calculation_service/calculation_settings.h"
 #include "calc/result_format.h"
 #include "ui/calculation/results_grid.h"
+#include "ui/calculation/results_report.h"
+#include "calc/mode_description.h"
+#include "ui/app_info.h"
+#include "ui/calculation/scheme_comparison_view.h"
 #include "ui/calculation/tf_calcsettings.h"
 #include "ui/calculation/tf_checkdata.h"
 #include "ui/reference/tf_koefnagr.h"
@@ -34,6 +38,13 @@
 #include <QSemaphore>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSortFilterProxyModel>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextTable>
 #include <QTabWidget>
 #include <QTableView>
 #include <QDeadlineTimer>
@@ -371,7 +382,7 @@ private slots:
         QStringList tabs;
         for (int i = 0; i < child<QTabWidget>(window.get(), "Tabs")->count(); ++i)
             tabs << child<QTabWidget>(window.get(), "Tabs")->tabText(i);
-        QCOMPARE(tabs, QStringList({"Узлы", "Участки", "ТП", "Токи КЗ", "Замечания", "Профиль"}));
+        QCOMPARE(tabs, QStringList({"Узлы", "Участки", "ТП", "Токи КЗ", "Замечания", "Профиль", "Сравнение схем"}));
         auto headers = [](const QTableView* grid) {
             QStringList texts;
             for (int c = 0; c < grid->model()->columnCount(); ++c)
@@ -553,6 +564,83 @@ private slots:
         QCOMPARE(evening->points().last().y(), window->result().regimes[1].nodes[3].lossPercent);
     }
 
+    // «Сравнение схем» for the sample's first source: a row per scheme whose figures are those of the
+    // scheme calculated alone; sorted by value; a double-click opens the scheme.
+    void schemeComparison() {
+        const TProect sample = k10::readProject(toLocalPath(workspace->copyData("sample.k10")));
+        open(sample);
+        SchemeComparisonView* view = child<SchemeComparisonView>(window.get(), "SchemeComparison");
+        QVERIFY(view->model()->rowCount() == 0); // nothing is calculated for a hidden tab
+        QSignalSpy ready(view, &SchemeComparisonView::rowsReady);
+        child<QTabWidget>(window.get(), "Tabs")->setCurrentWidget(view);
+        QVERIFY(ready.count() == 1 || ready.wait());
+        const int modes = sample.Sources[1].ModeWorkCount();
+        QVERIFY(modes >= 2);
+        QAbstractItemModel* model = view->Table->model();
+        QCOMPARE(model->rowCount(), modes + 1);
+        auto cell = [&](int row, const QString& header) {
+            for (int c = 0; c < model->columnCount(); ++c)
+                if (model->headerData(c, Qt::Horizontal).toString() == header)
+                    return model->index(row, c).data().toString();
+            return QString("no column %1").arg(header);
+        };
+        auto near = [](const QString& shown, double value, int decimals) {
+            return std::abs(shownNumber(shown) - value) <= 0.5 * std::pow(10.0, -decimals) + 1e-9;
+        };
+        for (int mode = 0; mode <= modes; ++mode) {
+            const k10::calc::SchemeResult alone =
+                k10::calc::calculateScheme(sample, 1, mode, data->inputs(), data->settings());
+            QVERIFY(alone.calculated);
+            QCOMPARE(cell(mode, "Схема"), mode == 0 ? QString("Нормальная схема") : QString::fromStdString(alone.modeText));
+            QCOMPARE(cell(mode, "Рассчитана"), QString("да"));
+            for (int r : {0, 1}) {
+                const char* when = r == 0 ? "днём" : "вечером";
+                const k10::calc::Totals& t = alone.regimes[r].totals;
+                QVERIFY(near(cell(mode, QString("P %1, кВт").arg(when)), t.pKw, 1));
+                QVERIFY(near(cell(mode, QString("Потери %1, кВт").arg(when)), t.dpKw, 2));
+                QVERIFY(near(cell(mode, QString("Потери %1, % от P").arg(when)), t.dpKw / t.pKw * 100, 2));
+                QVERIFY(near(cell(mode, QString("ΔU %1, %").arg(when)), t.worstLossPercent, 2));
+                QCOMPARE(cell(mode, QString("Узел ΔU %1").arg(when)),
+                         QString::fromUtf8(t.worstNode.line.data(), t.worstNode.line.size()) + "/" +
+                             QString::fromUtf8(t.worstNode.node.data(), t.worstNode.node.size()));
+                QVERIFY(near(cell(mode, QString("Загрузка %1, %").arg(when)), t.mostLoadedPercent, 1));
+            }
+            // The weakest current the protection must feel: the smallest Iк2 min of the nodes.
+            double weakest = 1e300;
+            QString where;
+            for (std::size_t i = 0; i < alone.nodes.size(); ++i)
+                if (alone.shortCircuit.nodes[i].currents.ik2MinKa < weakest) {
+                    weakest = alone.shortCircuit.nodes[i].currents.ik2MinKa;
+                    where = QString::fromUtf8(alone.nodes[i].line.data(), alone.nodes[i].line.size()) + "/" +
+                            QString::fromUtf8(alone.nodes[i].node.data(), alone.nodes[i].node.size());
+                }
+            QVERIFY(near(cell(mode, "Iк2 мин, кА"), weakest, 3));
+            QCOMPARE(cell(mode, "Линия Iк2 мин") + "/" + cell(mode, "Узел Iк2 мин"), where);
+            QCOMPARE(cell(mode, "Предупреждений").toInt(),
+                     int(std::count_if(alone.problems.begin(), alone.problems.end(), [](const k10::calc::Problem& p) {
+                         return p.kind == k10::calc::ProblemKind::Warning;
+                     })));
+        }
+        // Sorted by the evening's losses, as numbers.
+        view->Table->horizontalHeader()->setSortIndicator(10, Qt::DescendingOrder);
+        QCOMPARE(model->headerData(10, Qt::Horizontal).toString(), QString("Потери вечером, кВт"));
+        for (int row = 1; row < model->rowCount(); ++row)
+            QVERIFY(shownNumber(model->index(row - 1, 10).data().toString()) >=
+                    shownNumber(model->index(row, 10).data().toString()));
+        // A double-click on the last mode's row opens it.
+        int row = 0;
+        while (cell(row, "Схема") != QString::fromStdString(k10::calc::calculateScheme(sample, 1, modes, data->inputs(), data->settings()).modeText))
+            ++row;
+        QSignalSpy opened(window.get(), &TF_Results::resultsReady);
+        const QPoint at = view->Table->visualRect(model->index(row, 0)).center();
+        QTest::mouseClick(view->Table->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->Table->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(opened.wait());
+        QCOMPARE(window->result().mode, modes);
+        QCOMPARE(child<QComboBox>(window.get(), "Scheme_Box")->currentIndex(), modes);
+        QCOMPARE(child<QTabWidget>(window.get(), "Tabs")->currentIndex(), 0);
+    }
+
     void reportInEveryFormat() {
         TProect project = projectOf({chainSource(1, 3)});
         open(project);
@@ -562,7 +650,7 @@ private slots:
         QFile html(workspace->path("report.html"));
         QVERIFY(html.open(QIODevice::ReadOnly));
         const QString page = QString::fromUtf8(html.readAll());
-        for (const char* part : {"Узлы", "Участки", "ТП", "Токи КЗ", "Замечания", "ΔU, %", "Iк3 макс, кА",
+        for (const char* part : {"Узлы", "Участки", "ТП", "Токи КЗ", "Замечаний нет.", "ΔU, %", "Iк3 макс, кА",
                                  "Дневной максимум", "Вечерний максимум", "data:image/png;base64,"})
             QVERIFY2(page.contains(QString(part)), part);
         QVERIFY(page.contains(child<QLabel>(window.get(), "Note")->text().section('\n', 1).toHtmlEscaped()));
@@ -593,10 +681,92 @@ private slots:
         QVERIFY(pdf.open(QIODevice::ReadOnly));
         QVERIFY(pdf.read(5) == "%PDF-");
 
+        // «CSV для Excel»: the command line's csv-ru.
+        child<QFileDialog>(window.get(), "SaveReportDialog")->selectNameFilter("CSV для Excel (*.csv)");
+        user->files.push_back(workspace->path("excel.csv"));
+        child<QPushButton>(window.get(), "SaveReport")->click();
+        tool.start(K10_TOOL, {"calc", workspace->path("net.k10"), "--dir", workspace->path(""), "--mode",
+                              "normal", "--format", "csv-ru"});
+        QVERIFY(tool.waitForFinished(60000));
+        QFile excel(workspace->path("excel.csv"));
+        QVERIFY(excel.open(QIODevice::ReadOnly));
+        QCOMPARE(excel.readAll(), tool.readAllStandardOutput());
+
         child<QPushButton>(window.get(), "PrintReport")->click();
         QCOMPARE(user->printed.size(), 1);
         QVERIFY(user->printed.first().contains("Токи КЗ"));
         QVERIFY(user->errors.isEmpty());
+    }
+
+    // The report of the whole sample: the title block, the input data of every source, every scheme with
+    // its short circuits under their own heading, and the comparison; the save dialog offers a name of
+    // the project, source and scheme; the PDF's tables repeat their headers on every page.
+    void reportOfTheWholeProject() {
+        const QString file = workspace->copyData("sample.k10");
+        const TProect sample = k10::readProject(toLocalPath(file));
+        open(sample);
+        data->fileName = file;
+        QSignalSpy ready(window.get(), &TF_Results::resultsReady);
+        child<QComboBox>(window.get(), "Scheme_Box")->setCurrentIndex(2);
+        QVERIFY(ready.wait());
+
+        // The current scheme, the dialog cancelled: the name offered.
+        user->choices = {0};
+        user->files.push_back("");
+        child<QPushButton>(window.get(), "SaveReport")->click();
+        QCOMPARE(user->questions.last(), QString("Что включить в отчёт?"));
+        QCOMPARE(fromCp1251(sample.Sources[1].Name.view()), QString("ПС 110/10 кВ Северная"));
+        QCOMPARE(QFileInfo(child<QFileDialog>(window.get(), "SaveReportDialog")->selectedFiles().value(0)).fileName(),
+                 QString("sample_ПС 110_10 кВ Северная_Режим 2.html"));
+
+        user->choices = {2};
+        user->files.push_back(workspace->path("whole.html"));
+        child<QPushButton>(window.get(), "SaveReport")->click();
+        QFile html(workspace->path("whole.html"));
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
+        for (const QString& part :
+             {QString("Файл проекта"), QFileInfo(file).absoluteFilePath(), QString("Дата и время"),
+              QString(k10app::Version), QString("Напряжение на шинах источника"), QString("100 % от номинального"),
+              QString("Значения предварительные: замените их значениями из руководящих материалов"),
+              child<QLabel>(window.get(), "Note")->text().section('\n', 1), QString("Весь проект")})
+            QVERIFY2(page.contains(part.toHtmlEscaped()), qPrintable(part));
+        int schemes = 0, compared = 0;
+        for (int s = 1; s <= sample.SourceCount(); ++s) {
+            const TSource& x = sample.Sources[s];
+            QVERIFY(page.contains(QString("<h1>Источник %1 «%2»</h1>").arg(s).arg(fromCp1251(x.Name.view()).trimmed().toHtmlEscaped())));
+            for (int l = 1; l <= x.LineCount(); ++l)
+                QVERIFY(page.contains(QString("<h3>Линия %1</h3>").arg(fromCp1251(x.Lines[l].Name.view()).trimmed().toHtmlEscaped())));
+            for (int m = 0; m <= x.ModeWorkCount(); ++m) {
+                const QString name = m == 0 ? QString("Нормальная схема")
+                                            : QString::fromStdString(k10::calc::modeDescription(x.ModeWorks[m], m));
+                QVERIFY2(page.contains("<td>" + name.toHtmlEscaped() + "</td>") || m == 0, qPrintable(name)); // the modes' input
+                ++schemes;
+            }
+            compared += x.ModeWorkCount() > 0;
+        }
+        QCOMPARE(int(page.count("<h2>Нормальная схема</h2>")), sample.SourceCount());
+        QCOMPARE(int(page.count("<h2>Сравнение схем</h2>")), compared);
+        QCOMPARE(int(page.count("<h3>Токи КЗ</h3>")), schemes); // every scheme of the sample is calculated
+        QCOMPARE(int(page.count("<h3>Вечерний максимум</h3>")), schemes);
+        QVERIFY(!page.contains("Нет строк."));
+        QVERIFY(user->errors.isEmpty());
+
+        // As a document: the header row of every table but the title block's repeats on every page.
+        results::ReportRequest request;
+        request.data = data.get();
+        request.source = 1;
+        request.extent = results::ReportExtent::Source;
+        auto document = results::reportDocument(request);
+        QSet<QTextTable*> tables, repeating;
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
+            if (QTextTable* table = QTextCursor(block).currentTable()) {
+                tables.insert(table);
+                if (table->format().headerRowCount() == 1)
+                    repeating.insert(table);
+            }
+        QVERIFY(tables.size() > 10);
+        QCOMPARE(repeating.size(), tables.size() - 1);
     }
 
     void reportThatCannotBeWrittenSaysWhere() {

@@ -92,6 +92,19 @@ void ScriptedInteraction::openDocument(const QString& path) {
 
 QString ScriptedInteraction::defaultApplication(const QString& mimeType) { return applications.value(mimeType); }
 
+int ScriptedInteraction::chooseItem(QWidget* parent, const QString& question, const QStringList& items) {
+    if (desktop)
+        return desktop_.chooseItem(parent, question, items);
+    questions << question;
+    if (choices.empty()) {
+        unexpected << "choice: " + question;
+        return -1;
+    }
+    const int chosen = choices.front();
+    choices.pop_front();
+    return chosen < items.size() ? chosen : -1;
+}
+
 bool ScriptedInteraction::print(QWidget* parent, QTextDocument& document) {
     if (desktop)
         return desktop_.print(parent, document);

@@ -37,6 +37,7 @@ public:
     std::deque<bool> answers;        // to Yes/No questions
     std::deque<Answer> saveAnswers;  // to Yes/No/Cancel questions
     std::deque<QString> files;  // an empty string cancels the file dialog
+    std::deque<int> choices;    // indexes of the items chosen; -1 cancels
     std::deque<DialogScript> scripts;
     QMap<QString, QString> applications;  // the desktop's application for a MIME type; none when absent
 
@@ -45,6 +46,7 @@ public:
     bool askYesNo(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     QString chooseFile(QFileDialog& dialog) override;
+    int chooseItem(QWidget* parent, const QString& question, const QStringList& items) override;
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
     QString defaultApplication(const QString& mimeType) override;

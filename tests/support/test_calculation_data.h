@@ -16,6 +16,7 @@ public:
     k10::LoadCoefficientTable table = k10::builtInLoadCoefficients();
     k10::calc::Settings calcSettings;
     int source = 1;
+    QString fileName; // of the project, as the report names it
 
     explicit TestCalculationData(const TProect& project = {}) : proect(project) {}
 
@@ -31,4 +32,5 @@ public:
     const k10::LoadCoefficientTable& coefficients() const override { return table; }
     k10::calc::Settings settings() const override { return calcSettings; }
     int selectedSource() const override { return source; }
+    QString projectFileName() const override { return fileName; }
 };

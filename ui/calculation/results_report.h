@@ -2,43 +2,61 @@
 
 #include "calc/calculation.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
+class CalculationData;
 class QTextDocument;
 
-// The report of one scheme's results: a self-contained HTML page (the profile embedded as a picture),
-// the same page as a PDF or printed, or the CSV of the command line.
+// The report of the results as a design document: a title block, the input data, the results of every
+// line of every scheme asked for, the schemes compared; as a self-contained HTML page (the pictures
+// embedded), the same as a PDF or printed, or the rows of the CSV.
 namespace results {
 
-struct ReportParts {
-    const k10::calc::SchemeResult* scheme = nullptr;
-    k10::calc::Settings settings;
-    bool builtInCoefficients = true;
-    QString schemeName;
-    k10::calc::Regime regime = k10::calc::Regime::Day; // of the profile
+// How much the report covers.
+enum class ReportExtent { Scheme, Source, Project };
+// «Текущая схема», «Все схемы источника», «Весь проект», in the order of ReportExtent.
+const QStringList& reportExtentCaptions();
+
+struct ReportRequest {
+    const CalculationData* data = nullptr;
+    int source = 0; // the scheme shown, 1-based source and mode (0 the normal scheme)
+    int mode = 0;
+    ReportExtent extent = ReportExtent::Scheme;
+    k10::calc::Regime regime = k10::calc::Regime::Day; // of the voltage profiles
+    // The line of the shown scheme's profile; every other scheme shows the line of its worst node.
     QString profileLine;
-    QImage profile; // null when the scheme has no profile
+    QDateTime madeAt = QDateTime::currentDateTime();
 };
 
-enum class ReportFormat { Html, Pdf, Csv };
+// Csv is the command line's plain CSV; CsvSpreadsheet the one a Russian spreadsheet opens in columns.
+enum class ReportFormat { Html, Pdf, Csv, CsvSpreadsheet };
 
 // The file type of a chosen path, by its suffix; the chosen filter of the save dialog when the suffix
-// names none.
+// names none or names both kinds of CSV.
 ReportFormat reportFormatOf(const QString& path, const QString& chosenFilter);
 // The save dialog's filters, in the order of ReportFormat.
 QStringList reportFilters();
+// The suffix of a format's files, without the dot.
+QString reportSuffix(ReportFormat format);
 
-// The page; the profile picture is embedded as a data URL, or named imageName for a document that
-// holds the picture as its resource.
-QString reportHtml(const ReportParts& parts, const QString& imageName = {});
-// The page as a document for printing and for PDF.
-std::unique_ptr<QTextDocument> reportDocument(const ReportParts& parts);
+// The name the save dialog offers, without suffix: «<project>_<source>_<scheme>» for one scheme
+// («Нормальная схема» or «Режим N»), «<project>_<source>» for a source, «<project>» for the project;
+// <project> is the project file's name without its suffix («Проект» while it has none); a character a
+// file name cannot hold becomes «_».
+QString offeredReportName(const ReportRequest& request);
+
+// The page; the pictures embedded as data URLs.
+QString reportHtml(const ReportRequest& request);
+// The page as a document for printing and for PDF, the pictures held as its resources.
+std::unique_ptr<QTextDocument> reportDocument(const ReportRequest& request);
 
 // Writes the report; each replaces the file only once the whole report is written. Throws
 // std::runtime_error with a message naming the file on failure.
-void saveReport(const ReportParts& parts, const QString& path, ReportFormat format);
+void saveReport(const ReportRequest& request, const QString& path, ReportFormat format);
 
 } // namespace results

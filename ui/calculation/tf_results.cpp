@@ -8,10 +8,12 @@
 #include "ui/calculation/result_tables.h"
 #include "ui/calculation/results_grid.h"
 #include "ui/calculation/results_report.h"
+#include "ui/calculation/scheme_comparison_view.h"
 #include "ui/calculation/voltage_profile.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QPushButton>
@@ -39,14 +41,6 @@ QLabel* captionFor(const QString& text, QWidget* buddy) {
     auto* label = new QLabel(text);
     label->setBuddy(buddy);
     return label;
-}
-
-// The profile picture of the report: the chart drawn at a fixed size, whatever the window's size.
-QImage profilePicture(const std::vector<ProfileCurve>& curves, double maxLossPercent) {
-    VoltageProfileChart chart;
-    chart.resize(900, 450);
-    chart.showProfile(curves, maxLossPercent);
-    return chart.grab().toImage();
 }
 
 } // namespace
@@ -126,6 +120,8 @@ void TF_Results::buildControls() {
     Tabs->addTab(ShortCircuitGrid, "Токи КЗ");
     Tabs->addTab(ProblemsGrid, "Замечания");
     Tabs->addTab(buildProfileTab(), "Профиль");
+    Comparison = new SchemeComparisonView;
+    Tabs->addTab(Comparison, "Сравнение схем");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
@@ -142,6 +138,11 @@ void TF_Results::buildControls() {
     });
     connect(Tabs, &QTabWidget::currentChanged, this, &TF_Results::showProfile);
     connect(ProblemsGrid, &ResultsView::placeChosen, this, &TF_Results::selectRequested);
+    // A double-click in the comparison opens that scheme on its nodes.
+    connect(Comparison, &SchemeComparisonView::schemeChosen, this, [this](int mode) {
+        Scheme_Box->setCurrentIndex(mode);
+        Tabs->setCurrentIndex(0);
+    });
     connect(SaveReport, &QPushButton::clicked, this, &TF_Results::SaveReportClick);
     connect(PrintReport, &QPushButton::clicked, this, &TF_Results::PrintReportClick);
 }
@@ -169,8 +170,11 @@ void TF_Results::buildSaveDialog() {
     SaveReportDialog->setNameFilters(reportFilters());
     SaveReportDialog->setDefaultSuffix("html");
     connect(SaveReportDialog, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-        static const char* const suffixes[] = {"html", "pdf", "csv"};
-        SaveReportDialog->setDefaultSuffix(suffixes[int(reportFormatOf({}, filter))]);
+        SaveReportDialog->setDefaultSuffix(reportSuffix(reportFormatOf({}, filter)));
+        // The offered name follows the type chosen; a name the user typed stays.
+        const QStringList typed = SaveReportDialog->selectedFiles();
+        if (!offeredName_.isEmpty() && (typed.isEmpty() || QFileInfo(typed.first()).completeBaseName() == offeredName_))
+            SaveReportDialog->selectFile(offeredName_ + "." + SaveReportDialog->defaultSuffix());
     });
 }
 
@@ -180,6 +184,11 @@ void TF_Results::setData(CalculationData* data) {
     data_ = data;
     connect(data_, &CalculationData::changed, this, &TF_Results::scheduleCalculation);
     connect(data_, &CalculationData::selectedSourceChanged, this, &TF_Results::scheduleCalculation);
+    // The comparison follows the data and the source, not the scheme shown.
+    auto compare = [this] { Comparison->setSource(*data_, data_->selectedSource()); };
+    connect(data_, &CalculationData::changed, this, compare);
+    connect(data_, &CalculationData::selectedSourceChanged, this, compare);
+    compare();
     scheduleCalculation();
 }
 
@@ -304,32 +313,50 @@ void TF_Results::showProfile() {
     profileDrawn_ = true;
 }
 
-ReportParts TF_Results::reportParts() const {
-    ReportParts parts;
-    parts.scheme = &result();
-    parts.settings = settings_;
-    parts.builtInCoefficients = builtInCoefficients_;
-    parts.schemeName = Scheme_Box->currentText();
-    parts.regime = regime();
-    parts.profileLine = Line_Box->currentText();
-    if (result().calculated && !parts.profileLine.isEmpty())
-        parts.profile = profilePicture(voltageProfile(result(), parts.regime, parts.profileLine),
-                                       settings_.maxLossPercent);
-    return parts;
+ReportRequest TF_Results::reportRequest(ReportExtent extent) const {
+    ReportRequest request;
+    request.data = data_;
+    request.source = source_;
+    request.mode = std::max(0, Scheme_Box->currentIndex());
+    request.extent = extent;
+    request.regime = regime();
+    request.profileLine = Line_Box->currentText();
+    return request;
+}
+
+std::optional<ReportExtent> TF_Results::chooseExtent() {
+    if (source_ == 0)
+        return std::nullopt; // no source: nothing to report
+    const TProect& project = data_->project();
+    if (project.SourceCount() <= 1 && project.Sources[source_].ModeWorkCount() == 0)
+        return ReportExtent::Scheme; // the project has one scheme: there is nothing to choose
+    const int chosen = user_.chooseItem(this, "Что включить в отчёт?", reportExtentCaptions());
+    if (chosen < 0)
+        return std::nullopt;
+    return ReportExtent(chosen);
 }
 
 void TF_Results::SaveReportClick() {
+    const std::optional<ReportExtent> extent = chooseExtent();
+    if (!extent)
+        return;
+    const ReportRequest request = reportRequest(*extent);
+    offeredName_ = offeredReportName(request);
+    SaveReportDialog->selectFile(offeredName_ + "." + SaveReportDialog->defaultSuffix());
     const QString path = user_.chooseFile(*SaveReportDialog);
     if (path.isEmpty())
         return;
     try {
-        saveReport(reportParts(), path, reportFormatOf(path, SaveReportDialog->selectedNameFilter()));
+        saveReport(request, path, reportFormatOf(path, SaveReportDialog->selectedNameFilter()));
     } catch (const std::exception& error) {
         user_.showError(this, QString::fromUtf8(error.what()));
     }
 }
 
 void TF_Results::PrintReportClick() {
-    auto document = reportDocument(reportParts());
+    const std::optional<ReportExtent> extent = chooseExtent();
+    if (!extent)
+        return;
+    auto document = reportDocument(reportRequest(*extent));
     user_.print(this, *document);
 }

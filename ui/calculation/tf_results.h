@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <utility>
+#include <optional>
 
 class CalculationRunner;
 class Interaction;
@@ -17,7 +18,8 @@ class QPushButton;
 class QTabWidget;
 class QTimer;
 namespace results {
-struct ReportParts;
+struct ReportRequest;
+enum class ReportExtent;
 class ResultRows;
 class NodesModel;
 class SectionsModel;
@@ -26,6 +28,7 @@ class ShortCircuitModel;
 class ProblemsModel;
 } // namespace results
 class ResultsView;
+class SchemeComparisonView;
 class VoltageProfileChart;
 
 // The results window «Результаты расчёта»: the calculation of the main window's selected source in one
@@ -74,12 +77,15 @@ private:
     // The profile is drawn while its tab is shown; otherwise when the tab is next chosen.
     void showProfile();
     void showBusy();
-    // «Сохранить отчёт…»: HTML, PDF or CSV by the type chosen in the save dialog.
+    // «Сохранить отчёт…»: the current scheme, the source's schemes or the whole project, as HTML, PDF or
+    // CSV by the type chosen in the save dialog, which offers a name made of the project, source and scheme.
     void SaveReportClick();
     // «Печать…».
     void PrintReportClick();
     // The report of the results shown, with the profile of the chosen line and regime.
-    results::ReportParts reportParts() const;
+    results::ReportRequest reportRequest(results::ReportExtent extent) const;
+    // Asks how much the report covers when the project has more than one scheme; none when cancelled.
+    std::optional<results::ReportExtent> chooseExtent();
 
     QComboBox* Scheme_Box;
     QComboBox* Regime_Box;
@@ -97,6 +103,7 @@ private:
     QWidget* ProfileTab;
     QComboBox* Line_Box;
     VoltageProfileChart* ProfileChart;
+    SchemeComparisonView* Comparison; // the tab «Сравнение схем»
     QFileDialog* SaveReportDialog;
 
     results::NodesModel* nodes_;
@@ -116,4 +123,5 @@ private:
     bool profileDrawn_ = false;
     std::pair<int, bool> fittedFor_{-1, false}; // the source and whether it was calculated when the columns last fitted
     int source_ = 0;
+    QString offeredName_; // the report's name the save dialog offers, without suffix
 };

@@ -20,6 +20,8 @@ public:
     virtual k10::calc::Settings settings() const = 0;
     // The 1-based source selected in the main window; 0 when the project has none.
     virtual int selectedSource() const = 0;
+    // The project's file, for the title of a report; empty while the project has none.
+    virtual QString projectFileName() const { return {}; }
 
     k10::calc::Inputs inputs() const { return {wires(), transformers(), coefficients()}; }
 

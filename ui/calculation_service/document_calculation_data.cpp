@@ -45,3 +45,7 @@ void DocumentCalculationData::setSettings(const k10::calc::Settings& settings) {
     saveCalculationSettings(store, settings);
     emit changed();
 }
+
+QString DocumentCalculationData::projectFileName() const {
+    return document_.fileName();
+}

@@ -21,6 +21,7 @@ public:
     const k10::LoadCoefficientTable& coefficients() const override;
     k10::calc::Settings settings() const override { return settings_; }
     int selectedSource() const override;
+    QString projectFileName() const override;
 
     // Takes new settings and keeps them for the next runs.
     void setSettings(const k10::calc::Settings& settings);

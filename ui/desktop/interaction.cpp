@@ -5,6 +5,10 @@
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QPageLayout>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -68,6 +72,12 @@ QString DesktopInteraction::chooseFile(QFileDialog& dialog) {
     return dialog.selectedFiles().constFirst();
 }
 
+int DesktopInteraction::chooseItem(QWidget* parent, const QString& question, const QStringList& items) {
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, k10app::Title, question, items, 0, false, &ok);
+    return ok ? int(items.indexOf(chosen)) : -1;
+}
+
 bool DesktopInteraction::runDialog(QDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
 }
@@ -94,6 +104,7 @@ bool DesktopInteraction::print(QWidget* parent, QTextDocument& document) {
     QPrintDialog dialog(&printer, parent);
     if (dialog.exec() != QDialog::Accepted)
         return false;
+    fitPicturesToPage(document, printer.pageLayout());
     document.print(&printer);
     return true;
 }
@@ -105,4 +116,24 @@ bool DesktopInteraction::choosePrinter(QWidget* parent, QPrinter& printer) {
 
 QString joinLines(const QString& first, const QString& second) {
     return first + '\r' + second;
+}
+
+void fitPicturesToPage(QTextDocument& document, const QPageLayout& layout) {
+    // QTextDocument::print lays a document without a page size out in pixels of 96 per inch, inside
+    // margins of 2 cm; a picture is as wide as its format says.
+    constexpr double kPrintMarginMm = 20;
+    const double width = (layout.paintRect(QPageLayout::Millimeter).width() - 2 * kPrintMarginMm) / 25.4 * 96;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            QTextImageFormat picture = fragment.charFormat().toImageFormat();
+            if (!picture.isValid() || picture.width() <= width)
+                continue;
+            picture.setHeight(picture.height() * width / picture.width());
+            picture.setWidth(width);
+            QTextCursor cursor(&document);
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(picture);
+        }
 }

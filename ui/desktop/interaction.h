@@ -5,6 +5,7 @@
 class QDialog;
 class QFileDialog;
 class QPrinter;
+class QPageLayout;
 class QTextDocument;
 class QWidget;
 
@@ -28,6 +29,8 @@ public:
     virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
     // Shows a prepared file dialog; the chosen path, or empty when the user cancelled.
     virtual QString chooseFile(QFileDialog& dialog) = 0;
+    // One of a few choices, the first offered first; its index, or -1 when the user cancelled.
+    virtual int chooseItem(QWidget* parent, const QString& question, const QStringList& items) = 0;
     // Shows a dialog modally; true when it ended with OK.
     virtual bool runDialog(QDialog& dialog) = 0;
     // Asks the desktop to open a document with its default viewer; the result is not examined.
@@ -49,6 +52,7 @@ public:
     bool askYesNo(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     QString chooseFile(QFileDialog& dialog) override;
+    int chooseItem(QWidget* parent, const QString& question, const QStringList& items) override;
     bool runDialog(QDialog& dialog) override;
     void openDocument(const QString& path) override;
     QString defaultApplication(const QString& mimeType) override;
@@ -59,3 +63,8 @@ public:
 // Joins the lines of a message with one carriage return, as every multi-line message of the system is
 // stored; the boxes show each line on its own.
 QString joinLines(const QString& first, const QString& second);
+
+// Narrows every picture of a document that is wider than the text of a page laid out by
+// QTextDocument::print on `layout` (its paint rectangle less the 2 cm margins print keeps), keeping the
+// picture's proportions, so that nothing is cut at the right edge in portrait or landscape.
+void fitPicturesToPage(QTextDocument& document, const QPageLayout& layout);
