@@ -117,8 +117,17 @@ public:
               QString failure;
               try {
                   Sorter sorter(data.project());
+                  int source = 0;
                   k10::calc::calculateSchemes(data.project(), requests, data.inputs(), settings,
                                               [&](const k10::calc::SchemeResult& scheme) {
+                                                  // A source's built lines and normal scheme are freed
+                                                  // after its last scheme; their pages go back before
+                                                  // the next source's take their place in other arenas.
+                                                  if (scheme.source != source) {
+                                                      if (source != 0)
+                                                          giveMemoryBack();
+                                                      source = scheme.source;
+                                                  }
                                                   auto findings = std::make_unique<check::SchemeFindings>(
                                                       sorter.sort(scheme));
                                                   put(std::move(findings));
