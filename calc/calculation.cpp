@@ -541,13 +541,13 @@ private:
     // The rows of the normal scheme's nodes [first, last), their sections, substations and short circuits.
     void copyPart(std::size_t first, std::size_t last, SchemeResult& r) const {
         const SchemeResult& from = normal_->rows;
-        const int shift = static_cast<int>(r.nodes.size()) - static_cast<int>(first);
-        for (std::size_t j = first; j < last; ++j) {
-            NodeResult node = from.nodes[j];
-            if (node.parent >= 0)
-                node.parent += shift;
-            r.nodes.push_back(node);
-        }
+        const std::size_t at = r.nodes.size();
+        const int shift = static_cast<int>(at) - static_cast<int>(first);
+        r.nodes.insert(r.nodes.end(), from.nodes.begin() + static_cast<long>(first),
+                       from.nodes.begin() + static_cast<long>(last));
+        for (std::size_t j = at; j < r.nodes.size(); ++j)
+            if (r.nodes[j].parent >= 0)
+                r.nodes[j].parent += shift;
         auto range = [](const auto& list, const std::vector<int>& before, std::size_t a, std::size_t b) {
             return std::pair(list.begin() + before[a], list.begin() + before[b]);
         };
