@@ -270,6 +270,7 @@ public:
             return;
         }
         schemeRows(source, r);
+        maxLossText_ = formatReal(settings().maxLossPercent);
         regimeResults(r);
         r.calculated = true;
     }
@@ -368,108 +369,136 @@ private:
                            static_cast<int>(regime));
     }
 
-    // The numbers of both regimes, node by node, with their warnings (R1 to R4), the day's first.
+    // The numbers of both regimes, with their warnings (R1 to R4), the day's first: each regime in one pass
+    // over the nodes, writing its rows straight from the flow's lists.
     void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
-        for (int regime : {0, 1}) {
-            RegimeResult& result = r.regimes[regime];
-            result.iterations = flows_[regime].iterations;
-            result.nodes.reserve(nodes.size());
-            result.sections.reserve(r.sections.size());
-            result.substations.reserve(r.substations.size());
-            lineTotals_[regime].clear();
-            whole_[regime] = TotalsBuilder();
-            warnings_[regime].clear();
-        }
-        const bool engineering = settings().method == Method::Engineering;
-        lineOf_.resize(nodes.size()); // the line, in the order of the heads, feeding each node
-        std::size_t section = 0;
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const std::size_t n = nodes.size();
+        // The line, in the order of the heads, feeding each node, and the row of the section feeding it
+        // (-1 for a head): the same in both regimes.
+        lineOf_.resize(n);
+        sectionRow_.resize(n);
+        std::size_t heads = 0;
+        int section = 0;
+        for (std::size_t i = 0; i < n; ++i) {
             const SchemeNode& node = nodes[i];
             if (node.parent < 0) {
-                lineOf_[i] = lineTotals_[0].size();
-                for (int regime : {0, 1}) {
-                    lineTotals_[regime].emplace_back().supplied(flows_[regime].sBegin[i + 1], engineering);
-                    r.regimes[regime].lines.push_back({lineNames_[i], {}});
-                }
+                lineOf_[i] = heads++;
+                sectionRow_[i] = -1;
             } else {
                 lineOf_[i] = lineOf_[static_cast<std::size_t>(node.parent)];
+                sectionRow_[i] = section++;
             }
-            const int feeding = node.parent >= 0 ? static_cast<int>(section++) : -1;
-            for (int regime : {0, 1})
-                numbers(i, r.sections, feeding, regime, r.regimes[regime]);
         }
+        const bool engineering = settings().method == Method::Engineering;
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
-            whole_[regime].supplied(flows_[regime].sBegin[0], engineering);
-            result.totals = whole_[regime].finish();
-            for (std::size_t l = 0; l < lineTotals_[regime].size(); ++l)
-                result.lines[l].totals = lineTotals_[regime][l].finish();
+            const FlowResult& flow = flows_[regime];
+            result.iterations = flow.iterations;
+            std::vector<TotalsBuilder>& lines = lineTotals_[regime];
+            lines.clear();
+            result.lines.reserve(heads);
+            for (std::size_t i = 0; i < n; ++i)
+                if (nodes[i].parent < 0) {
+                    lines.emplace_back().supplied(flow.sBegin[i + 1], engineering);
+                    result.lines.push_back({lineNames_[i], {}});
+                }
+            TotalsBuilder& whole = whole_[regime];
+            whole = TotalsBuilder();
+            warnings_[regime].clear();
+            rows(r, regime, result, whole, lines);
+            whole.supplied(flow.sBegin[0], engineering);
+            result.totals = whole.finish();
+            for (std::size_t l = 0; l < lines.size(); ++l)
+                result.lines[l].totals = lines[l].finish();
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
                               std::make_move_iterator(warnings_[regime].end()));
         }
     }
 
-    // The numbers of scheme node i in a regime: its voltage, the flow in the section feeding it (row
-    // `section` of the sections; -1 for a head), the load of its substation.
-    void numbers(std::size_t i, const std::vector<SectionResult>& sections, int section, int regime,
-                 RegimeResult& result) {
-        const SectionResult* feeding = section >= 0 ? &sections[static_cast<std::size_t>(section)] : nullptr;
-        const SchemeNode& node = scheme_->nodes[i];
+    // The rows of one regime: each node's voltage, the flow in the section feeding it, the load of its
+    // substation; the totals of the whole and of each line gathered on the way.
+    void rows(const SchemeResult& r, int regime, RegimeResult& result, TotalsBuilder& whole,
+              std::vector<TotalsBuilder>& lines) {
+        const std::vector<SchemeNode>& nodes = scheme_->nodes;
+        const std::size_t n = nodes.size();
         const FlowResult& flow = flows_[regime];
-        const std::size_t k = i + 1;
-        TotalsBuilder& whole = whole_[regime];
-        TotalsBuilder& line = lineTotals_[regime][lineOf_[i]];
+        const double uNom = network_.nominalKv, busKv = network_.busKv;
+        const double maxLoss = settings().maxLossPercent;
+        const Complex* load = loads_[regime].data();
+        // Rows come in the order of their lists: the sections' and the substations' in the order of the
+        // nodes they feed.
+        result.nodes.reserve(n);
+        result.sections.reserve(r.sections.size());
+        result.substations.reserve(r.substations.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const SchemeNode& node = nodes[i];
+            const std::size_t k = i + 1;
+            TotalsBuilder& line = lines[lineOf_[i]];
 
-        const double uNom = network_.nominalKv;
-        const double u = flow.uAbs[k];
-        const double loss = (network_.busKv - u) / uNom * 100;
-        result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
-        whole.node(lineNames_[i], nodeNames_[i], loss);
-        line.node(lineNames_[i], nodeNames_[i], loss);
-        if (loss > settings().maxLossPercent)
-            warn("R2", i, 0,
-                 "потеря напряжения " + formatNumber(loss, Quantity::LossPercent) + " % больше допустимой " +
-                     formatReal(settings().maxLossPercent) + " % (" + regimeWord(regime) + ")",
-                 regime);
-        if (u < 0.9 * uNom)
-            warn("R3", i, 0,
-                 "напряжение " + formatNumber(u, Quantity::VoltageKv) + " кВ ниже 0,9 номинального (" +
-                     regimeWord(regime) + ")",
-                 regime);
-        if (feeding) {
-            const double permissible = feeding->permissibleA;
-            const double current = flow.iA[k];
-            const double loading = permissible > 0 ? current / permissible * 100 : 0;
-            // Parts rather than complex numbers: the compiler keeps these in registers.
-            const double dp = flow.loss[k].real(), dq = flow.loss[k].imag();
-            result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading, dp, dq});
-            whole.section(feeding->line, feeding->section, loading, dp, dq);
-            line.section(feeding->line, feeding->section, loading, dp, dq);
-            if (permissible > 0 && current > permissible)
-                warn("R1", i, node.section,
-                     "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
-                         formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
-                     regime, section);
+            const double u = flow.uAbs[k];
+            const double loss = (busKv - u) / uNom * 100;
+            result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
+            whole.node(lineNames_[i], nodeNames_[i], loss);
+            line.node(lineNames_[i], nodeNames_[i], loss);
+            if (loss > maxLoss)
+                warnLoss(i, loss, regime);
+            if (u < 0.9 * uNom)
+                warnVoltage(i, u, regime);
+            if (const int row = sectionRow_[i]; row >= 0) {
+                const SectionResult& feeding = r.sections[static_cast<std::size_t>(row)];
+                const double permissible = feeding.permissibleA;
+                const double current = flow.iA[k];
+                const double loading = permissible > 0 ? current / permissible * 100 : 0;
+                const double dp = flow.loss[k].real(), dq = flow.loss[k].imag();
+                result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading, dp, dq});
+                whole.section(feeding.line, feeding.section, loading, dp, dq);
+                line.section(feeding.line, feeding.section, loading, dp, dq);
+                if (permissible > 0 && current > permissible)
+                    warnCurrent(i, row, current, permissible, regime);
+            }
+            if (node.transformer) {
+                const TTrans& t = *node.transformer;
+                const double pKw = load[k].real(), qKvar = load[k].imag();
+                const double s2 = pKw * pKw + qKvar * qKvar;
+                const double sKva = std::sqrt(s2);
+                const double share = sKva / t.S;
+                const Complex tLoss = transformerLoss(t, s2);
+                result.substations.push_back({sKva, share * 100, tLoss.real(), tLoss.imag()});
+                whole.transformer(tLoss.real(), tLoss.imag());
+                line.transformer(tLoss.real(), tLoss.imag());
+                // A load equal to the rating, through cos and sin, may come back a rounding error above it.
+                if (sKva > t.S * (1 + 1e-9))
+                    warnSubstation(i, sKva, t.S, regime);
+            }
         }
-        if (node.transformer) {
-            const TTrans& t = *node.transformer;
-            const double pKw = loads_[regime][k].real(), qKvar = loads_[regime][k].imag();
-            const double s2 = pKw * pKw + qKvar * qKvar;
-            const double sKva = std::sqrt(s2);
-            const double share = sKva / t.S;
-            const Complex loss = transformerLoss(t, s2);
-            result.substations.push_back({sKva, share * 100, loss.real(), loss.imag()});
-            whole.transformer(loss.real(), loss.imag());
-            line.transformer(loss.real(), loss.imag());
-            // A load equal to the rating, through cos and sin, may come back a rounding error above it.
-            if (sKva > t.S * (1 + 1e-9))
-                warn("R4", i, 0,
-                     "нагрузка подстанции " + formatNumber(sKva, Quantity::Power) +
-                         " кВА больше номинальной мощности трансформатора " + std::to_string(t.S) + " кВА (" +
-                         regimeWord(regime) + ")",
-                     regime);
-        }
+    }
+
+    // The warnings of the rows, out of their loop: most rows have none.
+    [[gnu::noinline]] void warnLoss(std::size_t i, double loss, int regime) {
+        warn("R2", i, 0,
+             "потеря напряжения " + formatNumber(loss, Quantity::LossPercent) + " % больше допустимой " +
+                 maxLossText_ + " % (" + regimeWord(regime) + ")",
+             regime);
+    }
+    [[gnu::noinline]] void warnVoltage(std::size_t i, double u, int regime) {
+        warn("R3", i, 0,
+             "напряжение " + formatNumber(u, Quantity::VoltageKv) + " кВ ниже 0,9 номинального (" +
+                 regimeWord(regime) + ")",
+             regime);
+    }
+    [[gnu::noinline]] void warnCurrent(std::size_t i, int row, double current, double permissible, int regime) {
+        warn("R1", i, scheme_->nodes[i].section,
+             "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
+                 formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
+             regime, row);
+    }
+    [[gnu::noinline]] void warnSubstation(std::size_t i, double sKva, int rated, int regime) {
+        warn("R4", i, 0,
+             "нагрузка подстанции " + formatNumber(sKva, Quantity::Power) +
+                 " кВА больше номинальной мощности трансформатора " + std::to_string(rated) + " кВА (" +
+                 regimeWord(regime) + ")",
+             regime);
     }
 
     // A warning of a regime at scheme node i (and the section feeding it, its 1-based number in its line
@@ -512,13 +541,13 @@ private:
     // The rows of the normal scheme's nodes [first, last), their sections, substations and short circuits.
     void copyPart(std::size_t first, std::size_t last, SchemeResult& r) const {
         const SchemeResult& from = normal_->rows;
-        const int shift = static_cast<int>(r.nodes.size()) - static_cast<int>(first);
-        for (std::size_t j = first; j < last; ++j) {
-            NodeResult node = from.nodes[j];
-            if (node.parent >= 0)
-                node.parent += shift;
-            r.nodes.push_back(node);
-        }
+        const std::size_t at = r.nodes.size();
+        const int shift = static_cast<int>(at) - static_cast<int>(first);
+        r.nodes.insert(r.nodes.end(), from.nodes.begin() + static_cast<long>(first),
+                       from.nodes.begin() + static_cast<long>(last));
+        for (std::size_t j = at; j < r.nodes.size(); ++j)
+            if (r.nodes[j].parent >= 0)
+                r.nodes[j].parent += shift;
         auto range = [](const auto& list, const std::vector<int>& before, std::size_t a, std::size_t b) {
             return std::pair(list.begin() + before[a], list.begin() + before[b]);
         };
@@ -598,6 +627,8 @@ private:
     TotalsBuilder whole_[2];
     std::vector<TotalsBuilder> lineTotals_[2];
     std::vector<std::size_t> lineOf_;
+    std::vector<int> sectionRow_;
+    std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
     std::vector<Problem> warnings_[2];
     std::vector<Complex> path_;
 };

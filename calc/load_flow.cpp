@@ -49,6 +49,11 @@ Pair pair(double value) {
     return Pair{{value, value}};
 }
 
+// std::max and std::min of each element, written so that the optimiser finds one instruction for both
+// (a number that is not one is passed over, as by std::max and std::min).
+inline Pair larger(Pair a, Pair b) { return {{a.v[0] < b.v[0] ? b.v[0] : a.v[0], a.v[1] < b.v[1] ? b.v[1] : a.v[1]}}; }
+inline Pair smaller(Pair a, Pair b) { return {{b.v[0] < a.v[0] ? b.v[0] : a.v[0], b.v[1] < a.v[1] ? b.v[1] : a.v[1]}}; }
+
 } // namespace
 
 struct FlowSolver::Room {
@@ -106,8 +111,8 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         order[k] = static_cast<int>(i);
         parent[k] = i ? depth[static_cast<std::size_t>(network.parent[i])] : -1;
         z[k] = network.z[i];
-        loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
-        loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
+        endRe[k] = loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
+        endIm[k] = loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
     }
     const double u0 = busKv(network);
     uRe.assign(n, pair(u0));
@@ -116,11 +121,10 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
 }
 
 // Backward: from the deepest nodes, the power at the end of each branch and its losses (MVA). With
-// `keepLosses`, each branch's losses are kept (in kVA) for the result.
+// `keepLosses`, each branch's losses are kept (in kVA) for the result. Each end starts as its node's load:
+// set so by orderByDepth and again by every forward pass, which passes over the nodes anyway.
 void FlowSolver::Room::backward(bool keepLosses) {
     const std::size_t n = order.size();
-    std::copy(loadRe.begin(), loadRe.end(), endRe.begin());
-    std::copy(loadIm.begin(), loadIm.end(), endIm.begin());
     for (std::size_t k = n; k-- > 1;) {
         const Pair sr = endRe[k], si = endIm[k];
         const Pair share = (sr * sr + si * si) * inverseNorm[k];
@@ -147,8 +151,11 @@ void FlowSolver::Room::backward(bool keepLosses) {
 FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     const std::size_t n = order.size();
     const Pair half2 = pair(nominalKv * nominalKv / 4);
-    Pair largest = pair(0), lowest = half2;
-    bool noNumber = false;
+    // Both sets at once: the largest change, the lowest |U|^2, and the sum of every |U|^2, which is no
+    // number exactly when one of them is none (they are never negative).
+    Pair largest = pair(0), lowest = half2, sum = pair(0);
+    endRe[0] = loadRe[0];
+    endIm[0] = loadIm[0];
     for (std::size_t k = 1; k < n; ++k) {
         const auto p = static_cast<std::size_t>(parent[k]);
         const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
@@ -159,15 +166,16 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
         const Pair change = dr * dr + di * di;
         const Pair norm = nr * nr + ni * ni;
-        for (int set = 0; set < 2; ++set) {
-            largest[set] = std::max(largest[set], change[set]);
-            lowest[set] = std::min(lowest[set], norm[set]);
-            noNumber = noNumber || std::isnan(norm[set]);
-        }
+        largest = larger(largest, change);
+        lowest = smaller(lowest, norm);
+        sum += norm;
         uRe[k] = nr;
         uIm[k] = ni;
         inverseNorm[k] = 1 / norm;
+        endRe[k] = loadRe[k];
+        endIm[k] = loadIm[k];
     }
+    const bool noNumber = std::isnan(sum[0]) || std::isnan(sum[1]);
     ForwardOutcome outcome;
     for (int set = 0; set < 2; ++set) {
         outcome.largestChange[set] = std::sqrt(largest[set]);

@@ -101,7 +101,34 @@ private:
     bool failed_ = false;
 };
 
-SectionData readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report) {
+// The catalogs' answers for the last wire and the last transformer asked for: the sections of a line
+// mostly repeat their neighbour's, and a comparison costs less than hashing the name again.
+struct LastLookups {
+    std::string_view wire, transformer;
+    const TProvoda* wireFound = nullptr;
+    const TTrans* transformerFound = nullptr;
+    bool wireAsked = false, transformerAsked = false;
+
+    const TProvoda* usableWire(const Catalogs& catalogs, std::string_view name) {
+        if (!wireAsked || name != wire) {
+            wire = name;
+            wireFound = catalogs.usableWire(name);
+            wireAsked = true;
+        }
+        return wireFound;
+    }
+    const TTrans* usableTransformer(const Catalogs& catalogs, std::string_view name) {
+        if (!transformerAsked || name != transformer) {
+            transformer = name;
+            transformerFound = catalogs.transformer(name);
+            transformerAsked = true;
+        }
+        return transformerFound;
+    }
+};
+
+SectionData readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
+                        LastLookups& last) {
     SectionData data;
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
@@ -112,7 +139,7 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
                        (line.Dlina > 0 ? " км больше 1000 км" : " км не больше 0"));
 
     std::string_view wire = withoutBlanks(line.Provod.view());
-    data.wire = catalogs.usableWire(wire);
+    data.wire = last.usableWire(catalogs, wire);
     if (!data.wire)
         report.add("S3", number, data.end,
                    catalogs.knowsWire(wire)
@@ -143,7 +170,7 @@ SectionData readSection(const TLine& line, int number, const Catalogs& catalogs,
                 regimeLoad(data.loadKva, catalogs.coefficients().forCode(data.code), regime);
 
     std::string_view trans = withoutBlanks(line.Trans.view());
-    data.transformer = catalogs.transformer(trans);
+    data.transformer = last.usableTransformer(catalogs, trans);
     if (data.transformer) {
         data.transformerZ = catalogs.lowVoltageImpedance(*data.transformer);
         data.transformerCorrection = catalogs.correction(*data.transformer);
@@ -467,8 +494,9 @@ LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, c
     }
     int number = 0;
     tree.sections.reserve(static_cast<std::size_t>(tree.line->SectionCount()));
+    LastLookups last;
     for (const TLine& section : tree.line->Sections)
-        tree.sections.push_back(readSection(section, ++number, catalogs, report));
+        tree.sections.push_back(readSection(section, ++number, catalogs, report, last));
     NodeNames names(tree.sections);
     TreeBuilder builder(tree, report, names);
     builder.build();

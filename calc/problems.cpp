@@ -20,6 +20,22 @@ constexpr std::array<const char*, 32> kCodeNames = {
     "T4", "T5", "M1", "M2", "M3", "M4", "M5", "M6", "M7", "M8", "M9", "R1", "R2", "R3", "R4", "R5"};
 
 ProblemCode codeOf(std::string_view name) {
+    // A letter and one digit: the group's first position and the number within it, checked against the
+    // list, which also serves any other name.
+    if (name.size() == 2 && name[1] >= '1' && name[1] <= '9') {
+        std::size_t first = kCodeNames.size();
+        switch (name[0]) {
+        case 'P': first = 0; break;
+        case 'S': first = 5; break;
+        case 'T': first = 13; break;
+        case 'M': first = 18; break;
+        case 'R': first = 27; break;
+        default: break;
+        }
+        const std::size_t i = first + static_cast<std::size_t>(name[1] - '1');
+        if (i < kCodeNames.size() && name == kCodeNames[i])
+            return static_cast<ProblemCode>(i);
+    }
     for (std::size_t i = 0; i < kCodeNames.size(); ++i)
         if (name == kCodeNames[i])
             return static_cast<ProblemCode>(i);
@@ -52,8 +68,8 @@ void capitalise(std::string& text) {
     text[1] = static_cast<char>(0x80 | (upper & 0x3F));
 }
 
-std::string placeText(const Problem& p) {
-    std::string text;
+// Appends the place of the problem to `text`, which is empty.
+void appendPlace(const Problem& p, std::string& text) {
     auto separate = [&text] {
         if (!text.empty())
             text += ", ";
@@ -68,7 +84,6 @@ std::string placeText(const Problem& p) {
         separate();
         text.append(text.empty() ? "Узел «" : "узел «").append(p.node).append("»");
     }
-    return text;
 }
 
 } // namespace
@@ -102,7 +117,8 @@ Problem makeProblem(const char* code, std::string_view line, int lineIndex, int 
     p.section = section;
     p.node = node;
     p.regime = regime;
-    p.text = placeText(p);
+    p.text.reserve(p.line.size() + p.node.size() + what.size() + 64);
+    appendPlace(p, p.text);
     if (!p.text.empty())
         p.text += ": ";
     p.text += what;
