@@ -22,6 +22,7 @@
 #include "ui/calculation/voltage_profile.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/main_window/workbench.h"
+#include "ui/schematic/schematic_scene.h"
 #include "document/project_document.h"
 
 #include <QBrush>
@@ -719,6 +720,7 @@ private slots:
         QCOMPARE(QFileInfo(child<QFileDialog>(window.get(), "SaveReportDialog")->selectedFiles().value(0)).fileName(),
                  QString("sample_ПС 110_10 кВ Северная_Режим 2.html"));
 
+        window->setSchemePicture(schematicPicture); // as the workbench gives it
         user->choices = {2};
         user->files.push_back(workspace->path("whole.html"));
         child<QPushButton>(window.get(), "SaveReport")->click();
@@ -749,6 +751,7 @@ private slots:
         QCOMPARE(int(page.count("<h2>Сравнение схем</h2>")), compared);
         QCOMPARE(int(page.count("<h3>Токи КЗ</h3>")), schemes); // every scheme of the sample is calculated
         QCOMPARE(int(page.count("<h3>Вечерний максимум</h3>")), schemes);
+        QCOMPARE(int(page.count("<h3>Схема сети</h3>\n<p><img src=\"data:image/png;base64,")), schemes);
         QVERIFY(!page.contains("Нет строк."));
         QVERIFY(user->errors.isEmpty());
 

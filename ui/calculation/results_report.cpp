@@ -98,7 +98,7 @@ QString imageDataUrl(const QImage& image) {
 // than the picture shows it narrowed to its width.
 QImage profilePicture(const std::vector<ProfileCurve>& curves, double maxLossPercent) {
     VoltageProfileChart chart;
-    chart.resize(900, 450);
+    chart.resize(kReportPictureWidth, kReportPictureWidth / 2);
     chart.showProfile(curves, maxLossPercent);
     return chart.grab().toImage();
 }
@@ -129,6 +129,26 @@ private:
     bool embedded_;
     std::vector<std::pair<QString, QImage>> images_;
 };
+
+// The drawing of the network with the results of the report's regime: a scheme not calculated shows
+// its data alone. A drawing too large for its labels to be read on the page says where to see them.
+QString drawingHtml(const SchemeResult& scheme, const ReportRequest& request, Pictures& pictures) {
+    const SchemeDrawing drawing = request.schemePicture(*request.data, scheme, request.regime, kReportPictureWidth);
+    const QImage& picture = drawing.image;
+    if (picture.isNull())
+        return {};
+    const QSizeF size = picture.deviceIndependentSize();
+    QString html = QString("<h3>Схема сети</h3>\n<p><img src=\"%1\" width=\"%2\" height=\"%3\" alt=\"Схема сети\"></p>\n")
+                       .arg(pictures.add(picture))
+                       .arg(qRound(size.width()))
+                       .arg(qRound(size.height()));
+    if (scheme.calculated)
+        html += QString("<p>Результаты: %1.</p>\n").arg(regimeCaption(request.regime).toLower());
+    if (!drawing.readable)
+        html += "<p>Надписи схемы слишком мелки для страницы отчёта: схему с надписями сохраните или напечатайте "
+                "из окна «Схема сети».</p>\n";
+    return html;
+}
 
 // ---- The title block.
 
@@ -273,6 +293,8 @@ QString schemeHtml(const SchemeResult& scheme, const ReportRequest& request, dou
             lines << utf8(line.line);
         html += QString("<p>Не рассчитаны линии с ошибками: %1.</p>\n").arg(escaped(lines.join(", ")));
     }
+    if (request.schemePicture)
+        html += drawingHtml(scheme, request, pictures);
     if (!scheme.calculated)
         return html;
     const QStringList lines = profileLines(scheme);

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 class CalculationData;
@@ -19,6 +20,22 @@ namespace results {
 
 // How much the report covers.
 enum class ReportExtent { Scheme, Source, Project };
+
+// The width of the report's pictures on its page, in pixels of 96 per inch; a narrower printed page shows
+// them narrowed to its width.
+constexpr int kReportPictureWidth = 900;
+
+// The network of a scheme drawn for the report; `readable` is false where the drawing had to be made so
+// small that its labels were left out.
+struct SchemeDrawing {
+    QImage image;
+    bool readable = true;
+};
+// Draws the network of a scheme with the results of a regime, as wide as the width given at most. The
+// drawing lives in the diagram's own folder, which reads this folder's tables: the report is given it.
+using SchemePicture =
+    std::function<SchemeDrawing(const CalculationData& data, const k10::calc::SchemeResult& scheme, k10::calc::Regime regime,
+                         int width)>;
 // «Текущая схема», «Все схемы источника», «Весь проект», in the order of ReportExtent.
 const QStringList& reportExtentCaptions();
 
@@ -31,6 +48,8 @@ struct ReportRequest {
     // The line of the shown scheme's profile; every other scheme shows the line of its worst node.
     QString profileLine;
     QDateTime madeAt = QDateTime::currentDateTime();
+    // «Схема сети» of each scheme; none without it.
+    SchemePicture schemePicture;
 };
 
 // Csv is the command line's plain CSV; CsvSpreadsheet the one a Russian spreadsheet opens in columns.

@@ -321,6 +321,7 @@ ReportRequest TF_Results::reportRequest(ReportExtent extent) const {
     request.extent = extent;
     request.regime = regime();
     request.profileLine = Line_Box->currentText();
+    request.schemePicture = schemePicture_;
     return request;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calc/calculation.h"
+#include "ui/calculation/results_report.h"
 #include "ui/calculation_service/calculation_data.h"
 
 #include <QWidget>
@@ -48,6 +49,8 @@ public:
 
     // The data the window calculates and follows; it does not own them.
     void setData(CalculationData* data);
+    // What draws the network of each scheme in the report; without it the report holds no drawing.
+    void setSchemePicture(results::SchemePicture picture) { schemePicture_ = std::move(picture); }
 
     // The results shown; empty while no source is selected.
     const k10::calc::SchemeResult& result() const;
@@ -114,6 +117,7 @@ private:
 
     Interaction& user_;
     CalculationData* data_ = nullptr;
+    results::SchemePicture schemePicture_;
     CalculationRunner* runner_;
     QTimer* pending_;
     QTimer* busy_;

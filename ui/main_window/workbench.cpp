@@ -9,6 +9,7 @@
 #include "ui/calculation/tf_checkdata.h"
 #include "ui/reference/tf_koefnagr.h"
 #include "ui/calculation/tf_results.h"
+#include "ui/schematic/schematic_scene.h"
 #include "ui/schematic/tf_schematic.h"
 #include "ui/widgets/string_grid.h"
 #include "ui/records/tf_grnagr.h"
@@ -131,6 +132,8 @@ void Workbench::attachCalculationWindows() {
 
 void Workbench::attachSchematic() {
     F_Schematic->setData(Calculation.get());
+    // The report draws each scheme it covers as this window does.
+    F_Results->setSchemePicture(schematicPicture);
     QObject::connect(F_Schematic, &TF_Schematic::selectRequested, FormMain, [this](const ProblemPlace& place) {
         Place->select({place.source, place.line, place.section, place.mode});
     });

@@ -68,6 +68,7 @@ private:
     // Gives the calculation windows their data, and their requests to select a problem's place to the
     // current place.
     void attachCalculationWindows();
-    // Gives the diagram its data, its clicks to the main window, and the main window's current section.
+    // Gives the diagram its data, its clicks to the main window, the main window's current section, and
+    // the report its drawings.
     void attachSchematic();
 };

@@ -4,6 +4,7 @@
 #include "ui/calculation/results_grid.h"
 
 #include "calc/result_format.h"
+#include "ui/calculation_service/calculation_data.h"
 #include "text/errors.h"
 
 #include <QFileInfo>
@@ -628,4 +629,48 @@ int printSchematic(SchematicScene& scene, QPrinter& printer, bool onePage, const
         }
     painter.end();
     return pages;
+}
+
+results::SchemeDrawing schematicPicture(const CalculationData& data, const SchemeResult& scheme, Regime regime,
+                                        int width) {
+    SchematicScene scene;
+    scene.showDrawing(drawSource(data.project(), scheme.source, scheme.mode, data.inputs(), schematicMetrics()));
+    if (scene.drawing().lines.empty())
+        return {};
+    scene.showResults(scheme, regime, SchematicScene::Shown::Voltages);
+    const QRectF source = scene.drawingRect();
+    constexpr double kHighest = 1.4;   // an A4 page's height to its width
+    constexpr double kLegible = 0.8;   // the smallest scale whose labels read comfortably
+    constexpr double kPixelRatio = 2;
+    constexpr double kGap = 12;
+    // A drawing wider than the picture is cut into strips laid one under another, as large as one page
+    // holds; a drawing too large even so is shrunk whole to the page.
+    auto height = [&](double scale, int strips) { return strips * (source.height() * scale + kGap) - kGap; };
+    auto stripsAt = [&](double scale) { return std::max(1, int(std::ceil(source.width() * scale / width))); };
+    const double whole = std::min({1.0, width / source.width(), width * kHighest / source.height()});
+    double scale = std::max(whole, std::min(1.0, kLegible));
+    while (scale > whole && height(scale, stripsAt(scale)) > width * kHighest)
+        scale = std::max(whole, scale * 0.9);
+    const int strips = scale > whole ? stripsAt(scale) : 1;
+    const double stripWidth = std::min(source.width(), width / scale); // in the scene's units
+    const QSizeF size(std::min<double>(width, source.width() * scale), height(scale, strips));
+    QImage image((size * kPixelRatio).toSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image.setDevicePixelRatio(kPixelRatio);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        for (int i = 0; i < strips; ++i) {
+            const QRectF part = QRectF(source.left() + i * stripWidth, source.top(), stripWidth, source.height())
+                                    .intersected(source);
+            const double top = i * (source.height() * scale + kGap);
+            if (i > 0) {
+                painter.setPen(QPen(kGrey, 0, Qt::DotLine));
+                painter.drawLine(QPointF(0, top - kGap / 2), QPointF(size.width(), top - kGap / 2));
+            }
+            scene.render(&painter, QRectF(QPointF(0, top), part.size() * scale), part);
+        }
+    }
+    return {image, scale * kFontPixels >= kReadablePixels};
 }

@@ -2,12 +2,14 @@
 
 #include "calc/calculation.h"
 #include "schematic/schematic.h"
+#include "ui/calculation/results_report.h"
 
 #include <QFont>
 #include <QGraphicsScene>
 
 #include <vector>
 
+class CalculationData;
 class NodeItem;
 class SectionItem;
 class LineItem;
@@ -71,3 +73,10 @@ void saveSchematic(SchematicScene& scene, const QString& path, const QString& ti
 // Printing: the whole drawing scaled to one page, or at its natural size over as many pages as it takes,
 // each page marked with its place («Лист 2 из 6: ряд 1, столбец 2»). Returns the number of pages.
 int printSchematic(SchematicScene& scene, QPrinter& printer, bool onePage, const QString& title);
+
+// The drawing of a scheme of the data with the results of a regime (none where the scheme is not
+// calculated) as a picture for the report: at most `width` pixels wide and, so that it stays on one
+// page however large the source, at most 1.4 times as high; drawn at twice its size for print, never
+// larger than on the screen at its natural size. Empty for a source without lines.
+results::SchemeDrawing schematicPicture(const CalculationData& data, const k10::calc::SchemeResult& scheme,
+                                        k10::calc::Regime regime, int width);
