@@ -593,8 +593,9 @@ private slots:
         };
         QCOMPARE(profileLines(scheme), QStringList({"A", "B"}));
         std::vector<ProfileCurve> a = voltageProfile(scheme, k10::calc::Regime::Evening, "A");
-        QCOMPARE(a.size(), std::size_t(1)); // 3 feeds B's node, so 2 is A's only end
+        QCOMPARE(a.size(), std::size_t(2)); // 3 feeds only B's node: it ends A too; the worst end first
         QCOMPARE(pathOf(a[0]), QString("A@0:0 1@1:0.5 2@3:1.5"));
+        QCOMPARE(pathOf(a[1]), QString("A@0:0 1@1:0.5 3@2:1"));
         std::vector<ProfileCurve> b = voltageProfile(scheme, k10::calc::Regime::Evening, "B");
         QCOMPARE(b.size(), std::size_t(1));
         QCOMPARE(pathOf(b[0]), QString("A@0:0 1@1:0.5 3@2:1 5@2.4:1.2"));
@@ -606,23 +607,67 @@ private slots:
         open(projectOf({source}));
         child<QTabWidget>(window.get(), "Tabs")->setCurrentWidget(child<QWidget>(window.get(), "ProfileTab"));
         QCOMPARE(child<QComboBox>(window.get(), "Line_Box")->currentText(), QString("Л1"));
-        QList<QLineSeries*> series;
-        for (QAbstractSeries* s : child<VoltageProfileChart>(window.get(), "ProfileChart")->chart()->series())
-            series << qobject_cast<QLineSeries*>(s);
-        QCOMPARE(series.size(), 3); // two ends and the permissible loss
-        QCOMPARE(series.last()->at(0).y(), data->calcSettings.maxLossPercent);
-        for (QLineSeries* curve : series.mid(0, 2)) {
+        // The path to the worst node, then each other end chosen from «Ветвь»; the limit across the axis.
+        QComboBox* branches = child<QComboBox>(window.get(), "Branch_Box");
+        QCOMPARE(branches->count(), 2);
+        for (int branch = 0; branch < branches->count(); ++branch) {
+            branches->setCurrentIndex(branch);
+            QList<QLineSeries*> series;
+            for (QAbstractSeries* s : child<VoltageProfileChart>(window.get(), "ProfileChart")->chart()->series())
+                series << qobject_cast<QLineSeries*>(s);
+            QCOMPARE(series.size(), 2);
+            QCOMPARE(series.last()->at(0).y(), data->calcSettings.maxLossPercent);
+            QVERIFY(series.last()->at(1).x() >= series.first()->points().last().x());
+            QLineSeries* curve = series.first();
+            QCOMPARE(curve->name(), branches->itemText(branch));
             QString end = curve->name().mid(3); // «до <узел>»
             int row = column(grid("NodesGrid"), 1).indexOf(end);
             QVERIFY(row > 0);
             QCOMPARE(curve->points().last().x() > 0, true);
-            QVERIFY(std::abs(curve->points().last().y() -
-                             shownNumber(text(grid("NodesGrid"), row, 3))) <= 0.005 + 1e-9);
+            const double loss = shownNumber(text(grid("NodesGrid"), row, 3));
+            QVERIFY(std::abs(curve->points().last().y() - loss) <= 0.005 + 1e-9);
+            if (branch == 0) // the worst node
+                for (const QString& other : column(grid("NodesGrid"), 3))
+                    QVERIFY(shownNumber(other) <= loss);
         }
+        branches->setCurrentIndex(0);
         // The evening regime draws the evening losses.
         child<QComboBox>(window.get(), "Regime_Box")->setCurrentIndex(1);
         auto* evening = qobject_cast<QLineSeries*>(child<VoltageProfileChart>(window.get(), "ProfileChart")->chart()->series().first());
         QCOMPARE(evening->points().last().y(), window->result().regimes[1].nodes[3].lossPercent);
+    }
+
+    // The sample's modes: every line that has nodes in the scheme has a path of at least two points.
+    void profileOfTheSampleModes_data() {
+        QTest::addColumn<int>("mode");
+        for (int mode : {0, 1, 2})
+            QTest::addRow("scheme %d", mode) << mode;
+    }
+    void profileOfTheSampleModes() {
+        QFETCH(int, mode);
+        open(k10::readProject(toLocalPath(workspace->copyData("sample.k10"))));
+        QSignalSpy ready(window.get(), &TF_Results::resultsReady);
+        if (mode > 0) {
+            child<QComboBox>(window.get(), "Scheme_Box")->setCurrentIndex(mode);
+            QVERIFY(ready.wait());
+        }
+        QVERIFY(window->result().calculated);
+        // A line fed on through a jumper keeps its path, and a line cut off after its head draws no path
+        // of the head alone; the first path ends at the line's worst node.
+        const k10::calc::SchemeResult& result = window->result();
+        for (const QString& line : profileLines(result)) {
+            const std::vector<ProfileCurve> curves = voltageProfile(result, k10::calc::Regime::Day, line);
+            double worst = 0;
+            for (std::size_t i = 0; i < result.nodes.size(); ++i)
+                if (QString::fromUtf8(result.nodes[i].line.data(), qsizetype(result.nodes[i].line.size())) == line &&
+                    result.nodes[i].parent >= 0)
+                    worst = std::max(worst, result.regimes[0].nodes[i].lossPercent);
+            QVERIFY2(!curves.empty() || worst == 0, qPrintable(line));
+            for (const ProfileCurve& curve : curves)
+                QVERIFY2(curve.points.size() > 1, qPrintable(line + " " + curve.endNode));
+            if (!curves.empty())
+                QCOMPARE(curves.front().points.back().lossPercent, worst);
+        }
     }
 
     // «Сравнение схем» for the sample's first source: a row per scheme whose figures are those of the

@@ -136,6 +136,12 @@ void TF_Results::buildControls() {
     connect(Scheme_Box, &QComboBox::currentIndexChanged, this, &TF_Results::scheduleCalculation);
     connect(Regime_Box, &QComboBox::currentIndexChanged, this, &TF_Results::showRegime);
     connect(Line_Box, &QComboBox::currentIndexChanged, this, [this] {
+        chosenBranch_.clear(); // another line: its worst path
+        profileDrawn_ = false;
+        showProfile();
+    });
+    connect(Branch_Box, &QComboBox::currentIndexChanged, this, [this] {
+        chosenBranch_ = Branch_Box->currentIndex() > 0 ? Branch_Box->currentText() : QString();
         profileDrawn_ = false;
         showProfile();
     });
@@ -158,6 +164,10 @@ QWidget* TF_Results::buildProfileTab() {
     auto* choice = new QHBoxLayout;
     choice->addWidget(captionFor("Линия", Line_Box));
     choice->addWidget(Line_Box);
+    Branch_Box = named(new QComboBox, "Branch_Box");
+    Branch_Box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    choice->addWidget(captionFor("Ветвь", Branch_Box));
+    choice->addWidget(Branch_Box);
     choice->addStretch();
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(choice);
@@ -327,8 +337,17 @@ void TF_Results::showRegime() {
 void TF_Results::showProfile() {
     if (Tabs->currentWidget() != ProfileTab || profileDrawn_)
         return;
-    ProfileChart->showProfile(voltageProfile(result(), regime(), Line_Box->currentText()),
-                              settings_.maxLossPercent);
+    // The path to the line's worst node unless the user chose another end.
+    std::vector<ProfileCurve> curves = voltageProfile(result(), regime(), Line_Box->currentText());
+    QSignalBlocker blocker(Branch_Box);
+    Branch_Box->clear();
+    for (const ProfileCurve& curve : curves)
+        Branch_Box->addItem("до " + curve.endNode);
+    const int chosen = chosenBranch_.isEmpty() ? 0 : std::max(0, int(Branch_Box->findText(chosenBranch_)));
+    Branch_Box->setCurrentIndex(curves.empty() ? -1 : chosen);
+    if (!curves.empty())
+        curves = {curves[std::size_t(chosen)]};
+    ProfileChart->showProfile(curves, settings_.maxLossPercent);
     profileDrawn_ = true;
 }
 

@@ -77,6 +77,7 @@ private:
     void showRegime();
     // The summary of the scheme in the regime, coloured where a value is over its limit.
     void showSummary();
+    QString chosenBranch_; // the end the user chose on the profile's line; empty for the worst
     // The profile is drawn while its tab is shown; otherwise when the tab is next chosen.
     void showProfile();
     void showBusy();
@@ -106,6 +107,7 @@ private:
     ResultsView* LinesGrid;
     QWidget* ProfileTab;
     QComboBox* Line_Box;
+    QComboBox* Branch_Box; // the line's paths, named by their ends, the worst first
     VoltageProfileChart* ProfileChart;
     SchemeComparisonView* Comparison; // the tab «Сравнение схем»
     QFileDialog* SaveReportDialog;
