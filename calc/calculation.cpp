@@ -79,6 +79,8 @@ public:
             own_.push_back(convert(tree));
         for (const TTrans& t : inputs.transformers)
             transformers_.push_back(store_->addCp1251(trimBlanks(t.Name.view())));
+        for (const TProvoda& w : inputs.wires)
+            wires_.emplace(&w, store_->addCp1251(trimBlanks(w.Name.view())));
     }
 
     std::shared_ptr<const NameStore> store() const { return store_; }
@@ -96,6 +98,11 @@ public:
     std::string_view transformer(const Catalogs& catalogs, const TTrans& t) const {
         return transformers_[catalogs.positionOf(t)];
     }
+    // The name of a wire of the catalog; empty for none.
+    std::string_view wire(const TProvoda* w) const {
+        auto found = w ? wires_.find(w) : wires_.end();
+        return found != wires_.end() ? found->second : std::string_view();
+    }
 
 private:
     Line convert(const LineTree& tree) {
@@ -109,6 +116,7 @@ private:
     std::shared_ptr<NameStore> store_;
     std::vector<Line> own_;
     std::vector<std::string_view> transformers_;
+    std::unordered_map<const TProvoda*, std::string_view> wires_;
     std::mutex mutex_;
     std::unordered_map<long, Line> foreign_; // by source and position of the line; its nodes stay in place
 };
@@ -596,7 +604,8 @@ private:
             if (fed) {
                 const bool jumper = node.feed == Feed::Jumper;
                 r.sections.push_back({jumper ? lineNames_[parent] : lineNames_[i], nodeNames_[parent], nodeNames_[i],
-                                      node.section, jumper, node.wire ? node.wire->Tok * 1000 : 0});
+                                      node.section, jumper, node.wire ? node.wire->Tok * 1000 : 0,
+                                      source_->names.wire(node.wire), node.lengthKm});
             }
             path_[i] = node.z + (fed ? path_[parent] : Complex());
             Complex zMax = sysMax + path_[i], zMin = sysMin + path_[i];

@@ -114,6 +114,8 @@ struct SectionResult {
     int section = 0;           // 1-based position in its line; 0 for the jumper
     bool jumper = false;
     double permissibleA = 0;   // 0 for a 0 km jumper without a wire
+    std::string_view wire;     // the catalog's name of its wire; empty for a jumper without one
+    double lengthKm = 0;
 };
 
 // A node whose section has a transformer of the catalog.

@@ -339,6 +339,44 @@ private slots:
         compareNumbers(grid("SubstationsGrid"), 4, r["substations"].toArray(), "loading_percent", 1);
         compareNumbers(grid("SubstationsGrid"), 5, r["substations"].toArray(), "dp_kw", 2);
         compareNumbers(grid("SubstationsGrid"), 6, r["substations"].toArray(), "dq_kvar", 2);
+        // The columns the command line's text report has beside these: the section's ΔQ, its wire, length
+        // and own voltage loss (end's ΔU less begin's), the node's distance from the busbars.
+        compareNumbers(grid("SectionsGrid"), 9, sections, "dq_kvar", 2);
+        const QJsonArray nodes = r["nodes"].toArray();
+        const TProect project = k10::readProject(toLocalPath(sample));
+        const TSource& fed = project.Sources[source];
+        for (int row = 0; row < sections.size(); ++row) {
+            const QJsonObject section = sections.at(row).toObject();
+            auto nodeRow = [&](const QString& name) {
+                return int(column(grid("NodesGrid"), 1).indexOf(name));
+            };
+            const int begin = nodeRow(section["begin"].toString()), end = nodeRow(section["end"].toString());
+            QVERIFY(begin >= 0 && end > begin);
+            QCOMPARE(shownNumber(text(grid("SectionsGrid"), row, 10)),
+                     std::round((nodes.at(end)["loss_percent"].toDouble() - nodes.at(begin)["loss_percent"].toDouble()) *
+                                100) / 100);
+            QCOMPARE(shownNumber(text(grid("SectionsGrid"), row, 12)),
+                     std::round((window->result().nodes[std::size_t(end)].distanceKm -
+                                 window->result().nodes[std::size_t(begin)].distanceKm) * 100) / 100);
+            QCOMPARE(shownNumber(text(grid("NodesGrid"), end, 5)),
+                     std::round(window->result().nodes[std::size_t(end)].distanceKm * 100) / 100);
+            for (int l = 1; l <= fed.LineCount(); ++l)
+                if (fromCp1251(fed.Lines[l].Name.view()) == section["line"].toString())
+                    QCOMPARE(text(grid("SectionsGrid"), row, 11).remove(' '),
+                             fromCp1251(fed.Lines[l].Sections[section["section"].toInt()].Provod.view()).remove(' '));
+        }
+        // «Линии»: each line's totals as the command line gives them.
+        const QJsonArray lines = r["lines"].toArray();
+        compareNumbers(grid("LinesGrid"), 1, lines, "p_kw", 1);
+        compareNumbers(grid("LinesGrid"), 4, lines, "dq_kvar", 2);
+        compareNumbers(grid("LinesGrid"), 7, lines, "dp_transformers_kw", 2);
+        compareNumbers(grid("LinesGrid"), 9, lines, "loss_share_percent", 2);
+        for (int row = 0; row < lines.size(); ++row) {
+            const QJsonObject worst = lines.at(row)["worst_node"].toObject();
+            QCOMPARE(text(grid("LinesGrid"), row, 11), worst["node"].toString());
+            QVERIFY(std::abs(shownNumber(text(grid("LinesGrid"), row, 10)) - worst["loss_percent"].toDouble()) <=
+                    0.005 + 1e-9);
+        }
         // The summary splits the losses as the totals do.
         const QJsonObject totals = r["totals"].toObject();
         auto shown = [&totals](const char* key) {
@@ -366,6 +404,20 @@ private slots:
         compareNumbers(grid("ShortCircuitGrid"), 5, places, "ik2_min_ka", 3);
         QCOMPARE(text(grid("ShortCircuitGrid"), 0, 1), QString("Шины"));
         QVERIFY(text(grid("ShortCircuitGrid"), rows(grid("ShortCircuitGrid")) - 1, 1).endsWith(", 0,4 кВ"));
+        // The nodes' impedances as "r + jx", Ω.
+        const QJsonArray scNodes = sc["nodes"].toArray();
+        for (int node = 0; node < scNodes.size(); ++node)
+            for (auto [gridColumn, key] : {std::pair{6, "z_max_ohm"}, std::pair{7, "z_min_ohm"}}) {
+                const QStringList parts = text(grid("ShortCircuitGrid"), node + 1, gridColumn).split(" ");
+                QCOMPARE(parts.size(), 3);
+                const QJsonArray z = scNodes.at(node)[key].toArray();
+                QVERIFY(std::abs(shownNumber(parts[0]) - z.at(0).toDouble()) <= 0.0005 + 1e-9);
+                QCOMPARE(parts[1], QString(z.at(1).toDouble() < 0 ? "−" : "+"));
+                QVERIFY(std::abs(shownNumber(parts[2].mid(1)) - std::abs(z.at(1).toDouble())) <= 0.0005 + 1e-9);
+            }
+        QVERIFY(child<QLabel>(window.get(), "Summary")
+                    ->text()
+                    .endsWith(QString("Итераций расчёта: %1").arg(r["iterations"].toInt())));
     }
 
     void captionsAndColumns() {
@@ -383,21 +435,24 @@ private slots:
         QStringList tabs;
         for (int i = 0; i < child<QTabWidget>(window.get(), "Tabs")->count(); ++i)
             tabs << child<QTabWidget>(window.get(), "Tabs")->tabText(i);
-        QCOMPARE(tabs, QStringList({"Узлы", "Участки", "ТП", "Токи КЗ", "Замечания", "Профиль", "Сравнение схем"}));
+        QCOMPARE(tabs, QStringList({"Узлы", "Участки", "ТП", "Токи КЗ", "Линии", "Замечания", "Профиль", "Сравнение схем"}));
         auto headers = [](const QTableView* grid) {
             QStringList texts;
             for (int c = 0; c < grid->model()->columnCount(); ++c)
                 texts << grid->model()->headerData(c, Qt::Horizontal).toString();
             return texts.join('|');
         };
-        QCOMPARE(headers(grid("NodesGrid")), QString("Линия|Узел|U, кВ|ΔU, %|δU, %"));
+        QCOMPARE(headers(grid("NodesGrid")), QString("Линия|Узел|U, кВ|ΔU, %|δU, %|От шин, км"));
         QCOMPARE(headers(grid("SectionsGrid")),
-                 QString("Линия|№|Начало|Конец|P, кВт|Q, квар|I, А|Загрузка, %|ΔP, кВт"));
+                 QString("Линия|№|Начало|Конец|P, кВт|Q, квар|I, А|Загрузка, %|ΔP, кВт|ΔQ, квар|ΔU, %|Провод|Длина, км"));
         QCOMPARE(headers(grid("SubstationsGrid")),
                  QString("Линия|Узел|Трансформатор|S, кВА|Загрузка, %|ΔP, кВт|ΔQ, квар"));
         QCOMPARE(headers(grid("ShortCircuitGrid")),
-                 QString("Линия|Место|Iк3 макс, кА|Iк2 макс, кА|Iк3 мин, кА|Iк2 мин, кА"));
+                 QString("Линия|Место|Iк3 макс, кА|Iк2 макс, кА|Iк3 мин, кА|Iк2 мин, кА|Z макс, Ом|Z мин, Ом"));
         QCOMPARE(headers(grid("ProblemsGrid")), QString("Код|Вид|Сообщение"));
+        QCOMPARE(headers(grid("LinesGrid")),
+                 QString("Линия|P, кВт|Q, квар|ΔP, кВт|ΔQ, квар|ΔP уч., кВт|ΔQ уч., квар|ΔP тр., кВт|ΔQ тр., квар|"
+                         "ΔP, % от P|ΔU наиб., %|Худший узел|Загрузка наиб., %|Наиболее загружен участок"));
         QVERIFY(child<QLabel>(window.get(), "Summary")->text().contains("кВт"));
         QVERIFY(child<QLabel>(window.get(), "Note")->text().contains("встроенная таблица"));
         QVERIFY(child<QLabel>(window.get(), "Note")->text().contains("напряжение на шинах: 100 % от номинального"));
@@ -479,9 +534,15 @@ private slots:
     // A value over its limit stands out and carries its warning, which «Замечания» lists too.
     void valuesOverLimitsStandOut() {
         open(projectOf({chainSource(1, 6, "300")}));
+        auto summaryColour = [this] {
+            const QLabel* summary = child<QLabel>(window.get(), "Summary");
+            return summary->autoFillBackground() ? summary->palette().color(QPalette::Window) : QColor();
+        };
+        QCOMPARE(summaryColour(), QColor()); // within the limits
         data->calcSettings.maxLossPercent = 0.01;
         data->wireCatalog[5].Tok = 0.001; // 1 A permissible for АС-70
         changeAndWait();
+        QCOMPARE(summaryColour(), ResultsGrid::overLimitColour());
         QStringList problemTexts = column(grid("ProblemsGrid"), 2);
         // The substations' load (k = 0,6 by day, 1 in the evening) exceeds the ТМ-250 only in the evening.
         for (auto [view, valueColumn, code, regime] :
@@ -533,8 +594,9 @@ private slots:
         };
         QCOMPARE(profileLines(scheme), QStringList({"A", "B"}));
         std::vector<ProfileCurve> a = voltageProfile(scheme, k10::calc::Regime::Evening, "A");
-        QCOMPARE(a.size(), std::size_t(1)); // 3 feeds B's node, so 2 is A's only end
+        QCOMPARE(a.size(), std::size_t(2)); // 3 feeds only B's node: it ends A too; the worst end first
         QCOMPARE(pathOf(a[0]), QString("A@0:0 1@1:0.5 2@3:1.5"));
+        QCOMPARE(pathOf(a[1]), QString("A@0:0 1@1:0.5 3@2:1"));
         std::vector<ProfileCurve> b = voltageProfile(scheme, k10::calc::Regime::Evening, "B");
         QCOMPARE(b.size(), std::size_t(1));
         QCOMPARE(pathOf(b[0]), QString("A@0:0 1@1:0.5 3@2:1 5@2.4:1.2"));
@@ -544,25 +606,69 @@ private slots:
         TSource source = chainSource(1, 3);
         source.Lines[1].Sections.append(section("1-1", "1-b", 2.0)); // a branch
         open(projectOf({source}));
-        child<QTabWidget>(window.get(), "Tabs")->setCurrentIndex(5);
+        child<QTabWidget>(window.get(), "Tabs")->setCurrentWidget(child<QWidget>(window.get(), "ProfileTab"));
         QCOMPARE(child<QComboBox>(window.get(), "Line_Box")->currentText(), QString("Л1"));
-        QList<QLineSeries*> series;
-        for (QAbstractSeries* s : child<VoltageProfileChart>(window.get(), "ProfileChart")->chart()->series())
-            series << qobject_cast<QLineSeries*>(s);
-        QCOMPARE(series.size(), 3); // two ends and the permissible loss
-        QCOMPARE(series.last()->at(0).y(), data->calcSettings.maxLossPercent);
-        for (QLineSeries* curve : series.mid(0, 2)) {
+        // The path to the worst node, then each other end chosen from «Ветвь»; the limit across the axis.
+        QComboBox* branches = child<QComboBox>(window.get(), "Branch_Box");
+        QCOMPARE(branches->count(), 2);
+        for (int branch = 0; branch < branches->count(); ++branch) {
+            branches->setCurrentIndex(branch);
+            QList<QLineSeries*> series;
+            for (QAbstractSeries* s : child<VoltageProfileChart>(window.get(), "ProfileChart")->chart()->series())
+                series << qobject_cast<QLineSeries*>(s);
+            QCOMPARE(series.size(), 2);
+            QCOMPARE(series.last()->at(0).y(), data->calcSettings.maxLossPercent);
+            QVERIFY(series.last()->at(1).x() >= series.first()->points().last().x());
+            QLineSeries* curve = series.first();
+            QCOMPARE(curve->name(), branches->itemText(branch));
             QString end = curve->name().mid(3); // «до <узел>»
             int row = column(grid("NodesGrid"), 1).indexOf(end);
             QVERIFY(row > 0);
             QCOMPARE(curve->points().last().x() > 0, true);
-            QVERIFY(std::abs(curve->points().last().y() -
-                             shownNumber(text(grid("NodesGrid"), row, 3))) <= 0.005 + 1e-9);
+            const double loss = shownNumber(text(grid("NodesGrid"), row, 3));
+            QVERIFY(std::abs(curve->points().last().y() - loss) <= 0.005 + 1e-9);
+            if (branch == 0) // the worst node
+                for (const QString& other : column(grid("NodesGrid"), 3))
+                    QVERIFY(shownNumber(other) <= loss);
         }
+        branches->setCurrentIndex(0);
         // The evening regime draws the evening losses.
         child<QComboBox>(window.get(), "Regime_Box")->setCurrentIndex(1);
         auto* evening = qobject_cast<QLineSeries*>(child<VoltageProfileChart>(window.get(), "ProfileChart")->chart()->series().first());
         QCOMPARE(evening->points().last().y(), window->result().regimes[1].nodes[3].lossPercent);
+    }
+
+    // The sample's modes: every line that has nodes in the scheme has a path of at least two points.
+    void profileOfTheSampleModes_data() {
+        QTest::addColumn<int>("mode");
+        for (int mode : {0, 1, 2})
+            QTest::addRow("scheme %d", mode) << mode;
+    }
+    void profileOfTheSampleModes() {
+        QFETCH(int, mode);
+        open(k10::readProject(toLocalPath(workspace->copyData("sample.k10"))));
+        QSignalSpy ready(window.get(), &TF_Results::resultsReady);
+        if (mode > 0) {
+            child<QComboBox>(window.get(), "Scheme_Box")->setCurrentIndex(mode);
+            QVERIFY(ready.wait());
+        }
+        QVERIFY(window->result().calculated);
+        // A line fed on through a jumper keeps its path, and a line cut off after its head draws no path
+        // of the head alone; the first path ends at the line's worst node.
+        const k10::calc::SchemeResult& result = window->result();
+        for (const QString& line : profileLines(result)) {
+            const std::vector<ProfileCurve> curves = voltageProfile(result, k10::calc::Regime::Day, line);
+            double worst = 0;
+            for (std::size_t i = 0; i < result.nodes.size(); ++i)
+                if (QString::fromUtf8(result.nodes[i].line.data(), qsizetype(result.nodes[i].line.size())) == line &&
+                    result.nodes[i].parent >= 0)
+                    worst = std::max(worst, result.regimes[0].nodes[i].lossPercent);
+            QVERIFY2(!curves.empty() || worst == 0, qPrintable(line));
+            for (const ProfileCurve& curve : curves)
+                QVERIFY2(curve.points.size() > 1, qPrintable(line + " " + curve.endNode));
+            if (!curves.empty())
+                QCOMPARE(curves.front().points.back().lossPercent, worst);
+        }
     }
 
     // «Сравнение схем» for the sample's first source: a row per scheme whose figures are those of the

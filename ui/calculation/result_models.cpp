@@ -5,6 +5,8 @@
 #include <QBrush>
 #include <QFont>
 
+#include <complex>
+
 namespace results {
 
 using namespace k10::calc;
@@ -23,6 +25,12 @@ int markedSlot(ProblemCode code) {
         if (kMarked[i] == code)
             return i;
     return -1;
+}
+
+// An impedance as the text report writes it: "r + jx", "r − jx".
+QString impedanceText(std::complex<double> z) {
+    return utf8(formatNumber(z.real(), Quantity::ImpedanceOhm)) + (z.imag() < 0 ? " − j" : " + j") +
+           utf8(formatNumber(std::abs(z.imag()), Quantity::ImpedanceOhm));
 }
 
 // A long message may not fit its column: it is shown whole as the tooltip.
@@ -63,6 +71,25 @@ ResultRows::ResultRows(std::shared_ptr<const SchemeResult> scheme) : scheme_(std
         if (marks[std::size_t(row)] < 0) // the first warning of a value is the one shown
             marks[std::size_t(row)] = int(p);
     }
+    // Each fed node has its section, in the order of the nodes.
+    endNodes_.reserve(s.sections.size());
+    for (std::size_t i = 0; i < s.nodes.size() && endNodes_.size() < s.sections.size(); ++i)
+        if (s.nodes[i].parent >= 0)
+            endNodes_.push_back(s.nodes[i].node == s.sections[endNodes_.size()].end ? int(i) : -1);
+}
+
+bool ResultRows::anyWarning(ProblemCode code, Regime regime) const {
+    const int slot = markedSlot(code);
+    if (slot < 0)
+        return false;
+    for (int mark : warnings_[slot][int(regime)])
+        if (mark >= 0)
+            return true;
+    return false;
+}
+
+int ResultRows::endNode(int section) const {
+    return section >= 0 && std::size_t(section) < endNodes_.size() ? endNodes_[std::size_t(section)] : -1;
 }
 
 const Problem* ResultRows::warning(ProblemCode code, Regime regime, int row) const {
@@ -187,7 +214,7 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
 // ---------------------------------------------------------------------------------------------------------
 
 NodesModel::NodesModel(QObject* parent)
-    : ResultTableModel("Узлы", {"Линия", "Узел", "U, кВ", "ΔU, %", "δU, %"}, parent) {}
+    : ResultTableModel("Узлы", {"Линия", "Узел", "U, кВ", "ΔU, %", "δU, %", "От шин, км"}, parent) {}
 
 int NodesModel::rows() const {
     return int(scheme().nodes.size() + scheme().deEnergised.size());
@@ -213,13 +240,15 @@ ResultTableModel::Value NodesModel::value(int row, int column) const {
     case 3:
         return {voltage.lossPercent, Quantity::LossPercent, {}, shown().warning(ProblemCode::R2, regime(), row)};
     case 4: return {voltage.deviationPercent, Quantity::LossPercent, {}, nullptr};
+    case 5: return {node.distanceKm, Quantity::LengthKm, {}, nullptr};
     default: return {};
     }
 }
 
 SectionsModel::SectionsModel(QObject* parent)
     : ResultTableModel("Участки",
-                       {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт"},
+                       {"Линия", "№", "Начало", "Конец", "P, кВт", "Q, квар", "I, А", "Загрузка, %", "ΔP, кВт",
+                        "ΔQ, квар", "ΔU, %", "Провод", "Длина, км"},
                        parent) {}
 
 int SectionsModel::rows() const {
@@ -241,6 +270,18 @@ ResultTableModel::Value SectionsModel::value(int row, int column) const {
     case 6: return {flow.iA, Quantity::CurrentA, {}, shown().warning(ProblemCode::R1, regime(), row)};
     case 7: return {flow.loadingPercent, Quantity::Loading, {}, shown().warning(ProblemCode::R1, regime(), row)};
     case 8: return {flow.dpKw, Quantity::Losses, {}, nullptr};
+    case 9: return {flow.dqKvar, Quantity::Losses, {}, nullptr};
+    case 10: {
+        // The loss along the section: how much more the end loses from the busbars than the begin.
+        const int end = shown().endNode(row);
+        if (end < 0)
+            return {};
+        const int begin = scheme().nodes[std::size_t(end)].parent;
+        const double beginLoss = begin >= 0 ? numbers().nodes[std::size_t(begin)].lossPercent : 0;
+        return {numbers().nodes[std::size_t(end)].lossPercent - beginLoss, Quantity::LossPercent, {}, nullptr};
+    }
+    case 11: return {{}, {}, utf8(section.wire), nullptr};
+    case 12: return {section.lengthKm, Quantity::LengthKm, {}, nullptr};
     default: return {};
     }
 }
@@ -269,7 +310,8 @@ ResultTableModel::Value SubstationsModel::value(int row, int column) const {
 }
 
 ShortCircuitModel::ShortCircuitModel(QObject* parent)
-    : ResultTableModel("Токи КЗ", {"Линия", "Место", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА"},
+    : ResultTableModel("Токи КЗ", {"Линия", "Место", "Iк3 макс, кА", "Iк2 макс, кА", "Iк3 мин, кА", "Iк2 мин, кА",
+                        "Z макс, Ом", "Z мин, Ом"},
                        parent) {}
 
 int ShortCircuitModel::rows() const {
@@ -282,9 +324,11 @@ int ShortCircuitModel::rows() const {
 ResultTableModel::Value ShortCircuitModel::value(int row, int column) const {
     const ShortCircuitResult& sc = scheme().shortCircuit;
     const Currents* currents = &sc.busbars;
+    const NodeShortCircuit* node = nullptr; // the impedances are known of the nodes
     QString line, place = "Шины";
     if (row > 0 && std::size_t(row) <= sc.nodes.size()) {
         const std::size_t i = std::size_t(row) - 1;
+        node = &sc.nodes[i];
         currents = &sc.nodes[i].currents;
         line = column == 0 ? utf8(scheme().nodes[i].line) : QString();
         place = column == 1 ? utf8(scheme().nodes[i].node) : QString();
@@ -301,6 +345,50 @@ ResultTableModel::Value ShortCircuitModel::value(int row, int column) const {
     case 3: return {currents->ik2MaxKa, Quantity::ShortCircuitKa, {}, nullptr};
     case 4: return {currents->ik3MinKa, Quantity::ShortCircuitKa, {}, nullptr};
     case 5: return {currents->ik2MinKa, Quantity::ShortCircuitKa, {}, nullptr};
+    case 6:
+    case 7: {
+        if (!node)
+            return {};
+        const std::complex<double> z = column == 6 ? node->zMaxOhm : node->zMinOhm;
+        return {std::abs(z), Quantity::ImpedanceOhm, impedanceText(z), nullptr};
+    }
+    default: return {};
+    }
+}
+
+LinesModel::LinesModel(QObject* parent)
+    : ResultTableModel("Линии",
+                       {"Линия", "P, кВт", "Q, квар", "ΔP, кВт", "ΔQ, квар", "ΔP уч., кВт", "ΔQ уч., квар",
+                        "ΔP тр., кВт", "ΔQ тр., квар", "ΔP, % от P", "ΔU наиб., %", "Худший узел",
+                        "Загрузка наиб., %", "Наиболее загружен участок"},
+                       parent) {}
+
+int LinesModel::rows() const {
+    return scheme().calculated ? int(numbers().lines.size()) : 0;
+}
+
+ResultTableModel::Value LinesModel::value(int row, int column) const {
+    const LineTotals& line = numbers().lines[std::size_t(row)];
+    const Totals& x = line.totals;
+    switch (column) {
+    case 0: return {{}, {}, utf8(line.line), nullptr};
+    case 1: return {x.pKw, Quantity::Power, {}, nullptr};
+    case 2: return {x.qKvar, Quantity::Power, {}, nullptr};
+    case 3: return {x.dpKw, Quantity::Losses, {}, nullptr};
+    case 4: return {x.dqKvar, Quantity::Losses, {}, nullptr};
+    case 5: return {x.dpSectionsKw, Quantity::Losses, {}, nullptr};
+    case 6: return {x.dqSectionsKvar, Quantity::Losses, {}, nullptr};
+    case 7: return {x.dpTransformersKw, Quantity::Losses, {}, nullptr};
+    case 8: return {x.dqTransformersKvar, Quantity::Losses, {}, nullptr};
+    case 9: return {x.lossSharePercent, Quantity::Losses, {}, nullptr};
+    case 10: return {x.worstLossPercent, Quantity::LossPercent, {}, nullptr};
+    case 11: return {{}, {}, utf8(x.worstNode.node), nullptr};
+    case 12: return {x.mostLoadedPercent, Quantity::Loading, {}, nullptr};
+    case 13:
+        return {{}, {},
+                x.mostLoadedSection > 0 ? QString("%1 № %2").arg(utf8(x.mostLoadedLine)).arg(x.mostLoadedSection)
+                                        : QString("перемычка"),
+                nullptr};
     default: return {};
     }
 }

@@ -28,11 +28,16 @@ public:
     // The warning on a row's value in a regime, or null: R2 (voltage loss) and R3 (voltage) of a node,
     // R1 of a section, R4 of a substation; rows as in the result's lists.
     const k10::calc::Problem* warning(k10::calc::ProblemCode code, k10::calc::Regime regime, int row) const;
+    // Whether any value of the regime carries the warning.
+    bool anyWarning(k10::calc::ProblemCode code, k10::calc::Regime regime) const;
+    // The node a section feeds (its end), or -1.
+    int endNode(int section) const;
 
 private:
     std::shared_ptr<const k10::calc::SchemeResult> scheme_;
     // [R1..R4][regime]: the problem of each row, -1 where none; empty while no row has one.
     std::vector<int> warnings_[4][2];
+    std::vector<int> endNodes_; // of each section
 };
 
 // The colour of a value over its limit.
@@ -156,6 +161,17 @@ protected:
     Value value(int row, int column) const override;
     bool namesPlaces() const override { return true; }
     ProblemPlace place(int row) const override;
+};
+
+// «Линии»: the totals of each line fed from the busbars, as the command line's report lists them.
+class LinesModel : public ResultTableModel {
+    Q_OBJECT
+public:
+    explicit LinesModel(QObject* parent = nullptr);
+
+protected:
+    int rows() const override;
+    Value value(int row, int column) const override;
 };
 
 // Sorts a results table by the user's column: numbers by value and before texts (such as «отключён»),

@@ -100,7 +100,8 @@ QString summaryLine(const SchemeResult& scheme, Regime regime) {
                .arg(utf8(totals.worstNode.line), utf8(totals.worstNode.node),
                     value(totals.worstLossPercent, Quantity::LossPercent),
                     sectionName(totals.mostLoadedLine, totals.mostLoadedSection),
-                    value(totals.mostLoadedPercent, Quantity::Loading));
+                    value(totals.mostLoadedPercent, Quantity::Loading)) +
+           QString(". Итераций расчёта: %1").arg(regimeOf(scheme, regime).iterations);
 }
 
 QString excludedLine(const SchemeResult& scheme) {

@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
+#include <QPalette>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTextDocument>
@@ -113,11 +114,13 @@ void TF_Results::buildControls() {
     SubstationsGrid = named(new ResultsView(substations_ = new SubstationsModel), "SubstationsGrid");
     ShortCircuitGrid = named(new ResultsView(shortCircuits_ = new ShortCircuitModel), "ShortCircuitGrid");
     ProblemsGrid = named(new ResultsView(problems_ = new ProblemsModel), "ProblemsGrid");
+    LinesGrid = named(new ResultsView(lines_ = new LinesModel), "LinesGrid");
     Tabs = named(new QTabWidget, "Tabs");
     Tabs->addTab(NodesGrid, "Узлы");
     Tabs->addTab(SectionsGrid, "Участки");
     Tabs->addTab(SubstationsGrid, "ТП");
     Tabs->addTab(ShortCircuitGrid, "Токи КЗ");
+    Tabs->addTab(LinesGrid, "Линии");
     Tabs->addTab(ProblemsGrid, "Замечания");
     Tabs->addTab(buildProfileTab(), "Профиль");
     Comparison = new SchemeComparisonView;
@@ -133,6 +136,12 @@ void TF_Results::buildControls() {
     connect(Scheme_Box, &QComboBox::currentIndexChanged, this, &TF_Results::scheduleCalculation);
     connect(Regime_Box, &QComboBox::currentIndexChanged, this, &TF_Results::showRegime);
     connect(Line_Box, &QComboBox::currentIndexChanged, this, [this] {
+        chosenBranch_.clear(); // another line: its worst path
+        profileDrawn_ = false;
+        showProfile();
+    });
+    connect(Branch_Box, &QComboBox::currentIndexChanged, this, [this] {
+        chosenBranch_ = Branch_Box->currentIndex() > 0 ? Branch_Box->currentText() : QString();
         profileDrawn_ = false;
         showProfile();
     });
@@ -155,6 +164,10 @@ QWidget* TF_Results::buildProfileTab() {
     auto* choice = new QHBoxLayout;
     choice->addWidget(captionFor("Линия", Line_Box));
     choice->addWidget(Line_Box);
+    Branch_Box = named(new QComboBox, "Branch_Box");
+    Branch_Box->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    choice->addWidget(captionFor("Ветвь", Branch_Box));
+    choice->addWidget(Branch_Box);
     choice->addStretch();
     auto* layout = new QVBoxLayout(tab);
     layout->addLayout(choice);
@@ -269,14 +282,14 @@ void TF_Results::showResult(std::shared_ptr<const SchemeResult> scheme, bool bui
     PrintReport->setEnabled(source_ != 0);
     Note->setText(settingsLine(settings_, builtInCoefficients_) + ".\n" + notCalculatedLine());
     for (ResultTableModel* model : std::initializer_list<ResultTableModel*>{nodes_, sections_, substations_,
-                                                                             shortCircuits_, problems_})
+                                                                             shortCircuits_, problems_, lines_})
         model->setResult(shown_, regime());
     // The columns fit the texts of a new source, and of its first calculated rows; another scheme of the
     // same source or a recalculation keeps the widths (and whatever the user made of them).
     const std::pair fitted{result().source, result().calculated};
     if (fitted != fittedFor_) {
         fittedFor_ = fitted;
-        for (ResultsView* view : {NodesGrid, SectionsGrid, SubstationsGrid, ShortCircuitGrid, ProblemsGrid})
+        for (ResultsView* view : {NodesGrid, SectionsGrid, SubstationsGrid, ShortCircuitGrid, ProblemsGrid, LinesGrid})
             view->fitColumns();
     }
     {
@@ -286,7 +299,7 @@ void TF_Results::showResult(std::shared_ptr<const SchemeResult> scheme, bool bui
         Line_Box->addItems(profileLines(result()));
         Line_Box->setCurrentIndex(std::max(0, Line_Box->findText(chosen)));
     }
-    Summary->setText(summaryLine(result(), regime()));
+    showSummary();
     Excluded->setText(excludedLine(result()));
     Excluded->setVisible(!Excluded->text().isEmpty());
     // A scheme refused by its checks has nothing to show but why.
@@ -297,10 +310,26 @@ void TF_Results::showResult(std::shared_ptr<const SchemeResult> scheme, bool bui
     emit resultsReady();
 }
 
-void TF_Results::showRegime() {
-    for (ResultTableModel* model : std::initializer_list<ResultTableModel*>{nodes_, sections_, substations_})
-        model->setRegime(regime());
+void TF_Results::showSummary() {
     Summary->setText(summaryLine(result(), regime()));
+    // Over its limit, the worst voltage loss or the most loaded section colours the summary as it colours
+    // the cells of the tables, and the tooltip says which.
+    QStringList over;
+    if (shown_ && shown_->anyWarning(k10::calc::ProblemCode::R2, regime()))
+        over << "наибольшая потеря напряжения больше допустимой";
+    if (shown_ && shown_->anyWarning(k10::calc::ProblemCode::R1, regime()))
+        over << "загрузка участка больше допустимой";
+    Summary->setAutoFillBackground(!over.isEmpty());
+    QPalette palette = Summary->palette();
+    palette.setColor(QPalette::Window, over.isEmpty() ? this->palette().color(QPalette::Window) : overLimitColour());
+    Summary->setPalette(palette);
+    Summary->setToolTip(over.isEmpty() ? QString() : over.join("; ").left(1).toUpper() + over.join("; ").mid(1));
+}
+
+void TF_Results::showRegime() {
+    for (ResultTableModel* model : std::initializer_list<ResultTableModel*>{nodes_, sections_, substations_, lines_})
+        model->setRegime(regime());
+    showSummary();
     profileDrawn_ = false;
     showProfile();
 }
@@ -308,8 +337,17 @@ void TF_Results::showRegime() {
 void TF_Results::showProfile() {
     if (Tabs->currentWidget() != ProfileTab || profileDrawn_)
         return;
-    ProfileChart->showProfile(voltageProfile(result(), regime(), Line_Box->currentText()),
-                              settings_.maxLossPercent);
+    // The path to the line's worst node unless the user chose another end.
+    std::vector<ProfileCurve> curves = voltageProfile(result(), regime(), Line_Box->currentText());
+    QSignalBlocker blocker(Branch_Box);
+    Branch_Box->clear();
+    for (const ProfileCurve& curve : curves)
+        Branch_Box->addItem("до " + curve.endNode);
+    const int chosen = chosenBranch_.isEmpty() ? 0 : std::max(0, int(Branch_Box->findText(chosenBranch_)));
+    Branch_Box->setCurrentIndex(curves.empty() ? -1 : chosen);
+    if (!curves.empty())
+        curves = {curves[std::size_t(chosen)]};
+    ProfileChart->showProfile(curves, settings_.maxLossPercent);
     profileDrawn_ = true;
 }
 

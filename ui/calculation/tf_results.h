@@ -27,6 +27,7 @@ class SectionsModel;
 class SubstationsModel;
 class ShortCircuitModel;
 class ProblemsModel;
+class LinesModel;
 } // namespace results
 class ResultsView;
 class SchemeComparisonView;
@@ -36,7 +37,7 @@ class VoltageProfileChart;
 // scheme, recalculated whenever the data change while it is open. One per application, not modal.
 //
 // Its tables are views (object names NodesGrid, SectionsGrid, SubstationsGrid, ShortCircuitGrid,
-// ProblemsGrid) over models of the result shown, each through a sorting proxy. The models take a result
+// ProblemsGrid, LinesGrid) over models of the result shown, each through a sorting proxy. The models take a result
 // and a regime at once: after a choice in Regime_Box the new rows are in the models when the choice
 // returns; after a choice in Scheme_Box (or a change of the data) they are when resultsReady is emitted,
 // before anything is painted.
@@ -77,6 +78,9 @@ private:
     void fillSchemes(bool keepChoice);
     void showResult(std::shared_ptr<const k10::calc::SchemeResult> result, bool builtInCoefficients);
     void showRegime();
+    // The summary of the scheme in the regime, coloured where a value is over its limit.
+    void showSummary();
+    QString chosenBranch_; // the end the user chose on the profile's line; empty for the worst
     // The profile is drawn while its tab is shown; otherwise when the tab is next chosen.
     void showProfile();
     void showBusy();
@@ -103,8 +107,10 @@ private:
     ResultsView* SubstationsGrid;
     ResultsView* ShortCircuitGrid;
     ResultsView* ProblemsGrid;
+    ResultsView* LinesGrid;
     QWidget* ProfileTab;
     QComboBox* Line_Box;
+    QComboBox* Branch_Box; // the line's paths, named by their ends, the worst first
     VoltageProfileChart* ProfileChart;
     SchemeComparisonView* Comparison; // the tab «Сравнение схем»
     QFileDialog* SaveReportDialog;
@@ -114,6 +120,7 @@ private:
     results::SubstationsModel* substations_;
     results::ShortCircuitModel* shortCircuits_;
     results::ProblemsModel* problems_;
+    results::LinesModel* lines_;
 
     Interaction& user_;
     CalculationData* data_ = nullptr;

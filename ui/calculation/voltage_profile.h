@@ -15,6 +15,7 @@ struct ProfilePoint {
     double km = 0;
     double lossPercent = 0;
     QString node;
+    double uKv = 0;
 };
 
 struct ProfileCurve {
@@ -24,7 +25,9 @@ struct ProfileCurve {
 
 // The lines that have nodes in the scheme, in the order of their first node.
 QStringList profileLines(const k10::calc::SchemeResult& scheme);
-// One curve per end node of the line (a node of the line that feeds no other node), in the regime.
+// One curve per end of the line (a node of the line that feeds no other node of the line: the node that
+// feeds a jumper to another line ends its own line there), in the regime; a line cut off right after its
+// head has no curve. The curve of the end that loses most comes first.
 std::vector<ProfileCurve> voltageProfile(const k10::calc::SchemeResult& scheme, k10::calc::Regime regime,
                                          const QString& line);
 
@@ -34,6 +37,16 @@ class VoltageProfileChart : public QChartView {
 public:
     explicit VoltageProfileChart(QWidget* parent = nullptr);
 
-    // Draws the curves and the permissible loss as a horizontal line; no curves empty the chart.
+    // Draws the curves and the permissible loss as a horizontal line across the whole axis; no curves
+    // empty the chart. Each point names its node and values on hover, and as a label where it fits.
     void showProfile(const std::vector<ProfileCurve>& curves, double maxLossPercent);
+
+private:
+    void placeLabels();
+
+    std::vector<ProfileCurve> curves_;
+    std::vector<class QGraphicsSimpleTextItem*> labels_;
 };
+
+// What a point of the profile says of its node: «оп12: 3,4 км; U = 9,870 кВ; ΔU = 1,30 %».
+QString profilePointText(const ProfilePoint& point);
