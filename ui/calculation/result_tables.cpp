@@ -8,6 +8,9 @@
 #include "ui/desktop/cp1251_text.h"
 #include "ui/calculation_service/calculation_settings.h"
 
+#include <QComboBox>
+#include <QSignalBlocker>
+
 namespace results {
 
 using namespace k10::calc;
@@ -70,6 +73,24 @@ QString schemeCaption(const TSource& source, int mode) {
     if (mode == 0)
         return "Нормальная схема";
     return utf8(modeDescription(source.ModeWorks[mode], mode));
+}
+
+void fillSchemeBox(QComboBox& box, const TSource* source, bool keepChoice) {
+    QStringList captions;
+    if (source)
+        for (int mode = 0; mode <= source->ModeWorkCount(); ++mode)
+            captions << schemeCaption(*source, mode);
+    QSignalBlocker blocker(&box);
+    const int chosen = keepChoice ? box.currentIndex() : 0;
+    // A list of a hundred modes costs its size hints: it is filled anew only when it changed.
+    bool same = box.count() == captions.size();
+    for (int i = 0; same && i < captions.size(); ++i)
+        same = box.itemText(i) == captions[i];
+    if (!same) {
+        box.clear();
+        box.addItems(captions);
+    }
+    box.setCurrentIndex(chosen >= 0 && chosen < box.count() ? chosen : 0);
 }
 
 QString regimeCaption(Regime regime) {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QComboBox;
+
 #include <optional>
 #include <vector>
 
@@ -37,6 +39,9 @@ Table problemsTable(const k10::calc::SchemeResult& scheme);
 
 // «Нормальная схема» for mode 0, else the mode's one description («Режим N: перемычка …»).
 QString schemeCaption(const TSource& source, int mode);
+// Fills a scheme list with the normal scheme and the modes of `source` (none for a null source), keeping
+// the chosen row when asked and it still exists; the list is filled anew only when its texts changed.
+void fillSchemeBox(QComboBox& box, const TSource* source, bool keepChoice);
 QString regimeCaption(k10::calc::Regime regime);
 QString kindCaption(k10::calc::ProblemKind kind);
 

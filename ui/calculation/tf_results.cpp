@@ -229,23 +229,7 @@ void TF_Results::scheduleCalculation() {
 }
 
 void TF_Results::fillSchemes(bool keepChoice) {
-    QStringList captions;
-    if (source_ != 0) {
-        const TSource& source = data_->project().Sources[source_];
-        for (int mode = 0; mode <= source.ModeWorkCount(); ++mode)
-            captions << schemeCaption(source, mode);
-    }
-    QSignalBlocker blocker(Scheme_Box);
-    const int chosen = keepChoice ? Scheme_Box->currentIndex() : 0;
-    // The list is filled anew only when it changed: a list of a hundred modes costs its size hints.
-    bool same = Scheme_Box->count() == captions.size();
-    for (int i = 0; same && i < captions.size(); ++i)
-        same = Scheme_Box->itemText(i) == captions[i];
-    if (!same) {
-        Scheme_Box->clear();
-        Scheme_Box->addItems(captions);
-    }
-    Scheme_Box->setCurrentIndex(chosen >= 0 && chosen < Scheme_Box->count() ? chosen : 0);
+    fillSchemeBox(*Scheme_Box, source_ != 0 ? &data_->project().Sources[source_] : nullptr, keepChoice);
 }
 
 void TF_Results::calculate() {

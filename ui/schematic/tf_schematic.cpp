@@ -214,15 +214,7 @@ void TF_Schematic::scheduleDrawing() {
 }
 
 void TF_Schematic::fillSchemes(bool keepChoice) {
-    QSignalBlocker blocker(Scheme_Box);
-    const int chosen = keepChoice ? Scheme_Box->currentIndex() : 0;
-    Scheme_Box->clear();
-    if (source_ == 0)
-        return;
-    const TSource& source = data_->project().Sources[source_];
-    for (int mode = 0; mode <= source.ModeWorkCount(); ++mode)
-        Scheme_Box->addItem(results::schemeCaption(source, mode));
-    Scheme_Box->setCurrentIndex(chosen >= 0 && chosen < Scheme_Box->count() ? chosen : 0);
+    results::fillSchemeBox(*Scheme_Box, source_ != 0 ? &data_->project().Sources[source_] : nullptr, keepChoice);
 }
 
 QString TF_Schematic::title() const {
