@@ -138,13 +138,19 @@ struct SourceData {
     const SourceLines lines;
     Names names;
 
-    // The normal scheme with its short circuits, made when the first mode is calculated: the lines a mode
-    // leaves untouched take their part of the network and their short circuits from here.
+    // The normal scheme calculated, made when the first scheme is asked for: a mode takes the lines it
+    // leaves untouched from here, their part of the network, their rows and short circuits, and, when
+    // the mode changes no load, their voltages and flows, which do not depend on the other lines.
     struct Normal {
         NormalScheme scheme;
-        SchemeResult rows; // its nodes, sections, substations and short circuits
-        // Of each node and after the last: the sections and the substations of the nodes before it.
-        std::vector<int> sectionsBefore, substationsBefore;
+        SchemeResult result; // only its nodes, sections, substations and short circuits when not calculated
+        // Of each node and after the last: the sections, the substations and the heads of the nodes before it.
+        std::vector<int> sectionsBefore, substationsBefore, headsBefore;
+        // Of each regime, when calculated: the warnings of its rows (R1 to R4) in the order of their nodes;
+        // what each head takes from the busbars and the sweeps its line took.
+        std::vector<Problem> warnings[2];
+        std::vector<Complex> headSupplied[2];
+        std::vector<int> lineIterations[2];
     };
     std::once_flag normalMade;
     std::unique_ptr<const Normal> normal; // null when the source's lines have errors
@@ -232,6 +238,24 @@ class SchemeCalculator {
 public:
     void calculate(SourceData& data, int mode, SchemeResult& r) {
         source_ = &data;
+        normal_ = data.manyModes ? normalOf(data) : nullptr;
+        if (mode == 0 && normal_ && normal_->result.calculated) {
+            r = normal_->result;
+            return;
+        }
+        begin(data, mode, r);
+        std::vector<LineTree> foreign;
+        foreign.reserve(1);
+        if (!builder_.build(data.project, data.lines, mode, data.catalogs, foreign, r.problems, schemeRoom_,
+                            normal_ ? &normal_->scheme : nullptr))
+            return;
+        scheme_ = &schemeRoom_;
+        finish(r);
+    }
+
+private:
+    // What a result says before its scheme is built: the source, the mode, the problems of the lines.
+    void begin(SourceData& data, int mode, SchemeResult& r) {
         const SourceLines& lines = data.lines;
         clear(r);
         const TSource& source = *lines.source;
@@ -246,20 +270,19 @@ public:
         for (std::size_t t = 0; t < lines.trees.size(); ++t)
             if (!lines.trees[t].valid)
                 r.excluded.push_back({data.names.line(lines.trees[t], t).name, lines.trees[t].index});
-        std::vector<LineTree> foreign;
-        foreign.reserve(1);
-        normal_ = mode > 0 && data.manyModes ? normalOf(data) : nullptr;
-        if (!builder_.build(data.project, lines, mode, data.catalogs, foreign, r.problems, schemeRoom_,
-                            normal_ ? &normal_->scheme : nullptr))
-            return;
-        const Scheme* scheme = scheme_ = &schemeRoom_;
+    }
+
+    // The built scheme's load flow and rows.
+    void finish(SchemeResult& r) {
+        const TSource& source = *source_->lines.source;
         nameNodes();
-        for (auto [tree, node] : scheme->deEnergised) {
+        for (auto [tree, node] : scheme_->deEnergised) {
             const Names::Line& line = *lines_[static_cast<std::size_t>(tree)];
             r.deEnergised.push_back({line.name, line.nodes[static_cast<std::size_t>(node)]});
         }
-
-        fillNetwork(source.Napr, scheme->loadFactor);
+        copyingFlows_ = normal_ && normal_->result.calculated && scheme_->loadFactor == 1 &&
+                        !scheme_->normalIndex.empty();
+        fillNetwork(source.Napr, scheme_->loadFactor);
         if (settings().method == Method::Exact) {
             network_.load.swap(drawn_[0]);
             solver_.solveExact(network_, drawn_[1], flows_[0], flows_[1]);
@@ -283,26 +306,36 @@ public:
         r.calculated = true;
     }
 
-private:
     const SourceData::Normal* normalOf(SourceData& data) {
         std::call_once(data.normalMade, [&] {
             if (data.lines.refused)
                 return;
             auto normal = std::make_unique<SourceData::Normal>();
+            SchemeResult& r = normal->result;
+            begin(data, 0, r);
             std::vector<LineTree> foreign;
-            std::vector<Problem> problems;
-            builder_.build(data.project, data.lines, 0, data.catalogs, foreign, problems, normal->scheme.scheme);
+            builder_.build(data.project, data.lines, 0, data.catalogs, foreign, r.problems, normal->scheme.scheme);
             normal->scheme.findParts();
             scheme_ = &normal->scheme.scheme;
-            nameNodes();
             normal_ = nullptr;
-            schemeRows(*data.lines.source, normal->rows);
-            normal->sectionsBefore.assign(1, 0);
-            normal->substationsBefore.assign(1, 0);
+            finish(r);
+            if (!r.calculated) // its rows all the same, for the modes' untouched lines
+                schemeRows(*data.lines.source, r);
+            for (std::vector<int>* before : {&normal->sectionsBefore, &normal->substationsBefore, &normal->headsBefore})
+                before->assign(1, 0);
             for (const SchemeNode& node : scheme_->nodes) {
                 normal->sectionsBefore.push_back(normal->sectionsBefore.back() + (node.parent >= 0 ? 1 : 0));
-                normal->substationsBefore.push_back(normal->substationsBefore.back() +
-                                                    (node.transformer ? 1 : 0));
+                normal->substationsBefore.push_back(normal->substationsBefore.back() + (node.transformer ? 1 : 0));
+                normal->headsBefore.push_back(normal->headsBefore.back() + (node.parent < 0 ? 1 : 0));
+            }
+            if (r.calculated) {
+                for (const Problem& p : r.problems)
+                    if (p.nodeIndex >= 0)
+                        normal->warnings[p.regime].push_back(p);
+                for (int regime : {0, 1}) {
+                    normal->headSupplied[regime] = headSupplied_[regime];
+                    normal->lineIterations[regime] = flows_[regime].lineIterations;
+                }
             }
             data.normal = std::move(normal);
         });
@@ -334,13 +367,18 @@ private:
         return {t.dP / (rated * rated) * s2, t.U / 100 / rated * s2};
     }
 
-    // The network of the load flow: node 0 the busbars, scheme node i at i + 1. loads_ holds both regimes'
-    // loads (kW + j kvar) with the mode's change; drawn_ what the nodes draw from the network, the loads
-    // with their transformers' load losses (kW + j kvar).
+    // The network of the load flow: node 0 the busbars, then the scheme's nodes, each at flowIndex_ (0: left
+    // out, its line's flows taken from the normal scheme). loads_ holds both regimes' loads (kW + j kvar)
+    // with the mode's change; drawn_ what the nodes draw from the network, the loads with their
+    // transformers' load losses (kW + j kvar).
     void fillNetwork(double nominalKv, double loadFactor) {
         network_.nominalKv = nominalKv;
         network_.busKv = nominalKv * settings().busVoltagePercent / 100;
-        std::size_t n = scheme_->nodes.size() + 1;
+        const std::vector<SchemeNode>& nodes = scheme_->nodes;
+        flowIndex_.resize(nodes.size());
+        std::size_t n = 1;
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            flowIndex_[i] = copyingFlows_ && scheme_->normalIndex[i] >= 0 ? 0 : n++;
         network_.parent.resize(n);
         network_.z.resize(n);
         for (int regime : {0, 1}) {
@@ -350,14 +388,17 @@ private:
         }
         network_.parent[0] = -1;
         network_.z[0] = Complex();
-        for (std::size_t i = 0; i < scheme_->nodes.size(); ++i) {
-            const SchemeNode& node = scheme_->nodes[i];
-            network_.parent[i + 1] = node.parent + 1;
-            network_.z[i + 1] = node.z;
+        for (std::size_t i = 0; i < nodes.size(); ++i) {
+            const std::size_t k = flowIndex_[i];
+            if (k == 0)
+                continue;
+            const SchemeNode& node = nodes[i];
+            network_.parent[k] = node.parent < 0 ? 0 : static_cast<int>(flowIndex_[static_cast<std::size_t>(node.parent)]);
+            network_.z[k] = node.z;
             for (int regime : {0, 1}) {
                 const Complex load = node.own ? node.own->load[regime] * loadFactor : Complex();
-                loads_[regime][i + 1] = load;
-                drawn_[regime][i + 1] =
+                loads_[regime][k] = load;
+                drawn_[regime][k] =
                     node.transformer
                         ? load + transformerLoss(*node.transformer, load.real() * load.real() + load.imag() * load.imag())
                         : load;
@@ -378,7 +419,8 @@ private:
     }
 
     // The numbers of both regimes, with their warnings (R1 to R4), the day's first: each regime in one pass
-    // over the nodes, writing its rows straight from the flow's lists.
+    // over the nodes, writing its rows straight from the flow's lists, or copying those of the lines taken
+    // from the normal scheme.
     void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
         const std::size_t n = nodes.size();
@@ -404,21 +446,40 @@ private:
             const FlowResult& flow = flows_[regime];
             result.iterations = flow.iterations;
             std::vector<TotalsBuilder>& lines = lineTotals_[regime];
-            lines.clear();
+            lines.assign(heads, TotalsBuilder());
+            normalLine_.assign(heads, -1);
+            headSupplied_[regime].resize(heads);
             result.lines.reserve(heads);
-            for (std::size_t i = 0; i < n; ++i)
-                if (nodes[i].parent < 0) {
-                    lines.emplace_back().supplied(flow.sBegin[i + 1], engineering);
-                    result.lines.push_back({lineNames_[i], {}});
+            // What each line takes from the busbars; the whole takes their sum, in the order of the lines.
+            Complex supplied;
+            for (std::size_t i = 0; i < n; ++i) {
+                if (nodes[i].parent >= 0)
+                    continue;
+                const std::size_t l = result.lines.size();
+                result.lines.push_back({lineNames_[i], {}});
+                if (flowIndex_[i] == 0) {
+                    const int from = normal_->headsBefore[static_cast<std::size_t>(scheme_->normalIndex[i])];
+                    normalLine_[l] = from;
+                    headSupplied_[regime][l] = normal_->headSupplied[regime][static_cast<std::size_t>(from)];
+                    result.iterations =
+                        std::max(result.iterations, normal_->lineIterations[regime][static_cast<std::size_t>(from)]);
+                } else {
+                    headSupplied_[regime][l] = flow.sBegin[flowIndex_[i]];
+                    lines[l].supplied(headSupplied_[regime][l], engineering);
                 }
+                supplied += headSupplied_[regime][l];
+            }
             TotalsBuilder& whole = whole_[regime];
             whole = TotalsBuilder();
             warnings_[regime].clear();
             rows(r, regime, result, whole, lines);
-            whole.supplied(flow.sBegin[0], engineering);
+            whole.supplied(supplied, engineering);
             result.totals = whole.finish();
             for (std::size_t l = 0; l < lines.size(); ++l)
-                result.lines[l].totals = lines[l].finish();
+                result.lines[l].totals =
+                    normalLine_[l] >= 0
+                        ? normal_->result.regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
+                        : lines[l].finish();
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
                               std::make_move_iterator(warnings_[regime].end()));
         }
@@ -440,8 +501,17 @@ private:
         result.sections.reserve(r.sections.size());
         result.substations.reserve(r.substations.size());
         for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t k = flowIndex_[i];
+            if (k == 0) {
+                std::size_t last = i + 1;
+                while (last < n && flowIndex_[last] == 0 &&
+                       scheme_->normalIndex[last] == scheme_->normalIndex[last - 1] + 1)
+                    ++last;
+                copyRegimePart(r, regime, i, last, result, whole);
+                i = last - 1;
+                continue;
+            }
             const SchemeNode& node = nodes[i];
-            const std::size_t k = i + 1;
             TotalsBuilder& line = lines[lineOf_[i]];
 
             const double u = flow.uAbs[k];
@@ -479,6 +549,46 @@ private:
                 if (sKva > t.S * (1 + 1e-9))
                     warnSubstation(i, sKva, t.S, regime);
             }
+        }
+    }
+
+    // The rows of the scheme's nodes [first, last) taken from the normal scheme, whose lines they are
+    // whole, with their warnings; the whole's totals gathered over them as over rows calculated here.
+    void copyRegimePart(const SchemeResult& r, int regime, std::size_t first, std::size_t last,
+                        RegimeResult& result, TotalsBuilder& whole) {
+        const RegimeResult& from = normal_->result.regimes[regime];
+        const auto a = static_cast<std::size_t>(scheme_->normalIndex[first]), b = a + (last - first);
+        const auto sections = static_cast<std::size_t>(normal_->sectionsBefore[a]),
+                   sectionsEnd = static_cast<std::size_t>(normal_->sectionsBefore[b]);
+        const auto substations = static_cast<std::size_t>(normal_->substationsBefore[a]),
+                   substationsEnd = static_cast<std::size_t>(normal_->substationsBefore[b]);
+        const int nodeShift = static_cast<int>(first) - static_cast<int>(a);
+        const int sectionShift = static_cast<int>(result.sections.size()) - static_cast<int>(sections);
+        for (std::size_t j = a; j < b; ++j) {
+            const std::size_t i = j + first - a;
+            whole.node(lineNames_[i], nodeNames_[i], from.nodes[j].lossPercent);
+        }
+        for (std::size_t j = sections; j < sectionsEnd; ++j) {
+            const SectionFlow& f = from.sections[j];
+            const SectionResult& feeding = r.sections[j + static_cast<std::size_t>(sectionShift)];
+            whole.section(feeding.line, feeding.section, f.loadingPercent, f.dpKw, f.dqKvar);
+        }
+        for (std::size_t j = substations; j < substationsEnd; ++j)
+            whole.transformer(from.substations[j].dpKw, from.substations[j].dqKvar);
+        result.nodes.insert(result.nodes.end(), from.nodes.begin() + static_cast<long>(a),
+                            from.nodes.begin() + static_cast<long>(b));
+        result.sections.insert(result.sections.end(), from.sections.begin() + static_cast<long>(sections),
+                               from.sections.begin() + static_cast<long>(sectionsEnd));
+        result.substations.insert(result.substations.end(), from.substations.begin() + static_cast<long>(substations),
+                                  from.substations.begin() + static_cast<long>(substationsEnd));
+        const std::vector<Problem>& warnings = normal_->warnings[regime];
+        auto w = std::lower_bound(warnings.begin(), warnings.end(), static_cast<int>(a),
+                                  [](const Problem& p, int node) { return p.nodeIndex < node; });
+        for (; w != warnings.end() && w->nodeIndex < static_cast<int>(b); ++w) {
+            Problem& p = warnings_[regime].emplace_back(*w);
+            p.nodeIndex += nodeShift;
+            if (p.sectionIndex >= 0)
+                p.sectionIndex += sectionShift;
         }
     }
 
@@ -548,7 +658,7 @@ private:
 
     // The rows of the normal scheme's nodes [first, last), their sections, substations and short circuits.
     void copyPart(std::size_t first, std::size_t last, SchemeResult& r) const {
-        const SchemeResult& from = normal_->rows;
+        const SchemeResult& from = normal_->result;
         const std::size_t at = r.nodes.size();
         const int shift = static_cast<int>(at) - static_cast<int>(first);
         r.nodes.insert(r.nodes.end(), from.nodes.begin() + static_cast<long>(first),
@@ -635,6 +745,10 @@ private:
     FlowResult flows_[2];
     TotalsBuilder whole_[2];
     std::vector<TotalsBuilder> lineTotals_[2];
+    bool copyingFlows_ = false; // the lines a mode leaves untouched take their flows from the normal scheme
+    std::vector<std::size_t> flowIndex_; // of each scheme node in the network of the load flow
+    std::vector<Complex> headSupplied_[2];
+    std::vector<int> normalLine_; // of each line, its position in the normal scheme when taken from there
     std::vector<std::size_t> lineOf_;
     std::vector<int> sectionRow_;
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it

@@ -63,22 +63,27 @@ struct FlowSolver::Room {
     std::vector<int> depth, start;
     std::vector<int> order;  // the network's node at each position of the sweep
     std::vector<int> parent; // the position of each position's parent
+    std::vector<int> line;   // the line (0 for the first head, ...) of each position; -1 for the busbars
     std::vector<Complex> z;
     // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
     // the branch's losses (kVA), voltages (kV), 1 / |U|^2.
     std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, lossRe, lossIm, uRe, uIm, inverseNorm;
-    std::vector<Pair> keptRe, keptIm; // the voltages of a set that has finished while the other goes on
-    std::vector<double> magnitude_;   // of the voltages of the set being delivered
+    std::vector<double> magnitude_; // of the voltages of the set being delivered
+    // Per line: the largest change of a voltage in the last sweep, and its positions, from lineStart[l] on.
+    std::vector<Pair> lineChange;
+    std::vector<int> lineStart, linePositions;
+    // The voltages of a line that has settled in a set while others go on, put back at the end.
+    std::vector<Pair> keptRe, keptIm;
 
+    std::size_t lines() const { return lineChange.size(); }
+    void keep(std::size_t line, int set);
+    void restore(std::size_t line, int set);
     void orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad);
     void backward(bool keepLosses);
     struct ForwardOutcome {
-        double largestChange[2] = {0, 0};
         bool collapsed[2] = {false, false}; // a voltage below half the nominal, or no number at all
     };
     ForwardOutcome forward(double nominalKv);
-    void keep(int set);
-    void restore(int set);
     bool deliver(int set, FlowResult& r, double busKv);
 };
 
@@ -114,6 +119,27 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         endRe[k] = loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
         endIm[k] = loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
     }
+    line.resize(n);
+    line[0] = -1;
+    int heads = 0;
+    for (std::size_t k = 1; k < n; ++k)
+        line[k] = parent[k] == 0 ? heads++ : line[static_cast<std::size_t>(parent[k])];
+    lineChange.assign(static_cast<std::size_t>(heads), pair(0));
+    lineStart.assign(static_cast<std::size_t>(heads) + 1, 0);
+    for (std::size_t k = 1; k < n; ++k)
+        ++lineStart[static_cast<std::size_t>(line[k]) + 1];
+    for (std::size_t l = 1; l < lineStart.size(); ++l)
+        lineStart[l] += lineStart[l - 1];
+    linePositions.resize(n > 0 ? n - 1 : 0);
+    for (std::size_t k = 1, l = 0; k < n; ++k) {
+        l = static_cast<std::size_t>(line[k]);
+        linePositions[static_cast<std::size_t>(lineStart[l]++)] = static_cast<int>(k);
+    }
+    for (std::size_t l = heads; l-- > 0;)
+        lineStart[l + 1] = lineStart[l];
+    lineStart[0] = 0;
+    keptRe.resize(n);
+    keptIm.resize(n);
     const double u0 = busKv(network);
     uRe.assign(n, pair(u0));
     uIm.assign(n, pair(0));
@@ -151,9 +177,10 @@ void FlowSolver::Room::backward(bool keepLosses) {
 FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     const std::size_t n = order.size();
     const Pair half2 = pair(nominalKv * nominalKv / 4);
-    // Both sets at once: the largest change, the lowest |U|^2, and the sum of every |U|^2, which is no
-    // number exactly when one of them is none (they are never negative).
-    Pair largest = pair(0), lowest = half2, sum = pair(0);
+    // Both sets at once: the largest change of each line, the lowest |U|^2, and the sum of every |U|^2,
+    // which is no number exactly when one of them is none (they are never negative).
+    Pair lowest = half2, sum = pair(0);
+    std::fill(lineChange.begin(), lineChange.end(), pair(0));
     endRe[0] = loadRe[0];
     endIm[0] = loadIm[0];
     for (std::size_t k = 1; k < n; ++k) {
@@ -166,7 +193,8 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
         const Pair change = dr * dr + di * di;
         const Pair norm = nr * nr + ni * ni;
-        largest = larger(largest, change);
+        Pair& lineLargest = lineChange[static_cast<std::size_t>(line[k])];
+        lineLargest = larger(lineLargest, change);
         lowest = smaller(lowest, norm);
         sum += norm;
         uRe[k] = nr;
@@ -177,30 +205,27 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     }
     const bool noNumber = std::isnan(sum[0]) || std::isnan(sum[1]);
     ForwardOutcome outcome;
-    for (int set = 0; set < 2; ++set) {
-        outcome.largestChange[set] = std::sqrt(largest[set]);
+    for (int set = 0; set < 2; ++set)
         outcome.collapsed[set] = noNumber || lowest[set] < half2[set];
-    }
     return outcome;
 }
 
-void FlowSolver::Room::keep(int set) {
-    keptRe.resize(order.size());
-    keptIm.resize(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k) {
+void FlowSolver::Room::keep(std::size_t l, int set) {
+    for (int i = lineStart[l]; i < lineStart[l + 1]; ++i) {
+        const auto k = static_cast<std::size_t>(linePositions[static_cast<std::size_t>(i)]);
         keptRe[k][set] = uRe[k][set];
         keptIm[k][set] = uIm[k][set];
     }
 }
 
-// Puts back the voltages a set finished with, and their 1 / |U|^2 as the sweep computed them.
-void FlowSolver::Room::restore(int set) {
-    for (std::size_t k = 0; k < order.size(); ++k) {
+// Puts back the voltages a line settled with, and their 1 / |U|^2 as the sweep computed them.
+void FlowSolver::Room::restore(std::size_t l, int set) {
+    for (int i = lineStart[l]; i < lineStart[l + 1]; ++i) {
+        const auto k = static_cast<std::size_t>(linePositions[static_cast<std::size_t>(i)]);
         const double re = keptRe[k][set], im = keptIm[k][set];
         uRe[k][set] = re;
         uIm[k][set] = im;
-        if (k > 0)
-            inverseNorm[k][set] = 1 / (re * re + im * im);
+        inverseNorm[k][set] = 1 / (re * re + im * im);
     }
 }
 
@@ -248,52 +273,58 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
     Room& w = *room_;
     w.orderByDepth(network, secondLoad);
     FlowResult* results[2] = {&first, &second};
-    bool going[2] = {true, true};
     for (FlowResult* r : results) {
         r->failure = FlowFailure::None;
         r->iterations = 0;
+        r->lineIterations.assign(w.lines(), 0);
     }
-    // Both sets are swept until each has converged or failed. A set that finishes while the other goes on
-    // keeps aside the voltages it finished with, and gets them back at the end.
-    bool kept[2] = {false, false};
-    auto finish = [&](const bool ending[2]) {
-        for (int set = 0; set < 2; ++set)
-            going[set] = going[set] && !ending[set];
-        for (int set = 0; set < 2; ++set)
-            if (ending[set] && going[1 - set]) {
-                w.keep(set);
-                kept[set] = true;
-            }
+    // Each line of each set is swept until its own voltages settle: the lines hang on the busbars' fixed
+    // voltage and do not act on each other, so a line's numbers do not depend on the others'. A line that
+    // has settled keeps aside the voltages it settled with, and gets them back at the end, while the
+    // others go on. A set fails as a whole.
+    std::size_t going[2] = {w.lines(), w.lines()}; // lines still swept in each set
+    bool ended[2] = {false, false};
+    int sweeps = 0;
+    auto settle = [&](std::size_t l, int set) {
+        w.keep(l, set);
+        results[set]->lineIterations[l] = sweeps;
     };
-    while (going[0] || going[1]) {
-        bool ending[2] = {false, false};
+    auto endSet = [&](int set, FlowFailure failure) {
+        results[set]->failure = failure;
+        for (std::size_t l = 0; l < w.lines(); ++l)
+            if (results[set]->lineIterations[l] == 0)
+                settle(l, set);
+        ended[set] = true;
+    };
+    for (;;) {
         for (int set = 0; set < 2; ++set)
-            if (going[set]) {
-                if (results[set]->iterations == kMaxIterations) {
-                    results[set]->failure = FlowFailure::NoConvergence;
-                    ending[set] = true;
-                } else {
-                    ++results[set]->iterations;
-                }
-            }
-        finish(ending);
-        if (!going[0] && !going[1])
+            if (!ended[set] && sweeps == kMaxIterations)
+                endSet(set, FlowFailure::NoConvergence);
+        if (ended[0] && ended[1])
             break;
+        ++sweeps;
         w.backward(false);
         Room::ForwardOutcome outcome = w.forward(network.nominalKv);
-        bool settled[2] = {false, false};
         for (int set = 0; set < 2; ++set) {
-            if (!going[set])
+            if (ended[set])
                 continue;
-            if (outcome.collapsed[set])
-                results[set]->failure = FlowFailure::VoltageCollapse;
-            settled[set] = outcome.collapsed[set] || outcome.largestChange[set] < toleranceKv;
+            results[set]->iterations = sweeps;
+            if (outcome.collapsed[set]) {
+                endSet(set, FlowFailure::VoltageCollapse);
+                continue;
+            }
+            for (std::size_t l = 0; l < w.lines(); ++l)
+                if (results[set]->lineIterations[l] == 0 && std::sqrt(w.lineChange[l][set]) < toleranceKv) {
+                    settle(l, set);
+                    --going[set];
+                }
+            ended[set] = going[set] == 0;
         }
-        finish(settled);
     }
     for (int set = 0; set < 2; ++set)
-        if (kept[set])
-            w.restore(set);
+        for (std::size_t l = 0; l < w.lines(); ++l)
+            if (results[set]->lineIterations[l] < sweeps)
+                w.restore(l, set);
     // The powers of the voltages found.
     w.backward(true);
     for (int set = 0; set < 2; ++set)
@@ -321,6 +352,7 @@ FlowResult solveEngineering(const RadialNetwork& network) {
     FlowResult r = sized(network);
     r.iterations = 1;
     std::size_t n = network.parent.size();
+    r.lineIterations.assign(static_cast<std::size_t>(std::count(network.parent.begin(), network.parent.end(), 0)), 1);
     const double u2 = network.nominalKv * network.nominalKv, u0 = busKv(network);
     for (std::size_t i = 0; i < n; ++i)
         r.sBegin[i] = network.load[i];
