@@ -10,6 +10,7 @@
 #include "text/real_format.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <condition_variable>
@@ -23,29 +24,47 @@ namespace k10::calc {
 
 namespace {
 
-// UTF-8 of one byte of Windows-1251: at most three bytes, as every character of the page lies below
+// UTF-8 of each byte of Windows-1251: at most three bytes, as every character of the page lies below
 // U+10000.
-char* appendUtf8(char* out, char32_t code) {
-    if (code < 0x80) {
-        *out++ = static_cast<char>(code);
-    } else if (code < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (code >> 6));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xE0 | (code >> 12));
-        *out++ = static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (code & 0x3F));
-    }
-    return out;
+struct Utf8Of {
+    char bytes[3];
+    unsigned char length;
+};
+
+const std::array<Utf8Of, 256>& utf8OfCp1251() {
+    static const std::array<Utf8Of, 256> table = [] {
+        std::array<Utf8Of, 256> t{};
+        for (int byte = 0; byte < 256; ++byte) {
+            const char32_t code = cp1251ToUnicode(static_cast<unsigned char>(byte));
+            Utf8Of& u = t[static_cast<std::size_t>(byte)];
+            if (code < 0x80) {
+                u = {{static_cast<char>(code), 0, 0}, 1};
+            } else if (code < 0x800) {
+                u = {{static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F)), 0}, 2};
+            } else {
+                u = {{static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                      static_cast<char>(0x80 | (code & 0x3F))},
+                     3};
+            }
+        }
+        return t;
+    }();
+    return table;
 }
 
 } // namespace
 
 std::string_view NameStore::addCp1251(std::string_view cp1251) {
+    static const std::array<Utf8Of, 256>& utf8 = utf8OfCp1251();
     char* begin = room(3 * cp1251.size());
     char* end = begin;
-    for (char c : cp1251)
-        end = appendUtf8(end, cp1251ToUnicode(static_cast<unsigned char>(c)));
+    for (char c : cp1251) {
+        const Utf8Of& u = utf8[static_cast<unsigned char>(c)];
+        end[0] = u.bytes[0];
+        end[1] = u.bytes[1];
+        end[2] = u.bytes[2];
+        end += u.length;
+    }
     auto length = static_cast<std::size_t>(end - begin);
     used_ += length;
     return {begin, length};
@@ -79,8 +98,10 @@ public:
             own_.push_back(convert(tree));
         for (const TTrans& t : inputs.transformers)
             transformers_.push_back(store_->addCp1251(trimBlanks(t.Name.view())));
+        if (!inputs.wires.empty())
+            firstWire_ = &*inputs.wires.begin();
         for (const TProvoda& w : inputs.wires)
-            wires_.emplace(&w, store_->addCp1251(trimBlanks(w.Name.view())));
+            wires_.push_back(store_->addCp1251(trimBlanks(w.Name.view())));
     }
 
     std::shared_ptr<const NameStore> store() const { return store_; }
@@ -100,8 +121,7 @@ public:
     }
     // The name of a wire of the catalog; empty for none.
     std::string_view wire(const TProvoda* w) const {
-        auto found = w ? wires_.find(w) : wires_.end();
-        return found != wires_.end() ? found->second : std::string_view();
+        return w ? wires_[static_cast<std::size_t>(w - firstWire_)] : std::string_view();
     }
 
 private:
@@ -116,7 +136,8 @@ private:
     std::shared_ptr<NameStore> store_;
     std::vector<Line> own_;
     std::vector<std::string_view> transformers_;
-    std::unordered_map<const TProvoda*, std::string_view> wires_;
+    const TProvoda* firstWire_ = nullptr;
+    std::vector<std::string_view> wires_; // of the wire catalog's entries, in its order
     std::mutex mutex_;
     std::unordered_map<long, Line> foreign_; // by source and position of the line; its nodes stay in place
 };

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 
 namespace k10::calc {
 
@@ -196,8 +197,11 @@ public:
         ids_.reserve(sections.size() + 1);
         begin_.reserve(sections.size());
         end_.reserve(sections.size());
-        for (const SectionData& s : sections) {
-            begin_.push_back(ids_.intern(s.begin));
+        // Sections are mostly typed one after another along the line: a section then begins where the one
+        // before it ends, and that name is numbered already.
+        for (std::size_t k = 0; k < sections.size(); ++k) {
+            const SectionData& s = sections[k];
+            begin_.push_back(k > 0 && s.begin == sections[k - 1].end ? end_[k - 1] : ids_.intern(s.begin));
             end_.push_back(ids_.intern(s.end));
         }
     }
@@ -246,16 +250,26 @@ public:
 
 private:
     void excludeSameNodesAndRepeats() {
-        // A pair of nodes repeats an earlier section's when it comes after it in the pairs sorted by their
-        // nodes and then by section.
-        std::vector<std::pair<std::uint64_t, std::size_t>> pairs(tree_.sections.size());
-        for (std::size_t k = 0; k < pairs.size(); ++k)
-            pairs[k] = {static_cast<std::uint64_t>(names_.begin(k)) << 32 | static_cast<std::uint32_t>(names_.end(k)),
-                        k};
-        std::sort(pairs.begin(), pairs.end());
-        std::vector<bool> repeats(pairs.size(), false);
-        for (std::size_t i = 1; i < pairs.size(); ++i)
-            repeats[pairs[i].second] = pairs[i].first == pairs[i - 1].first;
+        std::vector<bool> repeats(tree_.sections.size(), false);
+        // A section can repeat another's pair of nodes only where two sections end at the same node.
+        std::vector<bool> ended(names_.size(), false);
+        bool endRepeats = false;
+        for (std::size_t k = 0; k < tree_.sections.size() && !endRepeats; ++k) {
+            endRepeats = ended[static_cast<std::size_t>(names_.end(k))];
+            ended[static_cast<std::size_t>(names_.end(k))] = true;
+        }
+        if (endRepeats) {
+            // A pair of nodes repeats an earlier section's when it comes after it in the pairs sorted by
+            // their nodes and then by section.
+            std::vector<std::pair<std::uint64_t, std::size_t>> pairs(tree_.sections.size());
+            for (std::size_t k = 0; k < pairs.size(); ++k)
+                pairs[k] = {static_cast<std::uint64_t>(names_.begin(k)) << 32 |
+                                static_cast<std::uint32_t>(names_.end(k)),
+                            k};
+            std::sort(pairs.begin(), pairs.end());
+            for (std::size_t i = 1; i < pairs.size(); ++i)
+                repeats[pairs[i].second] = pairs[i].first == pairs[i - 1].first;
+        }
         for (std::size_t k = 0; k < tree_.sections.size(); ++k) {
             const SectionData& s = tree_.sections[k];
             int number = static_cast<int>(k + 1);
@@ -412,10 +426,14 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
         firstTransformer_ = &inputs.transformers[1];
         transformerCount_ = static_cast<std::size_t>(inputs.transformers.count());
     }
+    wireNames_.reserve(static_cast<std::size_t>(inputs.wires.count()));
     for (const TProvoda& wire : inputs.wires)
-        wires_.emplace(withoutBlanks(wire.Name.view()), &wire);
+        if (wireNames_.intern(withoutBlanks(wire.Name.view())) == static_cast<int>(wires_.size()))
+            wires_.push_back(&wire);
+    transformerNames_.reserve(static_cast<std::size_t>(inputs.transformers.count()));
     for (const TTrans& trans : inputs.transformers) {
-        transformers_.emplace(withoutBlanks(trans.Name.view()), &trans);
+        if (transformerNames_.intern(withoutBlanks(trans.Name.view())) == static_cast<int>(transformers_.size()))
+            transformers_.push_back(&trans);
         lowSide_.emplace_back(usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
                               usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor)
                                             : 1.0);
@@ -423,17 +441,50 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
 }
 
 const TProvoda* Catalogs::usableWire(std::string_view name) const {
-    auto found = wires_.find(withoutBlanks(name));
-    return found != wires_.end() && usable(*found->second) ? found->second : nullptr;
+    const int id = wireNames_.find(withoutBlanks(name));
+    return id >= 0 && usable(*wires_[static_cast<std::size_t>(id)]) ? wires_[static_cast<std::size_t>(id)] : nullptr;
 }
 
 bool Catalogs::knowsWire(std::string_view name) const {
-    return wires_.count(withoutBlanks(name)) > 0;
+    return wireNames_.find(withoutBlanks(name)) >= 0;
 }
 
 const TTrans* Catalogs::transformer(std::string_view name) const {
-    auto found = transformers_.find(withoutBlanks(name));
-    return found != transformers_.end() && usable(*found->second) ? found->second : nullptr;
+    const int id = transformerNames_.find(withoutBlanks(name));
+    return id >= 0 && usable(*transformers_[static_cast<std::size_t>(id)]) ? transformers_[static_cast<std::size_t>(id)]
+                                                                          : nullptr;
+}
+
+std::size_t NameHash::operator()(std::string_view name) const noexcept {
+    constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+    std::uint64_t h = (name.size() + 1) * kMultiplier;
+    const char* p = name.data();
+    std::size_t left = name.size();
+    for (; left >= 8; left -= 8, p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        h = (h ^ word) * kMultiplier;
+        h ^= h >> 32;
+    }
+    // The last bytes: two words of four that may overlap, or the bytes one by one.
+    std::uint64_t tail = 0;
+    if (left >= 4) {
+        std::uint32_t first, last;
+        std::memcpy(&first, p, 4);
+        std::memcpy(&last, p + left - 4, 4);
+        tail = static_cast<std::uint64_t>(first) << 32 | last;
+    } else {
+        for (std::size_t i = 0; i < left; ++i)
+            tail = tail << 8 | static_cast<unsigned char>(p[i]);
+    }
+    h ^= tail;
+    // Every bit of the name reaches the low bits a table keeps.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDull;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ull;
+    h ^= h >> 33;
+    return static_cast<std::size_t>(h);
 }
 
 void NameIndex::reserve(std::size_t names) {
@@ -448,7 +499,7 @@ std::size_t NameIndex::slotOf(std::string_view name) const {
     // Open addressing with a table at most half full: the first slot along the way that is empty or
     // holds the name.
     const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = std::hash<std::string_view>{}(name) & mask;
+    std::size_t slot = NameHash{}(name) & mask;
     while (slots_[slot] != 0 && names_[static_cast<std::size_t>(slots_[slot] - 1)] != name)
         slot = (slot + 1) & mask;
     return slot;

@@ -6,7 +6,6 @@
 #include <memory>
 #include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 // From the project to networks: the catalog look-ups, each line checked and built as a tree, and the
@@ -24,6 +23,30 @@ inline constexpr double kMaxOhmPerKm = 100;
 // Names of nodes and lines compare after their trailing blanks are removed; catalog names after the blanks
 // on both sides are removed.
 std::string_view withoutTrailingBlanks(std::string_view name);
+
+// A hash of a short name: a few multiplications over its bytes, eight at a time. Names of nodes and of
+// catalog entries are short, and the library's general hash costs more than the look-up around it.
+struct NameHash {
+    std::size_t operator()(std::string_view name) const noexcept;
+};
+
+// Names numbered from 0 in a flat table: a line's hundred names cost two allocations, not a hundred.
+class NameIndex {
+public:
+    // Room for about `names` names.
+    void reserve(std::size_t names);
+    // The number of the name, a new one when it is not there yet.
+    int intern(std::string_view name);
+    // The number of the name; -1 when it is not there.
+    int find(std::string_view name) const;
+    std::size_t size() const { return names_.size(); }
+    std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
+
+private:
+    std::size_t slotOf(std::string_view name) const;
+    std::vector<std::string_view> names_;
+    std::vector<int> slots_; // 1 + the number of the name in each slot; 0 for an empty slot
+};
 
 class Catalogs {
 public:
@@ -46,28 +69,12 @@ public:
 private:
     const TTrans* firstTransformer_ = nullptr;
     std::size_t transformerCount_ = 0;
-    std::unordered_map<std::string_view, const TProvoda*> wires_;
-    std::unordered_map<std::string_view, const TTrans*> transformers_;
+    // The entries by their names: the first entry of a name, where several have it.
+    NameIndex wireNames_, transformerNames_;
+    std::vector<const TProvoda*> wires_;
+    std::vector<const TTrans*> transformers_;
     std::vector<std::pair<Complex, double>> lowSide_; // of each catalog entry, in its order
     const LoadCoefficientTable& coefficients_;
-};
-
-// Names numbered from 0 in a flat table: a line's hundred names cost two allocations, not a hundred.
-class NameIndex {
-public:
-    // Room for about `names` names.
-    void reserve(std::size_t names);
-    // The number of the name, a new one when it is not there yet.
-    int intern(std::string_view name);
-    // The number of the name; -1 when it is not there.
-    int find(std::string_view name) const;
-    std::size_t size() const { return names_.size(); }
-    std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
-
-private:
-    std::size_t slotOf(std::string_view name) const;
-    std::vector<std::string_view> names_;
-    std::vector<int> slots_; // 1 + the number of the name in each slot; 0 for an empty slot
 };
 
 // A section's data as the calculation uses them.
