@@ -74,6 +74,7 @@ struct FlowSolver::Room {
     std::vector<int> lineStart, linePositions;
     // The voltages of a line that has settled in a set while others go on, put back at the end.
     std::vector<Pair> keptRe, keptIm;
+    std::vector<std::pair<std::size_t, int>> settled; // (line, set) settled in the last sweep
 
     std::size_t lines() const { return lineChange.size(); }
     void keep(std::size_t line, int set);
@@ -285,8 +286,11 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
     std::size_t going[2] = {w.lines(), w.lines()}; // lines still swept in each set
     bool ended[2] = {false, false};
     int sweeps = 0;
+    // Lines that settled in the last sweep: their voltages are kept aside only if another sweep follows.
+    std::vector<std::pair<std::size_t, int>>& settled = w.settled;
+    settled.clear();
     auto settle = [&](std::size_t l, int set) {
-        w.keep(l, set);
+        settled.emplace_back(l, set);
         results[set]->lineIterations[l] = sweeps;
     };
     auto endSet = [&](int set, FlowFailure failure) {
@@ -302,6 +306,9 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
                 endSet(set, FlowFailure::NoConvergence);
         if (ended[0] && ended[1])
             break;
+        for (auto [l, set] : settled)
+            w.keep(l, set);
+        settled.clear();
         ++sweeps;
         w.backward(false);
         Room::ForwardOutcome outcome = w.forward(network.nominalKv);
