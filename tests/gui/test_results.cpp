@@ -1049,6 +1049,63 @@ private slots:
                  QString("Ошибка"));
     }
 
+    // A scheme's own problems, kept by the check only as counts, under each filter: the row-th shown is the
+    // row-th of the scheme's problems passing it, with its code, kind, text and place, and the scheme's row
+    // counts them.
+    void checkSchemeRowsUnderFilter_data() {
+        QTest::addColumn<int>("kind"); // as KindFilter lists them
+        QTest::addColumn<QString>("code");
+        QTest::newRow("every problem") << 0 << QString();
+        QTest::newRow("warnings") << 2 << QString();
+        QTest::newRow("errors: none of a scheme") << 1 << QString();
+        QTest::newRow("R1") << 0 << QString("R1");
+        QTest::newRow("warnings R2") << 2 << QString("R2");
+    }
+    void checkSchemeRowsUnderFilter() {
+        QFETCH(int, kind);
+        QFETCH(QString, code);
+        TestCalculationData data(projectOf({chainSource(2, 6, "300"), chainSource(1, 4, "300")}));
+        data.calcSettings.maxLossPercent = 0.01;
+        data.wireCatalog[5].Tok = 0.001; // 1 A permissible for АС-70
+        TF_CheckData check;
+        check.check(data);
+        QVERIFY(checkEnds(check));
+        check.KindFilter->setCurrentIndex(kind);
+        check.CodeFilter->setCurrentText(code.isEmpty() ? "Все коды" : code);
+
+        QStringList expected, shown;
+        std::vector<ProblemPlace> places;
+        for (int source : {1, 2}) {
+            const auto scheme = k10::calc::calculateScheme(data.proect, source, 0, data.inputs(), data.calcSettings);
+            for (const k10::calc::Problem& p : scheme.problems) {
+                const bool warning = p.kind == k10::calc::ProblemKind::Warning;
+                if (QString("PST").contains(QChar(p.code[0])) || (kind == 1 && warning) || (kind == 2 && !warning) ||
+                    (!code.isEmpty() && code != QString::fromStdString(p.code)))
+                    continue;
+                expected << QString("%1|%2|%3").arg(QString::fromStdString(p.code),
+                                                    warning ? "Предупреждение" : "Ошибка",
+                                                    QString::fromStdString(p.text));
+                places.push_back({source, p.lineIndex, p.section, 0});
+            }
+        }
+        QVERIFY(kind == 1 || expected.size() > 2);
+        int counted = 0;
+        std::vector<ProblemPlace> placesShown;
+        for (const auto& [text, row] : checkRows(check)) {
+            if (!row.parent().parent().isValid()) // a problem of a source or a line
+                continue;
+            shown << QString("%1|%2|%3").arg(row.siblingAtColumn(1).data().toString(),
+                                             row.siblingAtColumn(2).data().toString(),
+                                             row.siblingAtColumn(3).data().toString());
+            placesShown.push_back(row.data(check::ProblemsModel::PlaceRole).value<ProblemPlace>());
+            if (row.row() == 0)
+                counted += row.parent().siblingAtColumn(3).data().toString().remove("Замечаний: ").toInt();
+        }
+        QCOMPARE(shown, expected);
+        QVERIFY(placesShown == places);
+        QCOMPARE(counted, int(expected.size()));
+    }
+
     // The check runs on its own thread with its progress; «Отмена» keeps the list found so far.
     void checkRunsWithProgressAndCancel_data() {
         QTest::addColumn<bool>("cancel");

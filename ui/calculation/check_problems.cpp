@@ -38,6 +38,8 @@ void ProblemsModel::clear() {
     std::vector<Source>().swap(sources_);
     std::vector<int>().swap(shownSources_);
     std::vector<Code>().swap(codes_);
+    codeIndex_.clear();
+    shownRows_ = {};
     problems_ = 0;
     endResetModel();
 }
@@ -47,24 +49,12 @@ bool ProblemsModel::passes(std::uint8_t code) const {
     return (!kind_ || c.kind == *kind_) && (code_.isEmpty() || c.code == code_);
 }
 
-int ProblemsModel::shownCount(const Scheme& scheme) const {
-    return kind_ || !code_.isEmpty() ? int(scheme.shown.size()) : int(scheme.problems.size());
-}
-
-const SchemeProblem& ProblemsModel::shownProblem(const Scheme& scheme, int row) const {
-    return kind_ || !code_.isEmpty() ? scheme.problems[scheme.shown[std::size_t(row)]]
-                                     : scheme.problems[std::size_t(row)];
-}
-
 bool ProblemsModel::refilter(Scheme& scheme) const {
-    std::vector<std::uint32_t>().swap(scheme.shown);
-    if (!kind_ && code_.isEmpty())
-        return !scheme.problems.empty();
-    for (std::uint32_t i = 0; i < scheme.problems.size(); ++i)
-        if (passes(scheme.problems[i].code))
-            scheme.shown.push_back(i);
-    scheme.shown.shrink_to_fit();
-    return !scheme.shown.empty();
+    scheme.shown = 0;
+    for (const CodeCount& count : scheme.counts)
+        if (passes(count.code))
+            scheme.shown += count.count;
+    return scheme.shown > 0;
 }
 
 void ProblemsModel::refilterAll() {
@@ -88,12 +78,16 @@ void ProblemsModel::setFilter(std::optional<k10::calc::ProblemKind> kind, const 
     beginResetModel();
     kind_ = kind;
     code_ = code;
+    shownRows_ = {};
     refilterAll();
     endResetModel();
 }
 
 void ProblemsModel::add(SchemeFindings findings) {
-    codes_.insert(codes_.end(), findings.newCodes.begin(), findings.newCodes.end());
+    for (const Code& code : findings.newCodes) {
+        codeIndex_.emplace(code.code.toStdString(), std::uint8_t(codes_.size()));
+        codes_.push_back(code);
+    }
     if (sources_.empty() || sources_.back().source != findings.source)
         sources_.push_back({findings.source, findings.sourceName, findings.schemesOfSource, {}, {}, {}, {}});
     const int s = int(sources_.size()) - 1;
@@ -105,7 +99,9 @@ void ProblemsModel::add(SchemeFindings findings) {
     const std::size_t known = source.problems.size();
     for (SourceProblem& problem : findings.newSourceProblems)
         source.problems.push_back(std::move(problem));
-    problems_ += long(findings.newSourceProblems.size() + findings.own.size());
+    problems_ += long(findings.newSourceProblems.size());
+    for (const CodeCount& count : findings.own)
+        problems_ += long(count.count);
     for (int p : findings.sourceProblemsHere) {
         source.problems[std::size_t(p)].modes.push_back(std::uint16_t(findings.mode));
         if (wasShown && std::size_t(p) < known) {
@@ -123,8 +119,8 @@ void ProblemsModel::add(SchemeFindings findings) {
             newShown.push_back(int(p));
     bool schemeShown = false;
     if (!findings.own.empty()) {
-        source.schemes.push_back({findings.mode, findings.schemeCaption, std::move(findings.own), {}});
-        source.schemes.back().problems.shrink_to_fit();
+        source.schemes.push_back({findings.mode, 0, findings.schemeCaption, std::move(findings.own)});
+        source.schemes.back().counts.shrink_to_fit();
         schemeShown = refilter(source.schemes.back());
     }
 
@@ -209,7 +205,7 @@ int ProblemsModel::rowCount(const QModelIndex& parent) const {
     if (of.sourceProblem >= 0 || of.problem >= 0)
         return 0;
     if (of.scheme >= 0)
-        return shownCount(source.schemes[std::size_t(of.scheme)]);
+        return int(source.schemes[std::size_t(of.scheme)].shown);
     return int(source.shownProblems.size() + source.shownSchemes.size());
 }
 
@@ -234,16 +230,40 @@ QString ProblemsModel::schemesText(const Source& source, const SourceProblem& pr
     return "Нормальная схема; " + modesText(problem.modes, 1);
 }
 
-QString ProblemsModel::textOf(const Source& source, const Scheme& scheme, const SchemeProblem& problem) const {
-    const std::vector<k10::calc::Problem>& problems = recalculate_(source.source, scheme.mode);
-    auto same = [&](const k10::calc::Problem& p) {
-        return QString::fromStdString(p.code) == codes_[problem.code].code && p.regime == problem.regime() &&
-               (p.lineIndex == problem.line || problem.line == 0);
-    };
-    if (problem.index < problems.size() && same(problems[problem.index]))
-        return QString::fromStdString(problems[problem.index].text);
-    auto found = std::find_if(problems.begin(), problems.end(), same);
-    return found != problems.end() ? QString::fromStdString(found->text) : QString();
+const RecalculatedScheme* ProblemsModel::recalculatedRow(int s, int k, int row, std::size_t& position) const {
+    const Source& source = sources_[std::size_t(s)];
+    const Scheme& scheme = source.schemes[std::size_t(k)];
+    const RecalculatedScheme& again = recalculate_(source.source, scheme.mode);
+    ShownRows& rows = shownRows_;
+    if (rows.source != s || rows.scheme != k || rows.serial != again.serial) {
+        rows = {s, k, again.serial, false, {}};
+        // The problems must be those the check counted: the data may have changed since.
+        std::vector<std::uint32_t> counts(codes_.size());
+        bool known = again.places.size() == again.problems.size();
+        for (std::size_t i = 0; known && i < again.problems.size(); ++i) {
+            const k10::calc::Problem& problem = again.problems[i];
+            if (isSourceProblem(problem))
+                continue;
+            auto code = codeIndex_.find(problem.code);
+            known = code != codeIndex_.end();
+            if (!known)
+                break;
+            ++counts[code->second];
+            if (passes(code->second))
+                rows.positions.push_back(std::uint32_t(i));
+        }
+        std::vector<CodeCount> found;
+        for (std::size_t code = 0; known && code < counts.size(); ++code)
+            if (counts[code] > 0)
+                found.push_back({std::uint8_t(code), counts[code]});
+        rows.same = known && found == scheme.counts && rows.positions.size() == scheme.shown;
+        if (!rows.same)
+            std::vector<std::uint32_t>().swap(rows.positions);
+    }
+    if (!rows.same || row < 0 || std::size_t(row) >= rows.positions.size())
+        return nullptr;
+    position = rows.positions[std::size_t(row)];
+    return &again;
 }
 
 QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
@@ -276,19 +296,23 @@ QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
         if (column == Place)
             return scheme.caption;
         if (column == Message)
-            return QString("Замечаний: %1").arg(shownCount(scheme));
+            return QString("Замечаний: %1").arg(scheme.shown);
         return {};
     }
-    const SchemeProblem& problem = shownProblem(scheme, of.problem);
-    if (role == PlaceRole) {
-        if (problem.flags & SchemeProblem::kOfMode)
-            return QVariant::fromValue(ProblemPlace{source.source, 0, 0, scheme.mode});
-        return QVariant::fromValue(ProblemPlace{source.source, problem.line, problem.section, 0});
-    }
+    if (role != PlaceRole && column != CodeColumn && column != Kind && column != Message)
+        return {};
+    std::size_t position = 0;
+    const RecalculatedScheme* again = recalculatedRow(of.source, of.scheme, of.problem, position);
+    if (!again) // the data changed since the check: the problem is not known any more
+        return role == PlaceRole ? QVariant() : QVariant(QString());
+    if (role == PlaceRole)
+        return QVariant::fromValue(again->places[position]);
+    const k10::calc::Problem& problem = again->problems[position];
+    const Code& code = codes_[codeIndex_.find(problem.code)->second];
     switch (column) {
-    case CodeColumn: return codes_[problem.code].code;
-    case Kind: return results::kindCaption(codes_[problem.code].kind);
-    case Message: return textOf(source, scheme, problem);
+    case CodeColumn: return code.code;
+    case Kind: return results::kindCaption(code.kind);
+    case Message: return QString::fromStdString(problem.text);
     default: return {};
     }
 }

@@ -8,13 +8,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 // The problems of a data check as a tree: the sources, under each the problems of the source and of its
 // lines (each once, with the schemes it concerns), then the schemes with problems of their own, under each
-// its problems. A scheme's own problems are kept in a few bytes each, without their text: a check of the
-// largest project finds millions of them. The text of such a problem is asked for when a view shows it.
+// its problems. Of a scheme's own problems only how many there are of each code is kept: a check of the
+// largest project finds millions of them. When a view shows one, the scheme's problems are calculated anew.
 namespace check {
 
 // A code of problem as the check met it; problems name it by its position in the list of codes.
@@ -23,17 +25,19 @@ struct Code {
     k10::calc::ProblemKind kind = k10::calc::ProblemKind::Error;
 };
 
-// A problem of one scheme: where it stands among the scheme's problems, its code, its regime and the place
-// the main window selects for it. Its text is not kept.
-struct SchemeProblem {
-    std::uint32_t index = 0;   // among SchemeResult::problems
-    std::uint8_t code = 0;     // into the codes
-    std::uint8_t flags = 0;    // regime + 1 in the two low bits; kOfMode when the place is the mode's row
-    std::uint8_t line = 0;     // the place: 1-based line, 0 none
-    std::uint8_t section = 0;  // 1-based section of that line, 0 none
+// How many of a scheme's own problems have one code.
+struct CodeCount {
+    std::uint8_t code = 0; // into the codes
+    std::uint32_t count = 0;
 
-    static constexpr std::uint8_t kOfMode = 4;
-    int regime() const { return (flags & 3) - 1; }
+    friend bool operator==(const CodeCount&, const CodeCount&) = default;
+};
+
+// A scheme's problems calculated anew, with the place the main window selects for each.
+struct RecalculatedScheme {
+    std::vector<k10::calc::Problem> problems;
+    std::vector<ProblemPlace> places; // of each problem
+    std::uint64_t serial = 0;         // a new one at each calculation
 };
 
 // A problem of the source or of one of its lines, found in one or more of its schemes.
@@ -54,7 +58,7 @@ struct SchemeFindings {
     std::vector<Code> newCodes;            // codes met for the first time, appended to the codes
     std::vector<SourceProblem> newSourceProblems; // appended to the source's problems
     std::vector<int> sourceProblemsHere;   // the source's problems (new ones included) found in this scheme
-    std::vector<SchemeProblem> own;
+    std::vector<CodeCount> own;            // the scheme's own problems, by ascending code
 };
 
 // Whether a problem belongs to the source or its lines (the data of the source, the same in each of its
@@ -68,8 +72,8 @@ public:
     enum Column { Place, CodeColumn, Kind, Message, Schemes, ColumnCount };
     static constexpr int PlaceRole = Qt::UserRole; // the ProblemPlace a double-click selects
 
-    // The problems of a scheme as calculated anew, for the texts of its own problems.
-    using Recalculate = std::function<const std::vector<k10::calc::Problem>&(int source, int mode)>;
+    // The problems of a scheme as calculated anew, for the rows of its own problems.
+    using Recalculate = std::function<const RecalculatedScheme&(int source, int mode)>;
 
     explicit ProblemsModel(Recalculate recalculate, QObject* parent = nullptr);
 
@@ -92,9 +96,9 @@ public:
 private:
     struct Scheme {
         int mode = 0;
+        std::uint32_t shown = 0; // own problems passing the filter
         QString caption;
-        std::vector<SchemeProblem> problems;
-        std::vector<std::uint32_t> shown; // positions in problems passing the filter; empty when unfiltered
+        std::vector<CodeCount> counts;
     };
     struct Source {
         int source = 0;
@@ -111,12 +115,12 @@ private:
 
     Row rowOf(const QModelIndex& index) const;
     bool passes(std::uint8_t code) const;
-    int shownCount(const Scheme& scheme) const;
-    const SchemeProblem& shownProblem(const Scheme& scheme, int row) const;
-    // Fills the scheme's shown problems; false when none passes.
+    // Counts the scheme's own problems passing the filter; false when none does.
     bool refilter(Scheme& scheme) const;
     QString schemesText(const Source& source, const SourceProblem& problem) const;
-    QString textOf(const Source& source, const Scheme& scheme, const SchemeProblem& problem) const;
+    // The scheme's problems calculated anew and the position among them of its row-th own problem passing
+    // the filter; nothing when they no longer are those the check found.
+    const RecalculatedScheme* recalculatedRow(int source, int scheme, int row, std::size_t& position) const;
     void refilterAll();
 
     Recalculate recalculate_;
@@ -126,6 +130,16 @@ private:
     long problems_ = 0;
     std::optional<k10::calc::ProblemKind> kind_;
     QString code_;
+    std::map<std::string, std::uint8_t> codeIndex_; // of the codes
+    // The positions of the own problems passing the filter among the last scheme calculated anew, so that
+    // the rows of a scheme with many of them are found without going through its problems each time.
+    struct ShownRows {
+        int source = -1, scheme = -1;
+        std::uint64_t serial = 0;
+        bool same = false; // the problems are those the check found
+        std::vector<std::uint32_t> positions;
+    };
+    mutable ShownRows shownRows_;
 };
 
 } // namespace check

@@ -59,11 +59,13 @@ public:
             sourceProblems_.clear();
             findings.sourceName = fromCp1251(record.Name.view());
         }
-        for (std::size_t i = 0; i < scheme.problems.size(); ++i) {
-            const k10::calc::Problem& problem = scheme.problems[i];
+        std::vector<std::uint32_t> own(codes_.size());
+        for (const k10::calc::Problem& problem : scheme.problems) {
             const std::uint8_t code = codeOf(problem, findings);
-            const ProblemPlace place = results::placeOf(scheme, problem);
+            if (own.size() <= code)
+                own.resize(std::size_t(code) + 1);
             if (check::isSourceProblem(problem)) {
+                const ProblemPlace place = results::placeOf(scheme, problem);
                 std::string key = problem.code + '\x1f' + std::to_string(problem.lineIndex) + '\x1f' +
                                   std::to_string(problem.section) + '\x1f' + problem.text;
                 auto [at, added] = sourceProblems_.emplace(std::move(key), int(sourceProblems_.size()));
@@ -73,14 +75,11 @@ public:
                     findings.sourceProblemsHere.push_back(at->second);
                 continue;
             }
-            check::SchemeProblem own;
-            own.index = std::uint32_t(i);
-            own.code = code;
-            own.flags = std::uint8_t((problem.regime + 1) & 3) | (place.mode ? check::SchemeProblem::kOfMode : 0);
-            own.line = std::uint8_t(place.line);
-            own.section = std::uint8_t(place.section);
-            findings.own.push_back(own);
+            ++own[code];
         }
+        for (std::size_t code = 0; code < own.size(); ++code)
+            if (own[code] > 0)
+                findings.own.push_back({std::uint8_t(code), own[code]});
         std::sort(findings.sourceProblemsHere.begin(), findings.sourceProblemsHere.end());
         findings.sourceProblemsHere.erase(
             std::unique(findings.sourceProblemsHere.begin(), findings.sourceProblemsHere.end()),
@@ -217,7 +216,7 @@ TF_CheckData::TF_CheckData(QWidget* parent) : QWidget(parent, Qt::Window) {
     connect(CodeFilter, &QComboBox::currentIndexChanged, this, &TF_CheckData::applyFilter);
 
     model_ = new check::ProblemsModel(
-        [this](int source, int mode) -> const std::vector<k10::calc::Problem>& {
+        [this](int source, int mode) -> const check::RecalculatedScheme& {
             return recalculated(source, mode);
         },
         this);
@@ -234,8 +233,12 @@ TF_CheckData::TF_CheckData(QWidget* parent) : QWidget(parent, Qt::Window) {
     Problems->setColumnWidth(check::ProblemsModel::Kind, 110);
     Problems->setColumnWidth(check::ProblemsModel::Schemes, 160);
     connect(Problems, &QTreeView::doubleClicked, this, [this](const QModelIndex& index) {
-        if (!model_->hasChildren(index.siblingAtColumn(0)))
-            emit selectRequested(index.data(check::ProblemsModel::PlaceRole).value<ProblemPlace>());
+        if (model_->hasChildren(index.siblingAtColumn(0)))
+            return;
+        // None when the data changed since the check and the problem is not found any more.
+        const QVariant place = index.data(check::ProblemsModel::PlaceRole);
+        if (place.isValid())
+            emit selectRequested(place.value<ProblemPlace>());
     });
 
     auto* progressRow = new QHBoxLayout;
@@ -392,15 +395,20 @@ void TF_CheckData::applyFilter() {
     model_->setFilter(kind, CodeFilter->currentIndex() > 0 ? CodeFilter->currentText() : QString());
 }
 
-const std::vector<k10::calc::Problem>& TF_CheckData::recalculated(int source, int mode) {
+const check::RecalculatedScheme& TF_CheckData::recalculated(int source, int mode) {
     if (recalculated_.source == source && recalculated_.mode == mode)
-        return recalculated_.problems;
+        return recalculated_.scheme;
     recalculated_ = {source, mode, {}};
+    recalculated_.scheme.serial = ++recalculations_;
     const TProect& project = data_->project();
-    if (source <= project.SourceCount() && mode <= project.Sources[source].ModeWorkCount())
-        recalculated_.problems =
-            k10::calc::calculateScheme(project, source, mode, data_->inputs(), settings_).problems;
-    return recalculated_.problems;
+    if (source <= project.SourceCount() && mode <= project.Sources[source].ModeWorkCount()) {
+        k10::calc::SchemeResult scheme =
+            k10::calc::calculateScheme(project, source, mode, data_->inputs(), settings_);
+        for (const k10::calc::Problem& problem : scheme.problems)
+            recalculated_.scheme.places.push_back(results::placeOf(scheme, problem));
+        recalculated_.scheme.problems = std::move(scheme.problems);
+    }
+    return recalculated_.scheme;
 }
 
 void TF_CheckData::closeEvent(QCloseEvent* event) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "ui/calculation/check_problems.h"
 #include "ui/calculation_service/calculation_data.h"
 
 #include <QWidget>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -14,10 +16,6 @@ class QPushButton;
 class QTimer;
 class QTreeView;
 
-namespace check {
-class ProblemsModel;
-struct SchemeFindings;
-}
 
 // «Проверка данных»: every problem of every scheme of every source, found by calculating them all on a
 // thread of its own while the window stays usable, with progress and «Отмена». The list follows the data:
@@ -67,8 +65,9 @@ private:
     void finish(const QString& failure);
     void showCounts();
     void applyFilter();
-    // Every problem of one scheme, calculated anew on this thread: the texts the list does not keep.
-    const std::vector<k10::calc::Problem>& recalculated(int source, int mode);
+    // Every problem of one scheme and its place, calculated anew on this thread: the rows of a scheme's own
+    // problems, which the list does not keep.
+    const check::RecalculatedScheme& recalculated(int source, int mode);
 
     const CalculationData* data_ = nullptr;
     check::ProblemsModel* model_;
@@ -80,6 +79,8 @@ private:
     bool restartPending_ = false;
     struct Recalculated {
         int source = 0, mode = -1;
-        std::vector<k10::calc::Problem> problems;
-    } recalculated_;
+        check::RecalculatedScheme scheme;
+    };
+    Recalculated recalculated_;
+    std::uint64_t recalculations_ = 0;
 };
