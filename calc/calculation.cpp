@@ -417,7 +417,7 @@ private:
             network_.parent[k] = node.parent < 0 ? 0 : static_cast<int>(flowIndex_[static_cast<std::size_t>(node.parent)]);
             network_.z[k] = node.z;
             for (int regime : {0, 1}) {
-                const Complex load = node.own ? node.own->load[regime] * loadFactor : Complex();
+                const Complex load = node.load[regime] * loadFactor;
                 loads_[regime][k] = load;
                 drawn_[regime][k] =
                     node.transformer

@@ -133,6 +133,7 @@ struct SchemeNode {
     // The section that ends at the node in its own line: the node's load and transformer. Null for a head.
     const SectionData* own = nullptr;
     const TTrans* transformer = nullptr; // own's, kept here as every row of the node asks for it
+    Complex load[2];                     // own's, before a mode's change: read in the node's order
 };
 
 struct ModeJumper {

@@ -420,7 +420,11 @@ void fillNodes(Scheme& scheme, std::vector<SchemeNode>& nodes, const Links& link
         node.z = impedance(node.wire, node.lengthKm);
         int own = tree.feedingSection[static_cast<std::size_t>(local)];
         node.own = own > 0 ? &tree.sections[static_cast<std::size_t>(own - 1)] : nullptr;
-        node.transformer = node.own ? node.own->transformer : nullptr;
+        if (node.own) {
+            node.transformer = node.own->transformer;
+            node.load[0] = node.own->load[0];
+            node.load[1] = node.own->load[1];
+        }
         position[static_cast<std::size_t>(g)] = static_cast<int>(nodes.size());
         nodes.push_back(node);
     }
