@@ -182,7 +182,9 @@ int calc(const std::vector<std::string>& args) {
     } else {
         bool first = true;
         calculateSchemes(project, requests, inputs, o.settings, [&](const SchemeResult& s) {
-            out += (first ? "" : "\n") + schemeReportText(s, o.settings, table.builtIn);
+            if (!first)
+                out += '\n';
+            out += schemeReportText(s, o.settings, table.builtIn);
             first = false;
             flush(false);
         });
