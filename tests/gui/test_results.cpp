@@ -1029,6 +1029,11 @@ private slots:
         auto problem = std::find_if(mode.problems.begin(), mode.problems.end(),
                                     [](const k10::calc::Problem& p) { return p.code == "M1"; });
         QCOMPARE(m1.siblingAtColumn(3).data().toString(), QString::fromStdString(problem->text));
+        // The text of a line's problem, which the list does not keep either.
+        auto s2 = std::find_if(mode.problems.begin(), mode.problems.end(),
+                               [](const k10::calc::Problem& p) { return p.code == "S2"; });
+        QCOMPARE(checkRow(check, "ПС Плохая|Все схемы|S2").siblingAtColumn(3).data().toString(),
+                 QString::fromStdString(s2->text));
 
         QSignalSpy requests(&check, &TF_CheckData::selectRequested);
         for (const char* wanted : {"ПС Плохая|Все схемы|S2", "ПС Плохая|Режим 1: перемычка Л1/1-1 – ?|M1"})

@@ -16,14 +16,22 @@ int positionIn(const std::vector<int>& sorted, int value) {
     return int(std::lower_bound(sorted.begin(), sorted.end(), value) - sorted.begin());
 }
 
-QString modesText(const std::vector<std::uint16_t>& modes, std::size_t from) {
+// The modes among the schemes, the normal scheme left out: "режим 3", "режимы 1, 2, 5".
+QString modesText(const ModeRuns& modes) {
     QStringList numbers;
-    for (std::size_t i = from; i < modes.size(); ++i)
-        numbers << QString::number(modes[i]);
-    return QString(modes.size() - from == 1 ? "режим %1" : "режимы %1").arg(numbers.join(", "));
+    modes.forEachMode([&](int mode) { numbers << QString::number(mode); });
+    return QString(numbers.size() == 1 ? "режим %1" : "режимы %1").arg(numbers.join(", "));
 }
 
 } // namespace
+
+void ModeRuns::add(int mode) {
+    ++count_;
+    if (!runs_.empty() && runs_.back().second + 1 == mode)
+        runs_.back().second = std::uint16_t(mode);
+    else
+        runs_.emplace_back(std::uint16_t(mode), std::uint16_t(mode));
+}
 
 bool isSourceProblem(const k10::calc::Problem& problem) {
     return !problem.code.empty() && (problem.code[0] == 'P' || problem.code[0] == 'S' || problem.code[0] == 'T');
@@ -103,7 +111,7 @@ void ProblemsModel::add(SchemeFindings findings) {
     for (const CodeCount& count : findings.own)
         problems_ += long(count.count);
     for (int p : findings.sourceProblemsHere) {
-        source.problems[std::size_t(p)].modes.push_back(std::uint16_t(findings.mode));
+        source.problems[std::size_t(p)].modes.add(findings.mode);
         if (wasShown && std::size_t(p) < known) {
             auto shown = std::lower_bound(source.shownProblems.begin(), source.shownProblems.end(), p);
             if (shown != source.shownProblems.end() && *shown == p) {
@@ -221,13 +229,23 @@ QVariant ProblemsModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 QString ProblemsModel::schemesText(const Source& source, const SourceProblem& problem) const {
-    if (int(problem.modes.size()) == source.schemesCount)
+    if (problem.modes.count() == source.schemesCount)
         return source.schemesCount == 1 ? QString("Нормальная схема") : QString("Все схемы");
-    if (problem.modes.front() != 0)
-        return modesText(problem.modes, 0);
-    if (problem.modes.size() == 1)
+    if (problem.modes.first() != 0)
+        return modesText(problem.modes);
+    if (problem.modes.count() == 1)
         return "Нормальная схема";
-    return "Нормальная схема; " + modesText(problem.modes, 1);
+    return "Нормальная схема; " + modesText(problem.modes);
+}
+
+QString ProblemsModel::textOf(const Source& source, const SourceProblem& problem) const {
+    const RecalculatedScheme& again = recalculate_(source.source, problem.foundIn);
+    if (problem.index >= again.problems.size())
+        return {};
+    const k10::calc::Problem& found = again.problems[problem.index];
+    // The data may have changed since the check.
+    return QString::fromStdString(found.code) == codes_[problem.code].code ? QString::fromStdString(found.text)
+                                                                            : QString();
 }
 
 const RecalculatedScheme* ProblemsModel::recalculatedRow(int s, int k, int row, std::size_t& position) const {
@@ -279,7 +297,7 @@ QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
         switch (column) {
         case CodeColumn: return codes_[problem.code].code;
         case Kind: return results::kindCaption(codes_[problem.code].kind);
-        case Message: return problem.text;
+        case Message: return textOf(source, problem);
         case Schemes: return schemesText(source, problem);
         default: return {};
         }

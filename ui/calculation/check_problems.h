@@ -6,6 +6,7 @@
 #include <QAbstractItemModel>
 #include <QString>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -40,12 +41,36 @@ struct RecalculatedScheme {
     std::uint64_t serial = 0;         // a new one at each calculation
 };
 
-// A problem of the source or of one of its lines, found in one or more of its schemes.
+// The schemes a problem of a source concerns, ascending (0 the normal scheme), as runs of consecutive
+// numbers: such a problem is mostly found in every scheme of its source.
+class ModeRuns {
+public:
+    // A scheme after every one added so far.
+    void add(int mode);
+    int count() const { return count_; }
+    int first() const { return runs_.empty() ? -1 : runs_.front().first; }
+    // Every scheme but the normal one, in turn.
+    template <class Use>
+    void forEachMode(Use use) const {
+        for (auto [first, last] : runs_)
+            for (int mode = std::max<int>(first, 1); mode <= last; ++mode)
+                use(mode);
+    }
+
+private:
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> runs_; // first and last of each run
+    int count_ = 0;
+};
+
+// A problem of the source or of one of its lines, found in one or more of its schemes. Its text is not
+// kept, as a source whose sections all miss their wire has as many problems as sections: it is that of
+// the problem at `index` among the problems of the scheme it was first found in, calculated anew.
 struct SourceProblem {
     std::uint8_t code = 0;
-    QString text;
+    std::uint16_t foundIn = 0; // the scheme
+    std::uint32_t index = 0;
     ProblemPlace place;
-    std::vector<std::uint16_t> modes; // the schemes it concerns, ascending; 0 the normal scheme
+    ModeRuns modes;
 };
 
 // What the check found in one scheme, handed from the thread that checks to the model.
@@ -118,6 +143,7 @@ private:
     // Counts the scheme's own problems passing the filter; false when none does.
     bool refilter(Scheme& scheme) const;
     QString schemesText(const Source& source, const SourceProblem& problem) const;
+    QString textOf(const Source& source, const SourceProblem& problem) const;
     // The scheme's problems calculated anew and the position among them of its row-th own problem passing
     // the filter; nothing when they no longer are those the check found.
     const RecalculatedScheme* recalculatedRow(int source, int scheme, int row, std::size_t& position) const;

@@ -60,7 +60,8 @@ public:
             findings.sourceName = fromCp1251(record.Name.view());
         }
         std::vector<std::uint32_t> own(codes_.size());
-        for (const k10::calc::Problem& problem : scheme.problems) {
+        for (std::size_t i = 0; i < scheme.problems.size(); ++i) {
+            const k10::calc::Problem& problem = scheme.problems[i];
             const std::uint8_t code = codeOf(problem, findings);
             if (own.size() <= code)
                 own.resize(std::size_t(code) + 1);
@@ -70,7 +71,8 @@ public:
                                   std::to_string(problem.section) + '\x1f' + problem.text;
                 auto [at, added] = sourceProblems_.emplace(std::move(key), int(sourceProblems_.size()));
                 if (added)
-                    findings.newSourceProblems.push_back({code, QString::fromStdString(problem.text), place, {}});
+                    findings.newSourceProblems.push_back(
+                        {code, std::uint16_t(scheme.mode), std::uint32_t(i), place, {}});
                 if (findings.sourceProblemsHere.empty() || findings.sourceProblemsHere.back() != at->second)
                     findings.sourceProblemsHere.push_back(at->second);
                 continue;
@@ -290,7 +292,7 @@ void TF_CheckData::check(const CalculationData& data) {
 void TF_CheckData::start() {
     stop();
     model_->clear();
-    recalculated_ = {};
+    recalculated_ = previous_ = {};
     CodeFilter->blockSignals(true);
     while (CodeFilter->count() > 1)
         CodeFilter->removeItem(1);
@@ -396,6 +398,11 @@ void TF_CheckData::applyFilter() {
 }
 
 const check::RecalculatedScheme& TF_CheckData::recalculated(int source, int mode) {
+    // The last two schemes are kept: a view shows the problems of a source, found in its first scheme,
+    // beside those of another scheme.
+    if (recalculated_.source == source && recalculated_.mode == mode)
+        return recalculated_.scheme;
+    std::swap(recalculated_, previous_);
     if (recalculated_.source == source && recalculated_.mode == mode)
         return recalculated_.scheme;
     recalculated_ = {source, mode, {}};
@@ -415,7 +422,7 @@ void TF_CheckData::closeEvent(QCloseEvent* event) {
     active_ = false;
     stop();
     model_->clear();
-    recalculated_ = {};
+    recalculated_ = previous_ = {};
     giveMemoryBack();
     QWidget::closeEvent(event);
 }

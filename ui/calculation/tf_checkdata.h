@@ -81,6 +81,6 @@ private:
         int source = 0, mode = -1;
         check::RecalculatedScheme scheme;
     };
-    Recalculated recalculated_;
+    Recalculated recalculated_, previous_;
     std::uint64_t recalculations_ = 0;
 };
