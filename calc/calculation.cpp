@@ -791,9 +791,27 @@ SchemeResult calculateScheme(const TProect& project, int source, int mode, const
     return result;
 }
 
+namespace {
+
+// Gives back the memory of a result's rows.
+void dropRows(SchemeResult& r) {
+    std::vector<NodeResult>().swap(r.nodes);
+    std::vector<SectionResult>().swap(r.sections);
+    std::vector<SubstationResult>().swap(r.substations);
+    for (RegimeResult& regime : r.regimes) {
+        std::vector<NodeVoltage>().swap(regime.nodes);
+        std::vector<SectionFlow>().swap(regime.sections);
+        std::vector<SubstationLoad>().swap(regime.substations);
+    }
+    std::vector<NodeShortCircuit>().swap(r.shortCircuit.nodes);
+    std::vector<Currents>().swap(r.shortCircuit.lowVoltage);
+}
+
+} // namespace
+
 void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& requests, const Inputs& inputs,
                       const Settings& settings, const std::function<void(const SchemeResult&)>& use,
-                      unsigned threads) {
+                      unsigned threads, Content content) {
     if (requests.empty())
         return;
     // Each thread holds a few megabytes of working room and one result of a large scheme: beyond eight the
@@ -861,6 +879,10 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
             }
             try {
                 calculate(i, calculator, results[i % slots]);
+                // A result waiting for the caller then holds only what the caller reads. (On the calling
+                // thread alone one result serves every scheme, and its rows keep their room.)
+                if (content == Content::Problems)
+                    dropRows(results[i % slots]);
             } catch (...) {
                 std::lock_guard lock(mutex);
                 if (!failure)

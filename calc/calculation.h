@@ -234,8 +234,14 @@ struct SchemeRequest {
 // lines they leave untouched from its normal scheme. The numbers are those of calculateScheme, whatever
 // the number of threads. An exception thrown by `use` or by a calculation stops the work and reaches the
 // caller.
+// What of each result the caller of calculateSchemes reads: all of it, or only what identifies the scheme,
+// whether it was calculated, and its problems. With the latter, a scheme's rows (nodes, sections,
+// substations, the regimes' and the short circuits' numbers) may come empty: they are given back as soon
+// as the scheme is calculated, so that the results waiting for the caller hold little.
+enum class Content { Whole, Problems };
+
 void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& requests, const Inputs& inputs,
                       const Settings& settings, const std::function<void(const SchemeResult&)>& use,
-                      unsigned threads = 0);
+                      unsigned threads = 0, Content content = Content::Whole);
 
 } // namespace k10::calc

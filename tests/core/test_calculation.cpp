@@ -872,10 +872,14 @@ private slots:
                 for (int mode = 0; mode <= c.project.Sources[source].ModeWorkCount(); ++mode)
                     requests.push_back({source, mode});
             std::size_t next = 0;
+            std::vector<std::vector<std::string>> texts; // of each scheme's problems
             calculateSchemes(c.project, requests, inputs, {}, [&](const SchemeResult& r) {
                 QCOMPARE(r.source, requests[next].source);
                 QCOMPARE(r.mode, requests[next].mode);
                 ++next;
+                texts.emplace_back();
+                for (const Problem& p : r.problems)
+                    texts.back().push_back(p.text);
                 // A scheme alone is walked whole, with nothing taken from the normal scheme.
                 QVERIFY(sameResults(r, c.calculate(r.source, r.mode)));
                 if (!r.calculated)
@@ -914,6 +918,17 @@ private slots:
                 QCOMPARE(section, r.sections.size());
             }, 3);
             QCOMPARE(next, requests.size());
+            // A caller reading only the problems gets the same, whatever rows it is left.
+            next = 0;
+            calculateSchemes(
+                c.project, requests, inputs, {},
+                [&](const SchemeResult& r) {
+                    std::vector<std::string> problems;
+                    for (const Problem& p : r.problems)
+                        problems.push_back(p.text);
+                    QVERIFY(problems == texts[next++]);
+                },
+                3, Content::Problems);
         }
         // Most random modes are calculated; the rest are refused by their checks.
         QVERIFY(calculatedModes >= 40);

@@ -37,8 +37,8 @@ bool isSourceProblem(const k10::calc::Problem& problem) {
     return !problem.code.empty() && (problem.code[0] == 'P' || problem.code[0] == 'S' || problem.code[0] == 'T');
 }
 
-ProblemsModel::ProblemsModel(Recalculate recalculate, QObject* parent)
-    : QAbstractItemModel(parent), recalculate_(std::move(recalculate)) {}
+ProblemsModel::ProblemsModel(Recalculate recalculate, Caption caption, QObject* parent)
+    : QAbstractItemModel(parent), recalculate_(std::move(recalculate)), caption_(std::move(caption)) {}
 
 void ProblemsModel::clear() {
     beginResetModel();
@@ -127,7 +127,7 @@ void ProblemsModel::add(SchemeFindings findings) {
             newShown.push_back(int(p));
     bool schemeShown = false;
     if (!findings.own.empty()) {
-        source.schemes.push_back({findings.mode, 0, findings.schemeCaption, std::move(findings.own)});
+        source.schemes.push_back({findings.mode, 0, std::move(findings.own)});
         source.schemes.back().counts.shrink_to_fit();
         schemeShown = refilter(source.schemes.back());
     }
@@ -312,7 +312,7 @@ QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
         if (role == PlaceRole)
             return QVariant::fromValue(ProblemPlace{source.source, 0, 0, scheme.mode});
         if (column == Place)
-            return scheme.caption;
+            return caption_(source.source, scheme.mode);
         if (column == Message)
             return QString("Замечаний: %1").arg(scheme.shown);
         return {};

@@ -79,7 +79,6 @@ struct SchemeFindings {
     int mode = 0;
     int schemesOfSource = 1; // the normal scheme and the modes
     QString sourceName;
-    QString schemeCaption;
     std::vector<Code> newCodes;            // codes met for the first time, appended to the codes
     std::vector<SourceProblem> newSourceProblems; // appended to the source's problems
     std::vector<int> sourceProblemsHere;   // the source's problems (new ones included) found in this scheme
@@ -100,7 +99,10 @@ public:
     // The problems of a scheme as calculated anew, for the rows of its own problems.
     using Recalculate = std::function<const RecalculatedScheme&(int source, int mode)>;
 
-    explicit ProblemsModel(Recalculate recalculate, QObject* parent = nullptr);
+    // The caption of a scheme as the list shows it, asked for when a view shows it rather than kept.
+    using Caption = std::function<QString(int source, int mode)>;
+
+    ProblemsModel(Recalculate recalculate, Caption caption, QObject* parent = nullptr);
 
     void clear();
     void add(SchemeFindings findings);
@@ -122,7 +124,6 @@ private:
     struct Scheme {
         int mode = 0;
         std::uint32_t shown = 0; // own problems passing the filter
-        QString caption;
         std::vector<CodeCount> counts;
     };
     struct Source {
@@ -150,6 +151,7 @@ private:
     void refilterAll();
 
     Recalculate recalculate_;
+    Caption caption_;
     std::vector<Code> codes_;
     std::vector<Source> sources_;
     std::vector<int> shownSources_;

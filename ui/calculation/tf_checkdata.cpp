@@ -86,8 +86,6 @@ public:
         findings.sourceProblemsHere.erase(
             std::unique(findings.sourceProblemsHere.begin(), findings.sourceProblemsHere.end()),
             findings.sourceProblemsHere.end());
-        if (!findings.own.empty())
-            findings.schemeCaption = results::schemeCaption(record, scheme.mode);
         return findings;
     }
 
@@ -132,7 +130,8 @@ public:
                                                   auto findings = std::make_unique<check::SchemeFindings>(
                                                       sorter.sort(scheme));
                                                   put(std::move(findings));
-                                              });
+                                              },
+                                              0, k10::calc::Content::Problems);
               } catch (const Cancelled&) {
                   // the window shows how far the check came
               } catch (const std::exception& error) {
@@ -220,6 +219,14 @@ TF_CheckData::TF_CheckData(QWidget* parent) : QWidget(parent, Qt::Window) {
     model_ = new check::ProblemsModel(
         [this](int source, int mode) -> const check::RecalculatedScheme& {
             return recalculated(source, mode);
+        },
+        [this](int source, int mode) {
+            if (!data_)
+                return QString();
+            const TProect& project = data_->project();
+            return source <= project.SourceCount() && mode <= project.Sources[source].ModeWorkCount()
+                       ? results::schemeCaption(project.Sources[source], mode)
+                       : QString();
         },
         this);
     Problems = new QTreeView(this);
