@@ -291,15 +291,15 @@ constexpr Quantity kColumnQuantity[ColumnCount] = {
 
 // The words of the regime and kind columns in each dialect.
 struct CsvWords {
-    const char* day;
-    const char* evening;
-    const char* node;
-    const char* section;
-    const char* substation;
-    const char* line;
-    const char* totals;
-    const char* shortCircuit;
-    const char* lowVoltage;
+    std::string_view day;
+    std::string_view evening;
+    std::string_view node;
+    std::string_view section;
+    std::string_view substation;
+    std::string_view line;
+    std::string_view totals;
+    std::string_view shortCircuit;
+    std::string_view lowVoltage;
 };
 constexpr CsvWords kCsvWords{"day", "evening", "node", "section", "substation", "line", "totals",
                              "short_circuit", "low_voltage"};
@@ -310,8 +310,9 @@ const CsvWords& wordsOf(CsvDialect dialect) {
 }
 
 void appendCsvField(std::string& out, std::string_view text, char separator) {
-    const char special[] = {separator, '"', '\r', '\n', 0};
-    if (text.find_first_of(special) == std::string_view::npos) {
+    // A plain loop: a search for any of several characters looks for each of them at every character.
+    if (std::none_of(text.begin(), text.end(),
+                     [separator](char c) { return c == separator || c == '"' || c == '\r' || c == '\n'; })) {
         out += text;
         return;
     }
@@ -328,7 +329,7 @@ void appendCsvField(std::string& out, std::string_view text, char separator) {
 // as formatReal writes them, straight into the text.
 class CsvRow {
 public:
-    CsvRow(const SchemeResult& s, const char* regime, const char* kind) {
+    CsvRow(const SchemeResult& s, std::string_view regime, std::string_view kind) {
         integer(Source, s.source).integer(Mode, s.mode).text(RegimeColumn, regime).text(Kind, kind);
     }
     CsvRow& text(Column column, std::string_view value) {
@@ -380,7 +381,7 @@ public:
                 break;
             }
         }
-        out += "\r\n";
+        out.append("\r\n", 2);
     }
 
 private:
@@ -392,7 +393,7 @@ private:
     Cell cells_[ColumnCount];
 };
 
-void regimeCsv(const SchemeResult& s, const RegimeResult& r, const char* regime, const CsvWords& words,
+void regimeCsv(const SchemeResult& s, const RegimeResult& r, std::string_view regime, const CsvWords& words,
                CsvDialect dialect, std::string& out) {
     for (std::size_t i = 0; i < s.nodes.size(); ++i)
         CsvRow(s, regime, words.node)
