@@ -1054,6 +1054,26 @@ private slots:
                  QString("Ошибка"));
     }
 
+    // The schemes a problem of a source concerns, kept as runs: the modes come back in order, the normal
+    // scheme left out, whatever runs they made.
+    void modeRunsListModes_data() {
+        QTest::addColumn<QList<int>>("schemes");
+        QTest::newRow("one run with the normal scheme") << QList<int>{0, 1, 2, 3};
+        QTest::newRow("several runs") << QList<int>{1, 2, 5, 7, 8, 9, 12};
+        QTest::newRow("the normal scheme alone") << QList<int>{0};
+    }
+    void modeRunsListModes() {
+        QFETCH(QList<int>, schemes);
+        check::ModeRuns runs;
+        for (int mode : schemes)
+            runs.add(mode);
+        QList<int> modes;
+        runs.forEachMode([&](int mode) { modes << mode; });
+        QCOMPARE(runs.count(), int(schemes.size()));
+        QCOMPARE(runs.first(), schemes.front());
+        QCOMPARE(modes, QList<int>(schemes.begin() + (schemes.front() == 0 ? 1 : 0), schemes.end()));
+    }
+
     // A scheme's own problems, kept by the check only as counts, under each filter: the row-th shown is the
     // row-th of the scheme's problems passing it, with its code, kind, text and place, and the scheme's row
     // counts them.

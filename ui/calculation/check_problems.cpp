@@ -26,11 +26,18 @@ QString modesText(const ModeRuns& modes) {
 } // namespace
 
 void ModeRuns::add(int mode) {
-    ++count_;
-    if (!runs_.empty() && runs_.back().second + 1 == mode)
-        runs_.back().second = std::uint16_t(mode);
-    else
-        runs_.emplace_back(std::uint16_t(mode), std::uint16_t(mode));
+    const auto m = std::uint16_t(mode);
+    if (count_++ == 0) {
+        first_ = last_ = m;
+    } else if (!more_ && last_ + 1 == mode) {
+        last_ = m;
+    } else if (more_ && more_->back().second + 1 == mode) {
+        more_->back().second = m;
+    } else {
+        if (!more_)
+            more_ = std::make_unique<std::vector<std::pair<std::uint16_t, std::uint16_t>>>();
+        more_->emplace_back(m, m);
+    }
 }
 
 bool isSourceProblem(const k10::calc::Problem& problem) {
@@ -238,14 +245,14 @@ QString ProblemsModel::schemesText(const Source& source, const SourceProblem& pr
     return "Нормальная схема; " + modesText(problem.modes);
 }
 
-QString ProblemsModel::textOf(const Source& source, const SourceProblem& problem) const {
+const RecalculatedScheme* ProblemsModel::recalculatedProblem(const Source& source,
+                                                            const SourceProblem& problem) const {
     const RecalculatedScheme& again = recalculate_(source.source, problem.foundIn);
-    if (problem.index >= again.problems.size())
-        return {};
-    const k10::calc::Problem& found = again.problems[problem.index];
     // The data may have changed since the check.
-    return QString::fromStdString(found.code) == codes_[problem.code].code ? QString::fromStdString(found.text)
-                                                                            : QString();
+    if (problem.index >= again.problems.size() ||
+        QString::fromStdString(again.problems[problem.index].code) != codes_[problem.code].code)
+        return nullptr;
+    return &again;
 }
 
 const RecalculatedScheme* ProblemsModel::recalculatedRow(int s, int k, int row, std::size_t& position) const {
@@ -292,12 +299,17 @@ QVariant ProblemsModel::data(const QModelIndex& index, int role) const {
     const int column = index.column();
     if (of.sourceProblem >= 0) {
         const SourceProblem& problem = source.problems[std::size_t(of.sourceProblem)];
-        if (role == PlaceRole)
-            return QVariant::fromValue(problem.place);
+        if (role == PlaceRole || column == Message) {
+            const RecalculatedScheme* again = recalculatedProblem(source, problem);
+            if (!again)
+                return {};
+            if (role == PlaceRole)
+                return QVariant::fromValue(again->places[problem.index]);
+            return QString::fromStdString(again->problems[problem.index].text);
+        }
         switch (column) {
         case CodeColumn: return codes_[problem.code].code;
         case Kind: return results::kindCaption(codes_[problem.code].kind);
-        case Message: return textOf(source, problem);
         case Schemes: return schemesText(source, problem);
         default: return {};
         }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,34 +43,41 @@ struct RecalculatedScheme {
 };
 
 // The schemes a problem of a source concerns, ascending (0 the normal scheme), as runs of consecutive
-// numbers: such a problem is mostly found in every scheme of its source.
+// numbers: such a problem is mostly found in every scheme of its source, one run kept in place.
 class ModeRuns {
 public:
     // A scheme after every one added so far.
     void add(int mode);
     int count() const { return count_; }
-    int first() const { return runs_.empty() ? -1 : runs_.front().first; }
+    int first() const { return count_ > 0 ? first_ : -1; }
     // Every scheme but the normal one, in turn.
     template <class Use>
     void forEachMode(Use use) const {
-        for (auto [first, last] : runs_)
-            for (int mode = std::max<int>(first, 1); mode <= last; ++mode)
+        auto run = [&](int first, int last) {
+            for (int mode = std::max(first, 1); mode <= last; ++mode)
                 use(mode);
+        };
+        if (count_ > 0)
+            run(first_, last_);
+        if (more_)
+            for (auto [first, last] : *more_)
+                run(first, last);
     }
 
 private:
-    std::vector<std::pair<std::uint16_t, std::uint16_t>> runs_; // first and last of each run
-    int count_ = 0;
+    std::uint16_t first_ = 0, last_ = 0; // the first run
+    std::uint16_t count_ = 0;
+    std::unique_ptr<std::vector<std::pair<std::uint16_t, std::uint16_t>>> more_; // the runs after it
 };
 
-// A problem of the source or of one of its lines, found in one or more of its schemes. Its text is not
-// kept, as a source whose sections all miss their wire has as many problems as sections: it is that of
-// the problem at `index` among the problems of the scheme it was first found in, calculated anew.
+// A problem of the source or of one of its lines, found in one or more of its schemes. Neither its text
+// nor its place is kept, as a source whose sections all miss their wire has as many problems as
+// sections: they are those of the problem at `index` among the problems of the scheme it was first found
+// in, calculated anew.
 struct SourceProblem {
     std::uint8_t code = 0;
     std::uint16_t foundIn = 0; // the scheme
     std::uint32_t index = 0;
-    ProblemPlace place;
     ModeRuns modes;
 };
 
@@ -144,7 +152,8 @@ private:
     // Counts the scheme's own problems passing the filter; false when none does.
     bool refilter(Scheme& scheme) const;
     QString schemesText(const Source& source, const SourceProblem& problem) const;
-    QString textOf(const Source& source, const SourceProblem& problem) const;
+    // The problem as calculated anew with its place; null when the data have changed since the check.
+    const RecalculatedScheme* recalculatedProblem(const Source& source, const SourceProblem& problem) const;
     // The scheme's problems calculated anew and the position among them of its row-th own problem passing
     // the filter; nothing when they no longer are those the check found.
     const RecalculatedScheme* recalculatedRow(int source, int scheme, int row, std::size_t& position) const;

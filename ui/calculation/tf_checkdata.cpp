@@ -66,13 +66,11 @@ public:
             if (own.size() <= code)
                 own.resize(std::size_t(code) + 1);
             if (check::isSourceProblem(problem)) {
-                const ProblemPlace place = results::placeOf(scheme, problem);
                 std::string key = problem.code + '\x1f' + std::to_string(problem.lineIndex) + '\x1f' +
                                   std::to_string(problem.section) + '\x1f' + problem.text;
                 auto [at, added] = sourceProblems_.emplace(std::move(key), int(sourceProblems_.size()));
                 if (added)
-                    findings.newSourceProblems.push_back(
-                        {code, std::uint16_t(scheme.mode), std::uint32_t(i), place, {}});
+                    findings.newSourceProblems.push_back({code, std::uint16_t(scheme.mode), std::uint32_t(i), {}});
                 if (findings.sourceProblemsHere.empty() || findings.sourceProblemsHere.back() != at->second)
                     findings.sourceProblemsHere.push_back(at->second);
                 continue;
