@@ -144,13 +144,42 @@ private:
 
 } // namespace
 
+namespace {
+
+// A transformer's load losses (kW + j kvar) under a load of |S|^2 = s2 (kVA^2): with beta^2 = |S|^2 /
+// S_r^2, dP_T = dP_k beta^2 and dQ_T = u_k / 100 S_r beta^2; the factors of s2 worked out once per entry
+// of the catalog.
+struct TransformerLosses {
+    int rated = 0;
+    double ratedKva = 0;
+    double kwPerS2 = 0, kvarPerS2 = 0;
+
+    explicit TransformerLosses(const TTrans& t) : rated(t.S), ratedKva(t.S) {
+        if (t.S > 0) {
+            kwPerS2 = t.dP / (ratedKva * ratedKva);
+            kvarPerS2 = t.U / 100 / ratedKva;
+        }
+    }
+    Complex at(double s2) const { return {kwPerS2 * s2, kvarPerS2 * s2}; }
+};
+
+std::vector<TransformerLosses> transformerLossesOf(const TransCatalog& catalog) {
+    std::vector<TransformerLosses> losses;
+    for (const TTrans& t : catalog)
+        losses.emplace_back(t);
+    return losses;
+}
+
+} // namespace
+
 // What every scheme of a source shares: checked, built and named once, then only read, by as many
 // threads as calculate its schemes.
 struct SourceData {
     // `manyModes`: several modes of the source are to be calculated, which then share its normal scheme.
     SourceData(const TProect& project, int source, const Inputs& inputs, const Settings& settings, bool manyModes)
         : project(project), settings(settings), manyModes(manyModes), catalogs(inputs),
-          lines(buildSourceLines(project, source, catalogs)), names(lines, inputs) {}
+          lines(buildSourceLines(project, source, catalogs)), names(lines, inputs),
+          transformerLosses(transformerLossesOf(inputs.transformers)) {}
 
     const TProect& project;
     const Settings settings;
@@ -158,6 +187,7 @@ struct SourceData {
     const Catalogs catalogs;
     const SourceLines lines;
     Names names;
+    const std::vector<TransformerLosses> transformerLosses; // of each catalog entry, in its order
 
     // The normal scheme calculated, made when the first scheme is asked for: a mode takes the lines it
     // leaves untouched from here, their part of the network, their rows and short circuits, and, when
@@ -205,52 +235,57 @@ void clear(SchemeResult& r) {
     r.modeText.clear();
 }
 
-// The totals of a part of the network, gathered row by row.
-class TotalsBuilder {
-public:
-    // The power entering the part: with the sections' losses from the exact sweep; the plain sum of the
-    // loads and the transformers' losses from the single pass, to which the sections' losses are added.
-    void supplied(Complex s, bool addSectionLosses) {
-        totals_.pKw = s.real();
-        totals_.qKvar = s.imag();
-        addSectionLosses_ = addSectionLosses;
-    }
-    // The rows' values come as they were computed, not read back from the rows just written.
-    void node(std::string_view line, std::string_view node, double lossPercent) {
-        if (lossPercent > totals_.worstLossPercent || totals_.worstNode.node.data() == nullptr) {
-            totals_.worstLossPercent = lossPercent;
-            totals_.worstNode = {line, node};
-        }
-    }
-    void section(std::string_view line, int section, double loadingPercent, double dpKw, double dqKvar) {
-        totals_.dpSectionsKw += dpKw;
-        totals_.dqSectionsKvar += dqKvar;
-        if (loadingPercent > totals_.mostLoadedPercent || totals_.mostLoadedLine.data() == nullptr) {
-            totals_.mostLoadedPercent = loadingPercent;
-            totals_.mostLoadedLine = line;
-            totals_.mostLoadedSection = section;
-        }
-    }
-    void transformer(double dpKw, double dqKvar) {
-        totals_.dpTransformersKw += dpKw;
-        totals_.dqTransformersKvar += dqKvar;
-    }
-    Totals finish() {
-        if (addSectionLosses_) {
-            totals_.pKw += totals_.dpSectionsKw;
-            totals_.qKvar += totals_.dqSectionsKvar;
-        }
-        totals_.dpKw = totals_.dpSectionsKw + totals_.dpTransformersKw;
-        totals_.dqKvar = totals_.dqSectionsKvar + totals_.dqTransformersKvar;
-        totals_.lossSharePercent = totals_.pKw > 0 ? totals_.dpKw / totals_.pKw * 100 : 0;
-        totals_.worstLossPercent = std::max(0.0, totals_.worstLossPercent);
-        return totals_;
-    }
-
-private:
-    Totals totals_;
-    bool addSectionLosses_ = false;
+// The rows of a part of the network: nodes [nodes.first, nodes.second) of a scheme, with the sections
+// and the substations of those nodes.
+struct RowRange {
+    std::pair<std::size_t, std::size_t> nodes, sections, substations;
 };
+
+// The totals of a part of the network, gathered over its rows once they are written: sums in the order of
+// the rows, and the first row of the largest loss and of the largest loading.
+// `supplied` is the power entering the part: with the sections' losses from the exact sweep; the plain sum
+// of the loads and the transformers' losses from the single pass, to which the sections' losses are added.
+Totals gatherTotals(const SchemeResult& scheme, const RegimeResult& rows, const RowRange& range,
+                    const std::vector<std::string_view>& lineNames, const std::vector<std::string_view>& nodeNames,
+                    Complex supplied, bool addSectionLosses) {
+    Totals t;
+    std::size_t worst = range.nodes.first;
+    for (std::size_t i = range.nodes.first + 1; i < range.nodes.second; ++i)
+        if (rows.nodes[i].lossPercent > rows.nodes[worst].lossPercent)
+            worst = i;
+    if (range.nodes.first < range.nodes.second) {
+        t.worstNode = {lineNames[worst], nodeNames[worst]};
+        t.worstLossPercent = std::max(0.0, rows.nodes[worst].lossPercent);
+    }
+    const auto [firstSection, endSection] = range.sections;
+    std::size_t loaded = firstSection;
+    for (std::size_t j = firstSection; j < endSection; ++j) {
+        const SectionFlow& f = rows.sections[j];
+        t.dpSectionsKw += f.dpKw;
+        t.dqSectionsKvar += f.dqKvar;
+        if (f.loadingPercent > rows.sections[loaded].loadingPercent)
+            loaded = j;
+    }
+    if (firstSection < endSection) {
+        t.mostLoadedLine = scheme.sections[loaded].line;
+        t.mostLoadedSection = scheme.sections[loaded].section;
+        t.mostLoadedPercent = rows.sections[loaded].loadingPercent;
+    }
+    for (std::size_t j = range.substations.first; j < range.substations.second; ++j) {
+        t.dpTransformersKw += rows.substations[j].dpKw;
+        t.dqTransformersKvar += rows.substations[j].dqKvar;
+    }
+    t.pKw = supplied.real();
+    t.qKvar = supplied.imag();
+    if (addSectionLosses) {
+        t.pKw += t.dpSectionsKw;
+        t.qKvar += t.dqSectionsKvar;
+    }
+    t.dpKw = t.dpSectionsKw + t.dpTransformersKw;
+    t.dqKvar = t.dqSectionsKvar + t.dqTransformersKvar;
+    t.lossSharePercent = t.pKw > 0 ? t.dpKw / t.pKw * 100 : 0;
+    return t;
+}
 
 } // namespace
 
@@ -381,11 +416,8 @@ private:
     }
     const Settings& settings() const { return source_->settings; }
 
-    // A transformer's load losses (kW + j kvar) under a load of |S|^2 = s2 (kVA^2): with beta^2 = |S|^2 /
-    // S_r^2, dP_T = dP_k beta^2 and dQ_T = u_k / 100 S_r beta^2.
-    static Complex transformerLoss(const TTrans& t, double s2) {
-        const double rated = t.S;
-        return {t.dP / (rated * rated) * s2, t.U / 100 / rated * s2};
+    const TransformerLosses& lossesOf(const TTrans& t) const {
+        return source_->transformerLosses[source_->catalogs.positionOf(t)];
     }
 
     // The network of the load flow: node 0 the busbars, then the scheme's nodes, each at flowIndex_ (0: left
@@ -421,7 +453,7 @@ private:
                 loads_[regime][k] = load;
                 drawn_[regime][k] =
                     node.transformer
-                        ? load + transformerLoss(*node.transformer, load.real() * load.real() + load.imag() * load.imag())
+                        ? load + lossesOf(*node.transformer).at(load.real() * load.real() + load.imag() * load.imag())
                         : load;
             }
         }
@@ -441,42 +473,45 @@ private:
 
     // The numbers of both regimes, with their warnings (R1 to R4), the day's first: each regime in one pass
     // over the nodes, writing its rows straight from the flow's lists, or copying those of the lines taken
-    // from the normal scheme.
+    // from the normal scheme; then the totals of the whole and of each line, gathered over the rows.
     void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
         const std::size_t n = nodes.size();
-        // The line, in the order of the heads, feeding each node, and the row of the section feeding it
-        // (-1 for a head): the same in both regimes.
-        lineOf_.resize(n);
-        sectionRow_.resize(n);
-        std::size_t heads = 0;
-        int section = 0;
+        // What the rows of both regimes read of each node, and the rows of each line: the same in both.
+        rowOf_.resize(n);
+        lineRows_.clear();
+        std::size_t sections = 0, substations = 0;
         for (std::size_t i = 0; i < n; ++i) {
             const SchemeNode& node = nodes[i];
             if (node.parent < 0) {
-                lineOf_[i] = heads++;
-                sectionRow_[i] = -1;
-            } else {
-                lineOf_[i] = lineOf_[static_cast<std::size_t>(node.parent)];
-                sectionRow_[i] = section++;
+                if (!lineRows_.empty())
+                    lineRows_.back().nodes.second = i;
+                lineRows_.push_back({{i, n}, {sections, sections}, {substations, substations}});
             }
+            rowOf_[i] = {node.parent < 0 ? -1 : static_cast<int>(sections),
+                         node.transformer ? static_cast<int>(source_->catalogs.positionOf(*node.transformer)) : -1};
+            sections += node.parent < 0 ? 0 : 1;
+            substations += node.transformer ? 1 : 0;
+            lineRows_.back().sections.second = sections;
+            lineRows_.back().substations.second = substations;
         }
+        permissible_.resize(r.sections.size());
+        for (std::size_t j = 0; j < r.sections.size(); ++j)
+            permissible_[j] = r.sections[j].permissibleA;
+        const RowRange whole{{0, n}, {0, sections}, {0, substations}};
         const bool engineering = settings().method == Method::Engineering;
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
             const FlowResult& flow = flows_[regime];
             result.iterations = flow.iterations;
-            std::vector<TotalsBuilder>& lines = lineTotals_[regime];
-            lines.assign(heads, TotalsBuilder());
+            const std::size_t heads = lineRows_.size();
             normalLine_.assign(heads, -1);
             headSupplied_[regime].resize(heads);
             result.lines.reserve(heads);
             // What each line takes from the busbars; the whole takes their sum, in the order of the lines.
             Complex supplied;
-            for (std::size_t i = 0; i < n; ++i) {
-                if (nodes[i].parent >= 0)
-                    continue;
-                const std::size_t l = result.lines.size();
+            for (std::size_t l = 0; l < heads; ++l) {
+                const std::size_t i = lineRows_[l].nodes.first;
                 result.lines.push_back({lineNames_[i], {}});
                 if (flowIndex_[i] == 0) {
                     const int from = normal_->headsBefore[static_cast<std::size_t>(scheme_->normalIndex[i])];
@@ -486,32 +521,27 @@ private:
                         std::max(result.iterations, normal_->lineIterations[regime][static_cast<std::size_t>(from)]);
                 } else {
                     headSupplied_[regime][l] = flow.sBegin[flowIndex_[i]];
-                    lines[l].supplied(headSupplied_[regime][l], engineering);
                 }
                 supplied += headSupplied_[regime][l];
             }
-            TotalsBuilder& whole = whole_[regime];
-            whole = TotalsBuilder();
             warnings_[regime].clear();
-            rows(r, regime, result, whole, lines);
-            whole.supplied(supplied, engineering);
-            result.totals = whole.finish();
-            for (std::size_t l = 0; l < lines.size(); ++l)
+            rows(r, regime, result);
+            result.totals = gatherTotals(r, result, whole, lineNames_, nodeNames_, supplied, engineering);
+            for (std::size_t l = 0; l < heads; ++l)
                 result.lines[l].totals =
                     normalLine_[l] >= 0
                         ? normal_->result.regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
-                        : lines[l].finish();
+                        : gatherTotals(r, result, lineRows_[l], lineNames_, nodeNames_, headSupplied_[regime][l],
+                                       engineering);
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
                               std::make_move_iterator(warnings_[regime].end()));
         }
     }
 
     // The rows of one regime: each node's voltage, the flow in the section feeding it, the load of its
-    // substation; the totals of the whole and of each line gathered on the way.
-    void rows(const SchemeResult& r, int regime, RegimeResult& result, TotalsBuilder& whole,
-              std::vector<TotalsBuilder>& lines) {
-        const std::vector<SchemeNode>& nodes = scheme_->nodes;
-        const std::size_t n = nodes.size();
+    // substation.
+    void rows(const SchemeResult& r, int regime, RegimeResult& result) {
+        const std::size_t n = scheme_->nodes.size();
         const FlowResult& flow = flows_[regime];
         const double uNom = network_.nominalKv, busKv = network_.busKv;
         const double maxLoss = settings().maxLossPercent;
@@ -528,55 +558,44 @@ private:
                 while (last < n && flowIndex_[last] == 0 &&
                        scheme_->normalIndex[last] == scheme_->normalIndex[last - 1] + 1)
                     ++last;
-                copyRegimePart(r, regime, i, last, result, whole);
+                copyRegimePart(regime, i, last, result);
                 i = last - 1;
                 continue;
             }
-            const SchemeNode& node = nodes[i];
-            TotalsBuilder& line = lines[lineOf_[i]];
-
+            const RowOf of = rowOf_[i];
             const double u = flow.uAbs[k];
             const double loss = (busKv - u) / uNom * 100;
             result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
-            whole.node(lineNames_[i], nodeNames_[i], loss);
-            line.node(lineNames_[i], nodeNames_[i], loss);
             if (loss > maxLoss)
                 warnLoss(i, loss, regime);
             if (u < 0.9 * uNom)
                 warnVoltage(i, u, regime);
-            if (const int row = sectionRow_[i]; row >= 0) {
-                const SectionResult& feeding = r.sections[static_cast<std::size_t>(row)];
-                const double permissible = feeding.permissibleA;
+            if (of.section >= 0) {
+                const double permissible = permissible_[static_cast<std::size_t>(of.section)];
                 const double current = flow.iA[k];
                 const double loading = permissible > 0 ? current / permissible * 100 : 0;
-                const double dp = flow.loss[k].real(), dq = flow.loss[k].imag();
-                result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading, dp, dq});
-                whole.section(feeding.line, feeding.section, loading, dp, dq);
-                line.section(feeding.line, feeding.section, loading, dp, dq);
+                result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading,
+                                           flow.loss[k].real(), flow.loss[k].imag()});
                 if (permissible > 0 && current > permissible)
-                    warnCurrent(i, row, current, permissible, regime);
+                    warnCurrent(i, of.section, current, permissible, regime);
             }
-            if (node.transformer) {
-                const TTrans& t = *node.transformer;
+            if (of.transformer >= 0) {
+                const TransformerLosses& t = source_->transformerLosses[static_cast<std::size_t>(of.transformer)];
                 const double pKw = load[k].real(), qKvar = load[k].imag();
                 const double s2 = pKw * pKw + qKvar * qKvar;
                 const double sKva = std::sqrt(s2);
-                const double share = sKva / t.S;
-                const Complex tLoss = transformerLoss(t, s2);
-                result.substations.push_back({sKva, share * 100, tLoss.real(), tLoss.imag()});
-                whole.transformer(tLoss.real(), tLoss.imag());
-                line.transformer(tLoss.real(), tLoss.imag());
+                const Complex tLoss = t.at(s2);
+                result.substations.push_back({sKva, sKva / t.ratedKva * 100, tLoss.real(), tLoss.imag()});
                 // A load equal to the rating, through cos and sin, may come back a rounding error above it.
-                if (sKva > t.S * (1 + 1e-9))
-                    warnSubstation(i, sKva, t.S, regime);
+                if (sKva > t.ratedKva * (1 + 1e-9))
+                    warnSubstation(i, sKva, t.rated, regime);
             }
         }
     }
 
     // The rows of the scheme's nodes [first, last) taken from the normal scheme, whose lines they are
-    // whole, with their warnings; the whole's totals gathered over them as over rows calculated here.
-    void copyRegimePart(const SchemeResult& r, int regime, std::size_t first, std::size_t last,
-                        RegimeResult& result, TotalsBuilder& whole) {
+    // whole, with their warnings.
+    void copyRegimePart(int regime, std::size_t first, std::size_t last, RegimeResult& result) {
         const RegimeResult& from = normal_->result.regimes[regime];
         const auto a = static_cast<std::size_t>(scheme_->normalIndex[first]), b = a + (last - first);
         const auto sections = static_cast<std::size_t>(normal_->sectionsBefore[a]),
@@ -585,17 +604,6 @@ private:
                    substationsEnd = static_cast<std::size_t>(normal_->substationsBefore[b]);
         const int nodeShift = static_cast<int>(first) - static_cast<int>(a);
         const int sectionShift = static_cast<int>(result.sections.size()) - static_cast<int>(sections);
-        for (std::size_t j = a; j < b; ++j) {
-            const std::size_t i = j + first - a;
-            whole.node(lineNames_[i], nodeNames_[i], from.nodes[j].lossPercent);
-        }
-        for (std::size_t j = sections; j < sectionsEnd; ++j) {
-            const SectionFlow& f = from.sections[j];
-            const SectionResult& feeding = r.sections[j + static_cast<std::size_t>(sectionShift)];
-            whole.section(feeding.line, feeding.section, f.loadingPercent, f.dpKw, f.dqKvar);
-        }
-        for (std::size_t j = substations; j < substationsEnd; ++j)
-            whole.transformer(from.substations[j].dpKw, from.substations[j].dqKvar);
         result.nodes.insert(result.nodes.end(), from.nodes.begin() + static_cast<long>(a),
                             from.nodes.begin() + static_cast<long>(b));
         result.sections.insert(result.sections.end(), from.sections.begin() + static_cast<long>(sections),
@@ -764,14 +772,18 @@ private:
     std::vector<Complex> loads_[2], drawn_[2];
     FlowSolver solver_;
     FlowResult flows_[2];
-    TotalsBuilder whole_[2];
-    std::vector<TotalsBuilder> lineTotals_[2];
     bool copyingFlows_ = false; // the lines a mode leaves untouched take their flows from the normal scheme
     std::vector<std::size_t> flowIndex_; // of each scheme node in the network of the load flow
     std::vector<Complex> headSupplied_[2];
     std::vector<int> normalLine_; // of each line, its position in the normal scheme when taken from there
-    std::vector<std::size_t> lineOf_;
-    std::vector<int> sectionRow_;
+    // Of each node: the row of the section feeding it (-1 for a head) and the catalog position of its
+    // transformer (-1 for none); of each line, its rows; of each section row, its permissible current.
+    struct RowOf {
+        int section, transformer;
+    };
+    std::vector<RowOf> rowOf_;
+    std::vector<RowRange> lineRows_;
+    std::vector<double> permissible_;
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
     std::vector<Problem> warnings_[2];
     std::vector<Complex> path_;
