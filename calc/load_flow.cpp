@@ -1,6 +1,7 @@
 #include "calc/load_flow.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -49,10 +50,16 @@ Pair pair(double value) {
     return Pair{{value, value}};
 }
 
-// std::max and std::min of each element, written so that the optimiser finds one instruction for both
-// (a number that is not one is passed over, as by std::max and std::min).
-inline Pair larger(Pair a, Pair b) { return {{a.v[0] < b.v[0] ? b.v[0] : a.v[0], a.v[1] < b.v[1] ? b.v[1] : a.v[1]}}; }
-inline Pair smaller(Pair a, Pair b) { return {{b.v[0] < a.v[0] ? b.v[0] : a.v[0], b.v[1] < a.v[1] ? b.v[1] : a.v[1]}}; }
+// The larger and the smaller of each element of `candidate` and `kept`: a candidate that is no number is
+// passed over.
+inline Pair larger(Pair candidate, Pair kept) {
+    return {{candidate.v[0] > kept.v[0] ? candidate.v[0] : kept.v[0],
+             candidate.v[1] > kept.v[1] ? candidate.v[1] : kept.v[1]}};
+}
+inline Pair smaller(Pair candidate, Pair kept) {
+    return {{candidate.v[0] < kept.v[0] ? candidate.v[0] : kept.v[0],
+             candidate.v[1] < kept.v[1] ? candidate.v[1] : kept.v[1]}};
+}
 
 } // namespace
 
@@ -68,7 +75,7 @@ struct FlowSolver::Room {
     // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
     // the branch's losses (kVA), voltages (kV), 1 / |U|^2.
     std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, lossRe, lossIm, uRe, uIm, inverseNorm;
-    std::vector<double> magnitude_; // of the voltages of the set being delivered
+    std::vector<Pair> magnitudes; // of the voltages, as delivered
     // Per line: the largest change of a voltage in the last sweep, and its positions, from lineStart[l] on.
     std::vector<Pair> lineChange;
     std::vector<int> lineStart, linePositions;
@@ -85,7 +92,7 @@ struct FlowSolver::Room {
         bool collapsed[2] = {false, false}; // a voltage below half the nominal, or no number at all
     };
     ForwardOutcome forward(double nominalKv);
-    bool deliver(int set, FlowResult& r, double busKv);
+    std::array<bool, 2> deliver(FlowResult* const (&results)[2], double busKv);
 };
 
 // Orders the nodes by their depth, each depth in the network's order, and copies the branches and the loads
@@ -184,6 +191,14 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     std::fill(lineChange.begin(), lineChange.end(), pair(0));
     endRe[0] = loadRe[0];
     endIm[0] = loadIm[0];
+    // The lists through local addresses, which no store of the loop can change.
+    const int *parent = this->parent.data(), *line = this->line.data();
+    const Complex* z = this->z.data();
+    const Pair *beginRe = this->beginRe.data(), *beginIm = this->beginIm.data(), *loadRe = this->loadRe.data(),
+               *loadIm = this->loadIm.data();
+    Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data(),
+         *endRe = this->endRe.data(), *endIm = this->endIm.data();
+    Pair* lineChange = this->lineChange.data();
     for (std::size_t k = 1; k < n; ++k) {
         const auto p = static_cast<std::size_t>(parent[k]);
         const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
@@ -194,9 +209,9 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
         const Pair change = dr * dr + di * di;
         const Pair norm = nr * nr + ni * ni;
-        Pair& lineLargest = lineChange[static_cast<std::size_t>(line[k])];
-        lineLargest = larger(lineLargest, change);
-        lowest = smaller(lowest, norm);
+        Pair& lineLargest = lineChange[line[k]];
+        lineLargest = larger(change, lineLargest);
+        lowest = smaller(norm, lowest);
         sum += norm;
         uRe[k] = nr;
         uIm[k] = ni;
@@ -230,37 +245,53 @@ void FlowSolver::Room::restore(std::size_t l, int set) {
     }
 }
 
-// Copies one set back into the network's order: voltages, powers and losses in kVA, and the currents.
-// Returns whether the set settled where no load can be: a voltage above the busbars', or an angle beyond
+// Copies both sets back into the network's order: voltages, powers and losses in kVA, and the currents.
+// Returns whether each set settled where no load can be: a voltage above the busbars', or an angle beyond
 // 60 degrees either way, which is a real part below half the magnitude.
-bool FlowSolver::Room::deliver(int set, FlowResult& r, double busKv) {
+std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], double busKv) {
     const std::size_t n = order.size();
     const double above = busKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
-    bool impossible = false;
-    r.u.resize(n);
-    r.sBegin.resize(n);
-    r.loss.resize(n);
-    r.iA.resize(n);
-    r.uAbs.resize(n);
-    r.loss[0] = Complex();
-    r.iA[0] = 0;
-    std::vector<double>& magnitudes = magnitude_;
-    magnitudes.resize(n);
-    for (std::size_t k = 0; k < n; ++k) {
-        const double ur = uRe[k][set], ui = uIm[k][set];
-        const double m = std::sqrt(ur * ur + ui * ui);
-        magnitudes[k] = m;
-        impossible = impossible || m > above || ur < m * cosine;
-        auto i = static_cast<std::size_t>(order[k]);
-        r.u[i] = Complex(ur, ui);
-        r.uAbs[i] = m;
-        r.sBegin[i] = Complex(beginRe[k][set], beginIm[k][set]) * 1000.0;
-        if (k == 0)
-            continue;
-        r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
-        r.iA[i] = magnitude(r.sBegin[i]) / (kSqrt3 * magnitudes[static_cast<std::size_t>(parent[k])]);
+    for (FlowResult* r : results) {
+        r->u.resize(n);
+        r->sBegin.resize(n);
+        r->loss.resize(n);
+        r->iA.resize(n);
+        r->uAbs.resize(n);
+        r->loss[0] = Complex();
+        r->iA[0] = 0;
     }
-    return impossible;
+    magnitudes.resize(n);
+    // The lists of each set, written through their addresses.
+    struct Lists {
+        Complex *u, *sBegin, *loss;
+        double *iA, *uAbs;
+    } lists[2];
+    for (int set = 0; set < 2; ++set) {
+        FlowResult& r = *results[set];
+        lists[set] = {r.u.data(), r.sBegin.data(), r.loss.data(), r.iA.data(), r.uAbs.data()};
+    }
+    bool impossible[2] = {false, false};
+    for (std::size_t k = 0; k < n; ++k) {
+        const Pair ur = uRe[k], ui = uIm[k];
+        const Pair norm = ur * ur + ui * ui;
+        const Pair m{{std::sqrt(norm[0]), std::sqrt(norm[1])}};
+        magnitudes[k] = m;
+        const auto i = static_cast<std::size_t>(order[k]);
+        const Pair sr = beginRe[k] * 1000.0, si = beginIm[k] * 1000.0;
+        const Pair parentU = magnitudes[static_cast<std::size_t>(k ? parent[k] : 0)];
+        for (int set = 0; set < 2; ++set) {
+            const Lists& r = lists[set];
+            impossible[set] |= (m[set] > above) | (ur[set] < m[set] * cosine);
+            r.u[i] = Complex(ur[set], ui[set]);
+            r.uAbs[i] = m[set];
+            r.sBegin[i] = Complex(sr[set], si[set]);
+            if (k > 0) {
+                r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
+                r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
+            }
+        }
+    }
+    return {impossible[0], impossible[1]};
 }
 
 FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
@@ -334,8 +365,9 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
                 w.restore(l, set);
     // The powers of the voltages found.
     w.backward(true);
+    const std::array<bool, 2> impossible = w.deliver(results, busKv(network));
     for (int set = 0; set < 2; ++set)
-        if (w.deliver(set, *results[set], busKv(network)) && results[set]->converged())
+        if (impossible[set] && results[set]->converged())
             results[set]->failure = FlowFailure::ImpossibleSolution;
 }
 
