@@ -241,40 +241,79 @@ struct RowRange {
     std::pair<std::size_t, std::size_t> nodes, sections, substations;
 };
 
-// The totals of a part of the network, gathered over its rows once they are written: sums in the order of
-// the rows, and the first row of the largest loss and of the largest loading.
-// `supplied` is the power entering the part: with the sections' losses from the exact sweep; the plain sum
-// of the loads and the transformers' losses from the single pass, to which the sections' losses are added.
-Totals gatherTotals(const SchemeResult& scheme, const RegimeResult& rows, const RowRange& range,
-                    const std::vector<std::string_view>& lineNames, const std::vector<std::string_view>& nodeNames,
-                    Complex supplied, bool addSectionLosses) {
+// What the totals of a part gather over its rows: sums in the order of the rows, and the first row of the
+// largest voltage loss and of the largest loading (npos when the part has none).
+struct RowSums {
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    double dpSections = 0, dqSections = 0, dpTransformers = 0, dqTransformers = 0;
+    std::size_t worstNode = npos, mostLoaded = npos;
+};
+
+// The totals of each line and of the whole, in one pass over the regime's rows: each line's rows once,
+// added to the line's sums and to the whole's. The whole's largest values are the first largest of the
+// lines'.
+void gatherSums(const RegimeResult& rows, const std::vector<RowRange>& lines, std::vector<RowSums>& lineSums,
+                RowSums& whole) {
+    const NodeVoltage* nodes = rows.nodes.data();
+    const SectionFlow* sections = rows.sections.data();
+    const SubstationLoad* substations = rows.substations.data();
+    lineSums.assign(lines.size(), RowSums());
+    whole = RowSums();
+    for (std::size_t l = 0; l < lines.size(); ++l) {
+        const RowRange& range = lines[l];
+        RowSums& line = lineSums[l];
+        std::size_t worst = range.nodes.first;
+        for (std::size_t i = worst + 1; i < range.nodes.second; ++i)
+            if (nodes[i].lossPercent > nodes[worst].lossPercent)
+                worst = i;
+        line.worstNode = worst;
+        if (whole.worstNode == RowSums::npos || nodes[worst].lossPercent > nodes[whole.worstNode].lossPercent)
+            whole.worstNode = worst;
+        if (range.sections.first < range.sections.second) {
+            std::size_t loaded = range.sections.first;
+            for (std::size_t j = range.sections.first; j < range.sections.second; ++j) {
+                const SectionFlow& f = sections[j];
+                line.dpSections += f.dpKw;
+                line.dqSections += f.dqKvar;
+                whole.dpSections += f.dpKw;
+                whole.dqSections += f.dqKvar;
+                if (f.loadingPercent > sections[loaded].loadingPercent)
+                    loaded = j;
+            }
+            line.mostLoaded = loaded;
+            if (whole.mostLoaded == RowSums::npos ||
+                sections[loaded].loadingPercent > sections[whole.mostLoaded].loadingPercent)
+                whole.mostLoaded = loaded;
+        }
+        for (std::size_t j = range.substations.first; j < range.substations.second; ++j) {
+            line.dpTransformers += substations[j].dpKw;
+            line.dqTransformers += substations[j].dqKvar;
+            whole.dpTransformers += substations[j].dpKw;
+            whole.dqTransformers += substations[j].dqKvar;
+        }
+    }
+}
+
+// The totals of a part from its sums. `supplied` is the power entering the part: with the sections' losses
+// from the exact sweep; the plain sum of the loads and the transformers' losses from the single pass, to
+// which the sections' losses are added.
+Totals totalsOf(const RowSums& sums, const SchemeResult& scheme, const RegimeResult& rows,
+                const std::vector<std::string_view>& lineNames, const std::vector<std::string_view>& nodeNames,
+                Complex supplied, bool addSectionLosses) {
     Totals t;
-    std::size_t worst = range.nodes.first;
-    for (std::size_t i = range.nodes.first + 1; i < range.nodes.second; ++i)
-        if (rows.nodes[i].lossPercent > rows.nodes[worst].lossPercent)
-            worst = i;
-    if (range.nodes.first < range.nodes.second) {
-        t.worstNode = {lineNames[worst], nodeNames[worst]};
-        t.worstLossPercent = std::max(0.0, rows.nodes[worst].lossPercent);
+    if (sums.worstNode != RowSums::npos) {
+        t.worstNode = {lineNames[sums.worstNode], nodeNames[sums.worstNode]};
+        t.worstLossPercent = std::max(0.0, rows.nodes[sums.worstNode].lossPercent);
     }
-    const auto [firstSection, endSection] = range.sections;
-    std::size_t loaded = firstSection;
-    for (std::size_t j = firstSection; j < endSection; ++j) {
-        const SectionFlow& f = rows.sections[j];
-        t.dpSectionsKw += f.dpKw;
-        t.dqSectionsKvar += f.dqKvar;
-        if (f.loadingPercent > rows.sections[loaded].loadingPercent)
-            loaded = j;
+    if (sums.mostLoaded != RowSums::npos) {
+        t.mostLoadedLine = scheme.sections[sums.mostLoaded].line;
+        t.mostLoadedSection = scheme.sections[sums.mostLoaded].section;
+        t.mostLoadedPercent = rows.sections[sums.mostLoaded].loadingPercent;
     }
-    if (firstSection < endSection) {
-        t.mostLoadedLine = scheme.sections[loaded].line;
-        t.mostLoadedSection = scheme.sections[loaded].section;
-        t.mostLoadedPercent = rows.sections[loaded].loadingPercent;
-    }
-    for (std::size_t j = range.substations.first; j < range.substations.second; ++j) {
-        t.dpTransformersKw += rows.substations[j].dpKw;
-        t.dqTransformersKvar += rows.substations[j].dqKvar;
-    }
+    t.dpSectionsKw = sums.dpSections;
+    t.dqSectionsKvar = sums.dqSections;
+    t.dpTransformersKw = sums.dpTransformers;
+    t.dqTransformersKvar = sums.dqTransformers;
     t.pKw = supplied.real();
     t.qKvar = supplied.imag();
     if (addSectionLosses) {
@@ -498,7 +537,6 @@ private:
         permissible_.resize(r.sections.size());
         for (std::size_t j = 0; j < r.sections.size(); ++j)
             permissible_[j] = r.sections[j].permissibleA;
-        const RowRange whole{{0, n}, {0, sections}, {0, substations}};
         const bool engineering = settings().method == Method::Engineering;
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
@@ -526,13 +564,15 @@ private:
             }
             warnings_[regime].clear();
             rows(r, regime, result);
-            result.totals = gatherTotals(r, result, whole, lineNames_, nodeNames_, supplied, engineering);
+            RowSums whole;
+            gatherSums(result, lineRows_, lineSums_, whole);
+            result.totals = totalsOf(whole, r, result, lineNames_, nodeNames_, supplied, engineering);
             for (std::size_t l = 0; l < heads; ++l)
                 result.lines[l].totals =
                     normalLine_[l] >= 0
                         ? normal_->result.regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
-                        : gatherTotals(r, result, lineRows_[l], lineNames_, nodeNames_, headSupplied_[regime][l],
-                                       engineering);
+                        : totalsOf(lineSums_[l], r, result, lineNames_, nodeNames_, headSupplied_[regime][l],
+                                   engineering);
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
                               std::make_move_iterator(warnings_[regime].end()));
         }
@@ -783,6 +823,7 @@ private:
     };
     std::vector<RowOf> rowOf_;
     std::vector<RowRange> lineRows_;
+    std::vector<RowSums> lineSums_;
     std::vector<double> permissible_;
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
     std::vector<Problem> warnings_[2];
