@@ -17,6 +17,7 @@
 #include <exception>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <unordered_map>
 
@@ -172,14 +173,39 @@ std::vector<TransformerLosses> transformerLossesOf(const TransCatalog& catalog) 
 
 } // namespace
 
+// The flows of the normal scheme under one load factor, kept for the modes with that factor: a line such a
+// mode leaves untouched has the same voltages and flows there, as the lines hang on the busbars' fixed
+// voltage and do not act on each other, and so the same rows, warnings and totals.
+struct NormalFlows {
+    bool calculated = false;
+    const RegimeResult* regimes = nullptr; // of both regimes: the rows, and the totals of each line
+    RegimeResult own[2];                   // the rows where they are not those of the normal scheme's result
+    std::vector<Problem> warnings[2];      // R1 to R4 of the rows, in the order of their nodes
+    std::vector<Complex> headSupplied[2];  // what each line takes from the busbars
+    std::vector<int> lineIterations[2];    // the sweeps each line took
+};
+
+// The load factor of a mode that can be calculated: 1 + its change of load in per cent; none when the
+// change refuses the mode.
+std::optional<double> loadFactorOf(const TModeWork& mode) {
+    if (!(std::isfinite(mode.Izm_Nagr) && mode.Izm_Nagr > -100))
+        return std::nullopt;
+    return 1 + mode.Izm_Nagr / 100;
+}
+
 // What every scheme of a source shares: checked, built and named once, then only read, by as many
 // threads as calculate its schemes.
 struct SourceData {
-    // `manyModes`: several modes of the source are to be calculated, which then share its normal scheme.
-    SourceData(const TProect& project, int source, const Inputs& inputs, const Settings& settings, bool manyModes)
+    // `manyModes`: several modes of the source are to be calculated, which then share its normal scheme;
+    // `sharedFactors`: the load factors other than 1 that several of them have.
+    SourceData(const TProect& project, int source, const Inputs& inputs, const Settings& settings, bool manyModes,
+               const std::vector<double>& sharedFactors = {})
         : project(project), settings(settings), manyModes(manyModes), catalogs(inputs),
           lines(buildSourceLines(project, source, catalogs)), names(lines, inputs),
-          transformerLosses(transformerLossesOf(inputs.transformers)) {}
+          transformerLosses(transformerLossesOf(inputs.transformers)) {
+        for (double factor : sharedFactors)
+            scaled.try_emplace(factor);
+    }
 
     const TProect& project;
     const Settings settings;
@@ -197,14 +223,17 @@ struct SourceData {
         SchemeResult result; // only its nodes, sections, substations and short circuits when not calculated
         // Of each node and after the last: the sections, the substations and the heads of the nodes before it.
         std::vector<int> sectionsBefore, substationsBefore, headsBefore;
-        // Of each regime, when calculated: the warnings of its rows (R1 to R4) in the order of their nodes;
-        // what each head takes from the busbars and the sweeps its line took.
-        std::vector<Problem> warnings[2];
-        std::vector<Complex> headSupplied[2];
-        std::vector<int> lineIterations[2];
+        NormalFlows flows; // its flows, for the modes that change no load
     };
     std::once_flag normalMade;
     std::unique_ptr<const Normal> normal; // null when the source's lines have errors
+
+    // The normal scheme's flows under each shared load factor, made when the first mode with it is calculated.
+    struct Scaled {
+        std::once_flag made;
+        std::unique_ptr<const NormalFlows> flows;
+    };
+    std::map<double, Scaled> scaled; // its keys fixed when made, so that threads only read it
 };
 
 namespace {
@@ -338,6 +367,8 @@ public:
             r = normal_->result;
             return;
         }
+        // Before the mode's scheme is built: the flows of its load factor may be calculated first.
+        const NormalFlows* flows = normal_ ? flowsFor(data, mode) : nullptr;
         begin(data, mode, r);
         std::vector<LineTree> foreign;
         foreign.reserve(1);
@@ -345,6 +376,7 @@ public:
                             normal_ ? &normal_->scheme : nullptr))
             return;
         scheme_ = &schemeRoom_;
+        flowsFrom_ = flows;
         finish(r);
     }
 
@@ -375,9 +407,23 @@ private:
             const Names::Line& line = *lines_[static_cast<std::size_t>(tree)];
             r.deEnergised.push_back({line.name, line.nodes[static_cast<std::size_t>(node)]});
         }
-        copyingFlows_ = normal_ && normal_->result.calculated && scheme_->loadFactor == 1 &&
-                        !scheme_->normalIndex.empty();
-        fillNetwork(source.Napr, scheme_->loadFactor);
+        copyingFlows_ = flowsFrom_ && flowsFrom_->calculated && !scheme_->normalIndex.empty();
+        if (!solveFlows(source.Napr, scheme_->loadFactor)) {
+            for (Regime regime : {Regime::Day, Regime::Evening})
+                if (!flows_[static_cast<int>(regime)].converged())
+                    r.problems.push_back(notConverged(flows_[static_cast<int>(regime)], regime));
+            return;
+        }
+        schemeRows(source, r);
+        maxLossText_ = formatReal(settings().maxLossPercent);
+        regimeResults(r);
+        r.calculated = true;
+    }
+
+    // The load flow of the scheme's nodes, but for those of the lines taken from flowsFrom_: false when a
+    // regime does not converge.
+    bool solveFlows(double nominalKv, double loadFactor) {
+        fillNetwork(nominalKv, loadFactor);
         if (settings().method == Method::Exact) {
             network_.load.swap(drawn_[0]);
             solver_.solveExact(network_, drawn_[1], flows_[0], flows_[1]);
@@ -389,16 +435,58 @@ private:
                 network_.load.swap(drawn_[regime]);
             }
         }
-        if (!flows_[0].converged() || !flows_[1].converged()) {
-            for (Regime regime : {Regime::Day, Regime::Evening})
-                if (!flows_[static_cast<int>(regime)].converged())
-                    r.problems.push_back(notConverged(flows_[static_cast<int>(regime)], regime));
-            return;
-        }
-        schemeRows(source, r);
+        return flows_[0].converged() && flows_[1].converged();
+    }
+
+    // The flows a mode takes its untouched lines from: the normal scheme's under the mode's load factor,
+    // where they are kept; null otherwise.
+    const NormalFlows* flowsFor(SourceData& data, int mode) {
+        const std::optional<double> factor =
+            mode > 0 ? loadFactorOf(data.lines.source->ModeWorks[mode]) : std::optional<double>(1.0);
+        if (!factor)
+            return nullptr;
+        if (*factor == 1)
+            return &normal_->flows;
+        auto it = data.scaled.find(*factor);
+        if (it == data.scaled.end())
+            return nullptr;
+        std::call_once(it->second.made, [&] { it->second.flows = scaledFlows(*factor); });
+        return it->second.flows.get();
+    }
+
+    // The normal scheme's flows, rows, warnings and totals under a load factor.
+    std::unique_ptr<const NormalFlows> scaledFlows(double factor) {
+        auto flows = std::make_unique<NormalFlows>();
+        SchemeResult& r = scaledRoom_;
+        clear(r);
+        r.sections = normal_->result.sections;
+        r.substations = normal_->result.substations;
+        scheme_ = &normal_->scheme.scheme;
+        flowsFrom_ = nullptr;
+        nameNodes();
+        copyingFlows_ = false;
+        if (!normal_->result.calculated || !solveFlows(source_->lines.source->Napr, factor))
+            return flows;
         maxLossText_ = formatReal(settings().maxLossPercent);
         regimeResults(r);
-        r.calculated = true;
+        keepFlows(r, *flows);
+        for (int regime : {0, 1})
+            flows->own[regime] = std::move(r.regimes[regime]);
+        flows->regimes = flows->own;
+        return flows;
+    }
+
+    // The flows of a calculated scheme of the normal scheme's nodes, for the modes that take lines from it.
+    void keepFlows(const SchemeResult& r, NormalFlows& flows) const {
+        flows.calculated = true;
+        flows.regimes = r.regimes;
+        for (const Problem& p : r.problems)
+            if (p.nodeIndex >= 0)
+                flows.warnings[p.regime].push_back(p);
+        for (int regime : {0, 1}) {
+            flows.headSupplied[regime] = headSupplied_[regime];
+            flows.lineIterations[regime] = flows_[regime].lineIterations;
+        }
     }
 
     const SourceData::Normal* normalOf(SourceData& data) {
@@ -413,6 +501,7 @@ private:
             normal->scheme.findParts();
             scheme_ = &normal->scheme.scheme;
             normal_ = nullptr;
+            flowsFrom_ = nullptr;
             finish(r);
             if (!r.calculated) // its rows all the same, for the modes' untouched lines
                 schemeRows(*data.lines.source, r);
@@ -423,15 +512,8 @@ private:
                 normal->substationsBefore.push_back(normal->substationsBefore.back() + (node.transformer ? 1 : 0));
                 normal->headsBefore.push_back(normal->headsBefore.back() + (node.parent < 0 ? 1 : 0));
             }
-            if (r.calculated) {
-                for (const Problem& p : r.problems)
-                    if (p.nodeIndex >= 0)
-                        normal->warnings[p.regime].push_back(p);
-                for (int regime : {0, 1}) {
-                    normal->headSupplied[regime] = headSupplied_[regime];
-                    normal->lineIterations[regime] = flows_[regime].lineIterations;
-                }
-            }
+            if (r.calculated)
+                keepFlows(r, normal->flows);
             data.normal = std::move(normal);
         });
         return data.normal.get();
@@ -554,9 +636,9 @@ private:
                 if (flowIndex_[i] == 0) {
                     const int from = normal_->headsBefore[static_cast<std::size_t>(scheme_->normalIndex[i])];
                     normalLine_[l] = from;
-                    headSupplied_[regime][l] = normal_->headSupplied[regime][static_cast<std::size_t>(from)];
+                    headSupplied_[regime][l] = flowsFrom_->headSupplied[regime][static_cast<std::size_t>(from)];
                     result.iterations =
-                        std::max(result.iterations, normal_->lineIterations[regime][static_cast<std::size_t>(from)]);
+                        std::max(result.iterations, flowsFrom_->lineIterations[regime][static_cast<std::size_t>(from)]);
                 } else {
                     headSupplied_[regime][l] = flow.sBegin[flowIndex_[i]];
                 }
@@ -570,7 +652,7 @@ private:
             for (std::size_t l = 0; l < heads; ++l)
                 result.lines[l].totals =
                     normalLine_[l] >= 0
-                        ? normal_->result.regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
+                        ? flowsFrom_->regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
                         : totalsOf(lineSums_[l], r, result, lineNames_, nodeNames_, headSupplied_[regime][l],
                                    engineering);
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
@@ -636,7 +718,7 @@ private:
     // The rows of the scheme's nodes [first, last) taken from the normal scheme, whose lines they are
     // whole, with their warnings.
     void copyRegimePart(int regime, std::size_t first, std::size_t last, RegimeResult& result) {
-        const RegimeResult& from = normal_->result.regimes[regime];
+        const RegimeResult& from = flowsFrom_->regimes[regime];
         const auto a = static_cast<std::size_t>(scheme_->normalIndex[first]), b = a + (last - first);
         const auto sections = static_cast<std::size_t>(normal_->sectionsBefore[a]),
                    sectionsEnd = static_cast<std::size_t>(normal_->sectionsBefore[b]);
@@ -650,7 +732,7 @@ private:
                                from.sections.begin() + static_cast<long>(sectionsEnd));
         result.substations.insert(result.substations.end(), from.substations.begin() + static_cast<long>(substations),
                                   from.substations.begin() + static_cast<long>(substationsEnd));
-        const std::vector<Problem>& warnings = normal_->warnings[regime];
+        const std::vector<Problem>& warnings = flowsFrom_->warnings[regime];
         auto w = std::lower_bound(warnings.begin(), warnings.end(), static_cast<int>(a),
                                   [](const Problem& p, int node) { return p.nodeIndex < node; });
         for (; w != warnings.end() && w->nodeIndex < static_cast<int>(b); ++w) {
@@ -802,6 +884,8 @@ private:
 
     SourceData* source_ = nullptr;
     const SourceData::Normal* normal_ = nullptr; // for a mode: the source's normal scheme
+    const NormalFlows* flowsFrom_ = nullptr;     // the flows of the lines a mode leaves untouched
+    SchemeResult scaledRoom_;                    // the rows of the normal scheme under another load factor
     const Scheme* scheme_ = nullptr;
     // Working room kept from one scheme to the next.
     SchemeBuilder builder_;
@@ -879,20 +963,28 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
         std::unique_ptr<SourceData> data;
         std::atomic<std::size_t> left{0};
         int modes = 0;
+        std::map<double, int> factors; // how many of its modes asked for have each load factor but 1
     };
     std::map<int, Source> sources;
     for (const SchemeRequest& request : requests) {
         Source& source = sources[request.source];
         ++source.left;
         source.modes += request.mode > 0 ? 1 : 0;
+        if (request.mode > 0)
+            if (auto factor = loadFactorOf(project.Sources[request.source].ModeWorks[request.mode]); factor && *factor != 1)
+                ++source.factors[*factor];
     }
 
     // The calculation of request i by a calculator, into a result.
     auto calculate = [&](std::size_t i, SchemeCalculator& calculator, SchemeResult& result) {
         Source& source = sources.at(requests[i].source);
         std::call_once(source.made, [&] {
-            source.data =
-                std::make_unique<SourceData>(project, requests[i].source, inputs, settings, source.modes > 1);
+            std::vector<double> shared;
+            for (auto [factor, modes] : source.factors)
+                if (modes > 1)
+                    shared.push_back(factor);
+            source.data = std::make_unique<SourceData>(project, requests[i].source, inputs, settings,
+                                                       source.modes > 1, shared);
         });
         calculator.calculate(*source.data, requests[i].mode, result);
         if (--source.left == 0)
