@@ -171,7 +171,114 @@ std::vector<TransformerLosses> transformerLossesOf(const TransCatalog& catalog) 
     return losses;
 }
 
-} // namespace
+// The rows of one line of a scheme: nodes [nodes.first, nodes.second), with the sections and the
+// substations of those nodes.
+struct RowRange {
+    std::pair<std::size_t, std::size_t> nodes, sections, substations;
+};
+
+// What the totals of a line gather over its rows: sums in the order of the rows, and the first row of the
+// largest voltage loss and of the largest loading (npos when the line has none). The whole's are the sums
+// of its lines' in their order, and the first largest of theirs.
+struct RowSums {
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+    double dpSections = 0, dqSections = 0, dpTransformers = 0, dqTransformers = 0;
+    std::size_t worstNode = npos, mostLoaded = npos;
+
+    // The sums of the same rows, found `nodes` and `sections` rows further on.
+    RowSums shifted(std::ptrdiff_t nodes, std::ptrdiff_t sections) const {
+        RowSums moved = *this;
+        if (worstNode != npos)
+            moved.worstNode = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(worstNode) + nodes);
+        if (mostLoaded != npos)
+            moved.mostLoaded = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(mostLoaded) + sections);
+        return moved;
+    }
+};
+
+RowSums lineSumsOf(const RegimeResult& rows, const RowRange& range) {
+    const NodeVoltage* nodes = rows.nodes.data();
+    const SectionFlow* sections = rows.sections.data();
+    RowSums line;
+    std::size_t worst = range.nodes.first;
+    for (std::size_t i = worst + 1; i < range.nodes.second; ++i)
+        if (nodes[i].lossPercent > nodes[worst].lossPercent)
+            worst = i;
+    line.worstNode = worst;
+    if (range.sections.first < range.sections.second) {
+        std::size_t loaded = range.sections.first;
+        for (std::size_t j = range.sections.first; j < range.sections.second; ++j) {
+            const SectionFlow& f = sections[j];
+            line.dpSections += f.dpKw;
+            line.dqSections += f.dqKvar;
+            if (f.loadingPercent > sections[loaded].loadingPercent)
+                loaded = j;
+        }
+        line.mostLoaded = loaded;
+    }
+    for (std::size_t j = range.substations.first; j < range.substations.second; ++j) {
+        line.dpTransformers += rows.substations[j].dpKw;
+        line.dqTransformers += rows.substations[j].dqKvar;
+    }
+    return line;
+}
+
+RowSums wholeOf(const RegimeResult& rows, const std::vector<RowSums>& lines) {
+    RowSums whole;
+    for (const RowSums& line : lines) {
+        whole.dpSections += line.dpSections;
+        whole.dqSections += line.dqSections;
+        whole.dpTransformers += line.dpTransformers;
+        whole.dqTransformers += line.dqTransformers;
+        if (whole.worstNode == RowSums::npos ||
+            rows.nodes[line.worstNode].lossPercent > rows.nodes[whole.worstNode].lossPercent)
+            whole.worstNode = line.worstNode;
+        if (line.mostLoaded != RowSums::npos &&
+            (whole.mostLoaded == RowSums::npos ||
+             rows.sections[line.mostLoaded].loadingPercent > rows.sections[whole.mostLoaded].loadingPercent))
+            whole.mostLoaded = line.mostLoaded;
+    }
+    return whole;
+}
+
+// The totals of a part from its sums and the names of its worst node. `supplied` is the power entering the
+// part: with the sections' losses from the exact sweep; the plain sum of the loads and the transformers'
+// losses from the single pass, to which the sections' losses are added.
+Totals totalsOf(const RowSums& sums, const SchemeResult& scheme, const RegimeResult& rows, NodeRef worstNode,
+                Complex supplied, bool addSectionLosses) {
+    Totals t;
+    if (sums.worstNode != RowSums::npos) {
+        t.worstNode = worstNode;
+        t.worstLossPercent = std::max(0.0, rows.nodes[sums.worstNode].lossPercent);
+    }
+    if (sums.mostLoaded != RowSums::npos) {
+        t.mostLoadedLine = scheme.sections[sums.mostLoaded].line;
+        t.mostLoadedSection = scheme.sections[sums.mostLoaded].section;
+        t.mostLoadedPercent = rows.sections[sums.mostLoaded].loadingPercent;
+    }
+    t.dpSectionsKw = sums.dpSections;
+    t.dqSectionsKvar = sums.dqSections;
+    t.dpTransformersKw = sums.dpTransformers;
+    t.dqTransformersKvar = sums.dqTransformers;
+    t.pKw = supplied.real();
+    t.qKvar = supplied.imag();
+    if (addSectionLosses) {
+        t.pKw += t.dpSectionsKw;
+        t.qKvar += t.dqSectionsKvar;
+    }
+    t.dpKw = t.dpSectionsKw + t.dpTransformersKw;
+    t.dqKvar = t.dqSectionsKvar + t.dqTransformersKvar;
+    t.lossSharePercent = t.pKw > 0 ? t.dpKw / t.pKw * 100 : 0;
+    return t;
+}
+
+// The load factor of a mode that can be calculated: 1 + its change of load in per cent; none when the
+// change refuses the mode.
+std::optional<double> loadFactorOf(const TModeWork& mode) {
+    if (!(std::isfinite(mode.Izm_Nagr) && mode.Izm_Nagr > -100))
+        return std::nullopt;
+    return 1 + mode.Izm_Nagr / 100;
+}
 
 // The flows of the normal scheme under one load factor, kept for the modes with that factor: a line such a
 // mode leaves untouched has the same voltages and flows there, as the lines hang on the busbars' fixed
@@ -183,15 +290,10 @@ struct NormalFlows {
     std::vector<Problem> warnings[2];      // R1 to R4 of the rows, in the order of their nodes
     std::vector<Complex> headSupplied[2];  // what each line takes from the busbars
     std::vector<int> lineIterations[2];    // the sweeps each line took
+    std::vector<RowSums> lineSums[2];      // of each line's rows
 };
 
-// The load factor of a mode that can be calculated: 1 + its change of load in per cent; none when the
-// change refuses the mode.
-std::optional<double> loadFactorOf(const TModeWork& mode) {
-    if (!(std::isfinite(mode.Izm_Nagr) && mode.Izm_Nagr > -100))
-        return std::nullopt;
-    return 1 + mode.Izm_Nagr / 100;
-}
+} // namespace
 
 // What every scheme of a source shares: checked, built and named once, then only read, by as many
 // threads as calculate its schemes.
@@ -264,97 +366,6 @@ void clear(SchemeResult& r) {
     r.modeText.clear();
 }
 
-// The rows of a part of the network: nodes [nodes.first, nodes.second) of a scheme, with the sections
-// and the substations of those nodes.
-struct RowRange {
-    std::pair<std::size_t, std::size_t> nodes, sections, substations;
-};
-
-// What the totals of a part gather over its rows: sums in the order of the rows, and the first row of the
-// largest voltage loss and of the largest loading (npos when the part has none).
-struct RowSums {
-    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
-    double dpSections = 0, dqSections = 0, dpTransformers = 0, dqTransformers = 0;
-    std::size_t worstNode = npos, mostLoaded = npos;
-};
-
-// The totals of each line and of the whole, in one pass over the regime's rows: each line's rows once,
-// added to the line's sums and to the whole's. The whole's largest values are the first largest of the
-// lines'.
-void gatherSums(const RegimeResult& rows, const std::vector<RowRange>& lines, std::vector<RowSums>& lineSums,
-                RowSums& whole) {
-    const NodeVoltage* nodes = rows.nodes.data();
-    const SectionFlow* sections = rows.sections.data();
-    const SubstationLoad* substations = rows.substations.data();
-    lineSums.assign(lines.size(), RowSums());
-    whole = RowSums();
-    for (std::size_t l = 0; l < lines.size(); ++l) {
-        const RowRange& range = lines[l];
-        RowSums& line = lineSums[l];
-        std::size_t worst = range.nodes.first;
-        for (std::size_t i = worst + 1; i < range.nodes.second; ++i)
-            if (nodes[i].lossPercent > nodes[worst].lossPercent)
-                worst = i;
-        line.worstNode = worst;
-        if (whole.worstNode == RowSums::npos || nodes[worst].lossPercent > nodes[whole.worstNode].lossPercent)
-            whole.worstNode = worst;
-        if (range.sections.first < range.sections.second) {
-            std::size_t loaded = range.sections.first;
-            for (std::size_t j = range.sections.first; j < range.sections.second; ++j) {
-                const SectionFlow& f = sections[j];
-                line.dpSections += f.dpKw;
-                line.dqSections += f.dqKvar;
-                whole.dpSections += f.dpKw;
-                whole.dqSections += f.dqKvar;
-                if (f.loadingPercent > sections[loaded].loadingPercent)
-                    loaded = j;
-            }
-            line.mostLoaded = loaded;
-            if (whole.mostLoaded == RowSums::npos ||
-                sections[loaded].loadingPercent > sections[whole.mostLoaded].loadingPercent)
-                whole.mostLoaded = loaded;
-        }
-        for (std::size_t j = range.substations.first; j < range.substations.second; ++j) {
-            line.dpTransformers += substations[j].dpKw;
-            line.dqTransformers += substations[j].dqKvar;
-            whole.dpTransformers += substations[j].dpKw;
-            whole.dqTransformers += substations[j].dqKvar;
-        }
-    }
-}
-
-// The totals of a part from its sums. `supplied` is the power entering the part: with the sections' losses
-// from the exact sweep; the plain sum of the loads and the transformers' losses from the single pass, to
-// which the sections' losses are added.
-Totals totalsOf(const RowSums& sums, const SchemeResult& scheme, const RegimeResult& rows,
-                const std::vector<std::string_view>& lineNames, const std::vector<std::string_view>& nodeNames,
-                Complex supplied, bool addSectionLosses) {
-    Totals t;
-    if (sums.worstNode != RowSums::npos) {
-        t.worstNode = {lineNames[sums.worstNode], nodeNames[sums.worstNode]};
-        t.worstLossPercent = std::max(0.0, rows.nodes[sums.worstNode].lossPercent);
-    }
-    if (sums.mostLoaded != RowSums::npos) {
-        t.mostLoadedLine = scheme.sections[sums.mostLoaded].line;
-        t.mostLoadedSection = scheme.sections[sums.mostLoaded].section;
-        t.mostLoadedPercent = rows.sections[sums.mostLoaded].loadingPercent;
-    }
-    t.dpSectionsKw = sums.dpSections;
-    t.dqSectionsKvar = sums.dqSections;
-    t.dpTransformersKw = sums.dpTransformers;
-    t.dqTransformersKvar = sums.dqTransformers;
-    t.pKw = supplied.real();
-    t.qKvar = supplied.imag();
-    if (addSectionLosses) {
-        t.pKw += t.dpSectionsKw;
-        t.qKvar += t.dqSectionsKvar;
-    }
-    t.dpKw = t.dpSectionsKw + t.dpTransformersKw;
-    t.dqKvar = t.dqSectionsKvar + t.dqTransformersKvar;
-    t.lossSharePercent = t.pKw > 0 ? t.dpKw / t.pKw * 100 : 0;
-    return t;
-}
-
 } // namespace
 
 // Calculates schemes one after another, keeping its working room between them.
@@ -402,7 +413,7 @@ private:
     // The built scheme's load flow and rows.
     void finish(SchemeResult& r) {
         const TSource& source = *source_->lines.source;
-        nameNodes();
+        nameLines();
         for (auto [tree, node] : scheme_->deEnergised) {
             const Names::Line& line = *lines_[static_cast<std::size_t>(tree)];
             r.deEnergised.push_back({line.name, line.nodes[static_cast<std::size_t>(node)]});
@@ -463,7 +474,7 @@ private:
         r.substations = normal_->result.substations;
         scheme_ = &normal_->scheme.scheme;
         flowsFrom_ = nullptr;
-        nameNodes();
+        nameLines();
         copyingFlows_ = false;
         if (!normal_->result.calculated || !solveFlows(source_->lines.source->Napr, factor))
             return flows;
@@ -486,6 +497,7 @@ private:
         for (int regime : {0, 1}) {
             flows.headSupplied[regime] = headSupplied_[regime];
             flows.lineIterations[regime] = flows_[regime].lineIterations;
+            flows.lineSums[regime] = lineSums_[regime];
         }
     }
 
@@ -521,19 +533,17 @@ private:
 
     const LineTree& treeAt(int tree) const { return *scheme_->trees[static_cast<std::size_t>(tree)]; }
     const LineTree& treeOf(const SchemeNode& node) const { return treeAt(node.tree); }
-    // The names of the scheme's nodes, and of the lines they belong to, looked up once for all its rows.
-    void nameNodes() {
+    // The names of the scheme's lines and their nodes, looked up once for all its rows.
+    void nameLines() {
         lines_.clear();
         for (std::size_t t = 0; t < scheme_->trees.size(); ++t)
             lines_.push_back(&source_->names.line(*scheme_->trees[t], t));
-        nodeNames_.resize(scheme_->nodes.size());
-        lineNames_.resize(scheme_->nodes.size());
-        for (std::size_t i = 0; i < scheme_->nodes.size(); ++i) {
-            const SchemeNode& node = scheme_->nodes[i];
-            const Names::Line& line = *lines_[static_cast<std::size_t>(node.tree)];
-            nodeNames_[i] = line.nodes[static_cast<std::size_t>(node.local)];
-            lineNames_[i] = line.name;
-        }
+    }
+    // The names of scheme node i and of its line.
+    NodeRef nodeRef(std::size_t i) const {
+        const SchemeNode& node = scheme_->nodes[i];
+        const Names::Line& line = *lines_[static_cast<std::size_t>(node.tree)];
+        return {line.name, line.nodes[static_cast<std::size_t>(node.local)]};
     }
     const Settings& settings() const { return source_->settings; }
 
@@ -598,27 +608,33 @@ private:
     void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
         const std::size_t n = nodes.size();
-        // What the rows of both regimes read of each node, and the rows of each line: the same in both.
+        // What the rows of both regimes read of each node calculated here, and the rows of each line: the same
+        // in both. A line taken whole from the normal scheme has its rows there.
         rowOf_.resize(n);
         lineRows_.clear();
         std::size_t sections = 0, substations = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            const SchemeNode& node = nodes[i];
-            if (node.parent < 0) {
-                if (!lineRows_.empty())
-                    lineRows_.back().nodes.second = i;
-                lineRows_.push_back({{i, n}, {sections, sections}, {substations, substations}});
+        for (std::size_t i = 0; i < n;) {
+            RowRange range{{i, i}, {sections, sections}, {substations, substations}};
+            if (flowIndex_[i] == 0) {
+                const auto [first, last] = normal_->scheme.part[static_cast<std::size_t>(nodes[i].tree)];
+                const auto a = static_cast<std::size_t>(first), b = static_cast<std::size_t>(last);
+                i += b - a;
+                sections += static_cast<std::size_t>(normal_->sectionsBefore[b] - normal_->sectionsBefore[a]);
+                substations += static_cast<std::size_t>(normal_->substationsBefore[b] - normal_->substationsBefore[a]);
+            } else {
+                do {
+                    const SchemeNode& node = nodes[i];
+                    rowOf_[i] = {node.parent < 0 ? -1 : static_cast<int>(sections),
+                                 node.transformer ? static_cast<int>(source_->catalogs.positionOf(*node.transformer)) : -1};
+                    sections += node.parent < 0 ? 0 : 1;
+                    substations += node.transformer ? 1 : 0;
+                } while (++i < n && nodes[i].parent >= 0);
             }
-            rowOf_[i] = {node.parent < 0 ? -1 : static_cast<int>(sections),
-                         node.transformer ? static_cast<int>(source_->catalogs.positionOf(*node.transformer)) : -1};
-            sections += node.parent < 0 ? 0 : 1;
-            substations += node.transformer ? 1 : 0;
-            lineRows_.back().sections.second = sections;
-            lineRows_.back().substations.second = substations;
+            range.nodes.second = i;
+            range.sections.second = sections;
+            range.substations.second = substations;
+            lineRows_.push_back(range);
         }
-        permissible_.resize(r.sections.size());
-        for (std::size_t j = 0; j < r.sections.size(); ++j)
-            permissible_[j] = r.sections[j].permissibleA;
         const bool engineering = settings().method == Method::Engineering;
         for (int regime : {0, 1}) {
             RegimeResult& result = r.regimes[regime];
@@ -626,13 +642,15 @@ private:
             result.iterations = flow.iterations;
             const std::size_t heads = lineRows_.size();
             normalLine_.assign(heads, -1);
+            std::vector<RowSums>& lineSums = lineSums_[regime];
+            lineSums.resize(heads);
             headSupplied_[regime].resize(heads);
             result.lines.reserve(heads);
             // What each line takes from the busbars; the whole takes their sum, in the order of the lines.
             Complex supplied;
             for (std::size_t l = 0; l < heads; ++l) {
                 const std::size_t i = lineRows_[l].nodes.first;
-                result.lines.push_back({lineNames_[i], {}});
+                result.lines.push_back({nodeRef(i).line, {}});
                 if (flowIndex_[i] == 0) {
                     const int from = normal_->headsBefore[static_cast<std::size_t>(scheme_->normalIndex[i])];
                     normalLine_[l] = from;
@@ -646,14 +664,25 @@ private:
             }
             warnings_[regime].clear();
             rows(r, regime, result);
-            RowSums whole;
-            gatherSums(result, lineRows_, lineSums_, whole);
-            result.totals = totalsOf(whole, r, result, lineNames_, nodeNames_, supplied, engineering);
+            // A line taken from the normal scheme has the sums it has there, of its rows in their new places.
+            for (std::size_t l = 0; l < heads; ++l) {
+                const RowRange& range = lineRows_[l];
+                if (normalLine_[l] < 0) {
+                    lineSums[l] = lineSumsOf(result, range);
+                    continue;
+                }
+                const auto a = static_cast<std::size_t>(scheme_->normalIndex[range.nodes.first]);
+                lineSums[l] = flowsFrom_->lineSums[regime][static_cast<std::size_t>(normalLine_[l])].shifted(
+                    static_cast<std::ptrdiff_t>(range.nodes.first) - static_cast<std::ptrdiff_t>(a),
+                    static_cast<std::ptrdiff_t>(range.sections.first) - normal_->sectionsBefore[a]);
+            }
+            const RowSums whole = wholeOf(result, lineSums);
+            result.totals = totalsOf(whole, r, result, nodeRef(whole.worstNode), supplied, engineering);
             for (std::size_t l = 0; l < heads; ++l)
                 result.lines[l].totals =
                     normalLine_[l] >= 0
                         ? flowsFrom_->regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
-                        : totalsOf(lineSums_[l], r, result, lineNames_, nodeNames_, headSupplied_[regime][l],
+                        : totalsOf(lineSums[l], r, result, nodeRef(lineSums[l].worstNode), headSupplied_[regime][l],
                                    engineering);
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
                               std::make_move_iterator(warnings_[regime].end()));
@@ -693,7 +722,7 @@ private:
             if (u < 0.9 * uNom)
                 warnVoltage(i, u, regime);
             if (of.section >= 0) {
-                const double permissible = permissible_[static_cast<std::size_t>(of.section)];
+                const double permissible = r.sections[static_cast<std::size_t>(of.section)].permissibleA;
                 const double current = flow.iA[k];
                 const double loading = permissible > 0 ? current / permissible * 100 : 0;
                 result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading,
@@ -774,8 +803,9 @@ private:
     // and its row among the scheme's sections).
     void warn(const char* code, std::size_t i, int section, const std::string& what, int regime,
               int sectionRow = -1) {
-        Problem& p = warnings_[regime].emplace_back(makeProblem(code, lineNames_[i], placeIndex(scheme_->nodes[i]),
-                                                                section, nodeNames_[i], what, regime));
+        const NodeRef at = nodeRef(i);
+        Problem& p = warnings_[regime].emplace_back(
+            makeProblem(code, at.line, placeIndex(scheme_->nodes[i]), section, at.node, what, regime));
         p.nodeIndex = static_cast<int>(i);
         p.sectionIndex = sectionRow;
     }
@@ -860,11 +890,12 @@ private:
             const SchemeNode& node = nodes[i];
             const auto parent = static_cast<std::size_t>(node.parent);
             const bool fed = node.parent >= 0;
-            r.nodes.push_back(
-                {lineNames_[i], nodeNames_[i], node.parent, node.lengthKm + (fed ? r.nodes[parent].distanceKm : 0)});
+            const NodeRef at = nodeRef(i);
+            r.nodes.push_back({at.line, at.node, node.parent, node.lengthKm + (fed ? r.nodes[parent].distanceKm : 0)});
             if (fed) {
                 const bool jumper = node.feed == Feed::Jumper;
-                r.sections.push_back({jumper ? lineNames_[parent] : lineNames_[i], nodeNames_[parent], nodeNames_[i],
+                const NodeRef from = nodeRef(parent);
+                r.sections.push_back({jumper ? from.line : at.line, from.node, at.node,
                                       node.section, jumper, node.wire ? node.wire->Tok * 1000 : 0,
                                       source_->names.wire(node.wire), node.lengthKm});
             }
@@ -875,7 +906,7 @@ private:
                 continue;
             const TTrans& t = *node.transformer;
             r.substations.push_back(
-                {lineNames_[i], nodeNames_[i], source_->names.transformer(source_->catalogs, t), static_cast<double>(t.S)});
+                {at.line, at.node, source_->names.transformer(source_->catalogs, t), static_cast<double>(t.S)});
             const Complex zT = (v.corrected ? node.own->transformerCorrection : 1.0) * node.own->transformerZ;
             sc.lowVoltage.push_back(currents(zMax * toLow + zT, zMin * toLow + zT, v.low.max * kLowVoltageKv,
                                              v.low.min * kLowVoltageKv));
@@ -891,7 +922,6 @@ private:
     SchemeBuilder builder_;
     Scheme schemeRoom_;
     std::vector<const Names::Line*> lines_;
-    std::vector<std::string_view> nodeNames_, lineNames_;
     RadialNetwork network_;
     std::vector<Complex> loads_[2], drawn_[2];
     FlowSolver solver_;
@@ -900,15 +930,14 @@ private:
     std::vector<std::size_t> flowIndex_; // of each scheme node in the network of the load flow
     std::vector<Complex> headSupplied_[2];
     std::vector<int> normalLine_; // of each line, its position in the normal scheme when taken from there
-    // Of each node: the row of the section feeding it (-1 for a head) and the catalog position of its
-    // transformer (-1 for none); of each line, its rows; of each section row, its permissible current.
+    // Of each node calculated here: the row of the section feeding it (-1 for a head) and the catalog
+    // position of its transformer (-1 for none); of each line, its rows.
     struct RowOf {
         int section, transformer;
     };
     std::vector<RowOf> rowOf_;
     std::vector<RowRange> lineRows_;
-    std::vector<RowSums> lineSums_;
-    std::vector<double> permissible_;
+    std::vector<RowSums> lineSums_[2];
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
     std::vector<Problem> warnings_[2];
     std::vector<Complex> path_;
