@@ -545,6 +545,9 @@ private:
         const Names::Line& line = *lines_[static_cast<std::size_t>(node.tree)];
         return {line.name, line.nodes[static_cast<std::size_t>(node.local)]};
     }
+    NodeRef worstNodeOf(const RowSums& sums) const {
+        return sums.worstNode == RowSums::npos ? NodeRef{} : nodeRef(sums.worstNode);
+    }
     const Settings& settings() const { return source_->settings; }
 
     const TransformerLosses& lossesOf(const TTrans& t) const {
@@ -677,12 +680,12 @@ private:
                     static_cast<std::ptrdiff_t>(range.sections.first) - normal_->sectionsBefore[a]);
             }
             const RowSums whole = wholeOf(result, lineSums);
-            result.totals = totalsOf(whole, r, result, nodeRef(whole.worstNode), supplied, engineering);
+            result.totals = totalsOf(whole, r, result, worstNodeOf(whole), supplied, engineering);
             for (std::size_t l = 0; l < heads; ++l)
                 result.lines[l].totals =
                     normalLine_[l] >= 0
                         ? flowsFrom_->regimes[regime].lines[static_cast<std::size_t>(normalLine_[l])].totals
-                        : totalsOf(lineSums[l], r, result, nodeRef(lineSums[l].worstNode), headSupplied_[regime][l],
+                        : totalsOf(lineSums[l], r, result, worstNodeOf(lineSums[l]), headSupplied_[regime][l],
                                    engineering);
             r.problems.insert(r.problems.end(), std::make_move_iterator(warnings_[regime].begin()),
                               std::make_move_iterator(warnings_[regime].end()));
