@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace k10::calc {
 
@@ -433,16 +434,90 @@ void fillNodes(Scheme& scheme, std::vector<SchemeNode>& nodes, const Links& link
             scheme.deEnergised.push_back(links.where(static_cast<int>(g)));
 }
 
-// Appends nodes [first, last) of `from`, whose parents lie among them, keeping their links.
-void appendPart(Scheme& scheme, const std::vector<SchemeNode>& from, int first, int last, int normalFirst) {
-    const int shift = static_cast<int>(scheme.nodes.size()) - first;
-    for (int i = first; i < last; ++i) {
-        SchemeNode node = from[static_cast<std::size_t>(i)];
-        if (node.parent >= 0)
-            node.parent += shift;
-        scheme.nodes.push_back(node);
-        scheme.normalIndex.push_back(normalFirst < 0 ? -1 : normalFirst + (i - first));
+// A line's nodes depth first from its head, the children of a node in the order of their sections: the
+// order of the line's part in the normal scheme. Its lists keep their room from one line to the next.
+class LineWalk {
+public:
+    // The line's nodes in the order of the walk.
+    const std::vector<int>& walk(const LineTree& tree) {
+        const std::vector<int>& parent = tree.parent;
+        const std::size_t n = parent.size();
+        firstChild_.assign(n, -1);
+        nextSibling_.resize(n);
+        // Linked from the last node back, the children of each node come in the order of their sections.
+        for (std::size_t i = n; i-- > 1;) {
+            auto p = static_cast<std::size_t>(parent[i]);
+            nextSibling_[i] = firstChild_[p];
+            firstChild_[p] = static_cast<int>(i);
+        }
+        order_.clear();
+        place_.resize(n);
+        int node = 0; // the head
+        for (;;) {
+            place_[static_cast<std::size_t>(node)] = static_cast<int>(order_.size());
+            order_.push_back(node);
+            if (firstChild_[static_cast<std::size_t>(node)] >= 0) {
+                node = firstChild_[static_cast<std::size_t>(node)];
+                continue;
+            }
+            // Back up to the nearest node with a next sibling; at the head the walk is over.
+            while (node > 0 && nextSibling_[static_cast<std::size_t>(node)] < 0)
+                node = parent[static_cast<std::size_t>(node)];
+            if (node == 0)
+                return order_;
+            node = nextSibling_[static_cast<std::size_t>(node)];
+        }
     }
+
+    // The node's position in the last walk.
+    int place(int node) const { return place_[static_cast<std::size_t>(node)]; }
+
+private:
+    std::vector<int> firstChild_, nextSibling_, order_, place_;
+};
+
+// Appends the normal scheme's part of line `t`, fed from the busbars: each node fed by the section that
+// ends at it, whose data are the node's own.
+void appendLine(Scheme& scheme, int t, LineWalk& walk) {
+    const LineTree& tree = *scheme.trees[static_cast<std::size_t>(t)];
+    const std::vector<int>& order = walk.walk(tree);
+    const std::size_t base = scheme.nodes.size();
+    scheme.nodes.resize(base + order.size()); // the head's fields are as a new node's
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const int local = order[k];
+        SchemeNode& node = scheme.nodes[base + k];
+        node.tree = t;
+        node.local = local;
+        const int parent = tree.parent[static_cast<std::size_t>(local)];
+        if (parent < 0)
+            continue;
+        node.parent = static_cast<int>(base) + walk.place(parent);
+        node.feed = Feed::Section;
+        node.section = tree.feedingSection[static_cast<std::size_t>(local)];
+        const SectionData& s = tree.sections[static_cast<std::size_t>(node.section - 1)];
+        node.wire = s.wire;
+        node.lengthKm = s.lengthKm;
+        node.z = impedance(s.wire, s.lengthKm);
+        node.own = &s;
+        node.transformer = s.transformer;
+        node.load[0] = s.load[0];
+        node.load[1] = s.load[1];
+    }
+}
+
+// Appends nodes [first, last) of `from`, whose parents lie among them, keeping their links; their places
+// in the normal scheme from `normalFirst` on, -1 when they are not from there.
+void appendPart(Scheme& scheme, const std::vector<SchemeNode>& from, int first, int last, int normalFirst) {
+    const std::size_t at = scheme.nodes.size();
+    const int shift = static_cast<int>(at) - first;
+    scheme.nodes.insert(scheme.nodes.end(), from.begin() + first, from.begin() + last);
+    if (shift != 0)
+        for (std::size_t i = at; i < scheme.nodes.size(); ++i)
+            if (scheme.nodes[i].parent >= 0)
+                scheme.nodes[i].parent += shift;
+    scheme.normalIndex.resize(scheme.nodes.size(), -1);
+    if (normalFirst >= 0)
+        std::iota(scheme.normalIndex.begin() + static_cast<long>(at), scheme.normalIndex.end(), normalFirst);
 }
 
 } // namespace
@@ -460,6 +535,7 @@ void NormalScheme::findParts() {
 }
 
 struct SchemeBuilder::Room {
+    LineWalk lineWalk;
     Links links;
     std::vector<int> position;
     LineIndex lineIndex;
@@ -486,10 +562,12 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
     if (mode == 0) {
         if (lines.refused)
             return false;
+        // Every line is a tree hung on the busbars: walked line by line.
         for (const LineTree& t : lines.trees)
             scheme.trees.push_back(&t);
-        links.reset(scheme.trees, ownTrees, nullptr);
-        fillNodes(scheme, scheme.nodes, links, links.walkFromBusbars(), nullptr, ownTrees, room.position);
+        for (int t = 0; t < ownTrees; ++t)
+            if (lines.trees[static_cast<std::size_t>(t)].valid)
+                appendLine(scheme, t, room.lineWalk);
         return true;
     }
 
