@@ -481,27 +481,28 @@ private:
 void appendLine(Scheme& scheme, int t, LineWalk& walk) {
     const LineTree& tree = *scheme.trees[static_cast<std::size_t>(t)];
     const std::vector<int>& order = walk.walk(tree);
-    const std::size_t base = scheme.nodes.size();
-    scheme.nodes.resize(base + order.size()); // the head's fields are as a new node's
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const int local = order[k];
-        SchemeNode& node = scheme.nodes[base + k];
-        node.tree = t;
-        node.local = local;
+    const int base = static_cast<int>(scheme.nodes.size());
+    for (int local : order) {
         const int parent = tree.parent[static_cast<std::size_t>(local)];
-        if (parent < 0)
+        if (parent < 0) { // the head
+            SchemeNode& head = scheme.nodes.emplace_back();
+            head.tree = t;
+            head.local = local;
             continue;
-        node.parent = static_cast<int>(base) + walk.place(parent);
-        node.feed = Feed::Section;
-        node.section = tree.feedingSection[static_cast<std::size_t>(local)];
-        const SectionData& s = tree.sections[static_cast<std::size_t>(node.section - 1)];
-        node.wire = s.wire;
-        node.lengthKm = s.lengthKm;
-        node.z = impedance(s.wire, s.lengthKm);
-        node.own = &s;
-        node.transformer = s.transformer;
-        node.load[0] = s.load[0];
-        node.load[1] = s.load[1];
+        }
+        const int section = tree.feedingSection[static_cast<std::size_t>(local)];
+        const SectionData& s = tree.sections[static_cast<std::size_t>(section - 1)];
+        scheme.nodes.push_back({.tree = t,
+                                .local = local,
+                                .parent = base + walk.place(parent),
+                                .feed = Feed::Section,
+                                .section = section,
+                                .z = impedance(s.wire, s.lengthKm),
+                                .lengthKm = s.lengthKm,
+                                .wire = s.wire,
+                                .own = &s,
+                                .transformer = s.transformer,
+                                .load = {s.load[0], s.load[1]}});
     }
 }
 
@@ -563,8 +564,12 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
         if (lines.refused)
             return false;
         // Every line is a tree hung on the busbars: walked line by line.
-        for (const LineTree& t : lines.trees)
+        std::size_t nodes = 0;
+        for (const LineTree& t : lines.trees) {
             scheme.trees.push_back(&t);
+            nodes += t.valid ? t.parent.size() : 0;
+        }
+        scheme.nodes.reserve(nodes);
         for (int t = 0; t < ownTrees; ++t)
             if (lines.trees[static_cast<std::size_t>(t)].valid)
                 appendLine(scheme, t, room.lineWalk);
