@@ -506,19 +506,25 @@ void appendLine(Scheme& scheme, int t, LineWalk& walk) {
     }
 }
 
-// Appends nodes [first, last) of `from`, whose parents lie among them, keeping their links; their places
-// in the normal scheme from `normalFirst` on, -1 when they are not from there.
-void appendPart(Scheme& scheme, const std::vector<SchemeNode>& from, int first, int last, int normalFirst) {
-    const std::size_t at = scheme.nodes.size();
+// Copies the part of a line, nodes [first, last) of `from`, to the scheme's nodes from `at` on, keeping their
+// links; their places in the normal scheme from `normalFirst` on, -1 when they are not from there.
+void copyPart(Scheme& scheme, std::size_t at, const std::vector<SchemeNode>& from, int first, int last,
+              int normalFirst) {
+    if (first == last) // a line left out, or cut from the busbars
+        return;
     const int shift = static_cast<int>(at) - first;
-    scheme.nodes.insert(scheme.nodes.end(), from.begin() + first, from.begin() + last);
-    if (shift != 0)
-        for (std::size_t i = at; i < scheme.nodes.size(); ++i)
-            if (scheme.nodes[i].parent >= 0)
-                scheme.nodes[i].parent += shift;
-    scheme.normalIndex.resize(scheme.nodes.size(), -1);
+    const auto head = scheme.nodes.begin() + static_cast<long>(at);
+    auto to = head;
+    for (auto node = from.begin() + first; node != from.begin() + last; ++node, ++to) {
+        *to = *node;
+        to->parent += shift;
+    }
+    head->parent = -1; // the part's first node is its head, the only one fed from the busbars
+    const auto index = scheme.normalIndex.begin() + static_cast<long>(at);
     if (normalFirst >= 0)
-        std::iota(scheme.normalIndex.begin() + static_cast<long>(at), scheme.normalIndex.end(), normalFirst);
+        std::iota(index, index + (last - first), normalFirst);
+    else
+        std::fill(index, index + (last - first), -1);
 }
 
 } // namespace
@@ -553,10 +559,20 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
                           std::vector<LineTree>& foreign, std::vector<Problem>& problems, Scheme& scheme,
                           const NormalScheme* normal) {
     scheme.trees.clear();
-    scheme.nodes.clear();
-    scheme.normalIndex.clear();
     scheme.deEnergised.clear();
     scheme.loadFactor = 1;
+    // A mode built with the normal scheme at hand overwrites the previous scheme's nodes in place, which
+    // spares making them anew; any other scheme, and a refused one, starts from no nodes.
+    auto empty = [&scheme] {
+        scheme.nodes.clear();
+        scheme.normalIndex.clear();
+    };
+    if (mode == 0 || !normal)
+        empty();
+    auto refuse = [&] {
+        empty();
+        return false;
+    };
     Room& room = *room_;
     Links& links = room.links;
     const int ownTrees = static_cast<int>(lines.trees.size());
@@ -579,7 +595,7 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
     const TModeWork& m = lines.source->ModeWorks[mode];
     ModeReader reader(project, lines, m, catalogs, room.lineIndex, foreign, problems);
     if (!reader.read() || lines.refused)
-        return false;
+        return refuse();
     scheme.trees = reader.trees();
     scheme.loadFactor = 1 + m.Izm_Nagr / 100;
     // Only the lines the mode touches are walked anew when the normal scheme is at hand: the jumper's,
@@ -606,7 +622,7 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
                                            {end.name, end.source == lines.number ? end.index : 0, 0,
                                             end.nodes[static_cast<std::size_t>(j.toNode)]},
                                            "перемычка замыкает кольцо: оба её узла получают питание"));
-            return false;
+            return refuse();
         }
         if (fromFed != toFed)
             fromFed ? links.feedThroughJumper(to, from) : links.feedThroughJumper(from, to);
@@ -628,10 +644,18 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
         room.walkedPart[static_cast<std::size_t>(room.walked[static_cast<std::size_t>(i)].tree)] = {i, end};
         i = end;
     }
-    scheme.nodes.reserve(normal->scheme.nodes.size() + room.walked.size());
+    // The parts are copied over the previous scheme's nodes: a node left from there costs no making anew.
+    auto partOf = [&](std::size_t t) { return touched[t] ? room.walkedPart[t] : normal->part[t]; };
+    std::size_t size = 0;
+    for (std::size_t t = 0; t < static_cast<std::size_t>(ownTrees); ++t)
+        size += static_cast<std::size_t>(partOf(t).second - partOf(t).first);
+    scheme.nodes.resize(size);
+    scheme.normalIndex.resize(size);
+    std::size_t at = 0;
     for (std::size_t t = 0; t < static_cast<std::size_t>(ownTrees); ++t) {
-        auto [first, last] = touched[t] ? room.walkedPart[t] : normal->part[t];
-        appendPart(scheme, touched[t] ? room.walked : normal->scheme.nodes, first, last, touched[t] ? -1 : first);
+        auto [first, last] = partOf(t);
+        copyPart(scheme, at, touched[t] ? room.walked : normal->scheme.nodes, first, last, touched[t] ? -1 : first);
+        at += static_cast<std::size_t>(last - first);
     }
     return true;
 }
