@@ -38,36 +38,55 @@ public:
         if (indexed_ != &project)
             build(project);
         Found found;
-        auto [from, to] = std::equal_range(lines_.begin(), lines_.end(), Entry{name, 0, 0}, byName);
-        for (auto it = from; it != to; ++it)
-            if (it->source != except && it->source != found.source) {
+        const int id = names_.find(name);
+        if (id < 0)
+            return found;
+        for (int i = first_[static_cast<std::size_t>(id)]; i < first_[static_cast<std::size_t>(id) + 1]; ++i) {
+            const Entry& e = lines_[static_cast<std::size_t>(i)];
+            if (e.source != except && e.source != found.source) {
                 ++found.sources;
-                found.source = it->source;
-                found.line = it->line;
+                found.source = e.source;
+                found.line = e.line;
             }
+        }
         return found;
     }
 
 private:
     struct Entry {
-        std::string_view name;
-        int source, line;
+        int name, source, line;
     };
-    static bool byName(const Entry& a, const Entry& b) { return a.name < b.name; }
 
     void build(const TProect& project) {
-        lines_.clear();
+        std::size_t count = 0;
+        for (int s = 1; s <= project.SourceCount(); ++s)
+            count += static_cast<std::size_t>(project.Sources[s].LineCount());
+        std::vector<Entry> entries;
+        entries.reserve(count);
+        names_ = NameIndex();
+        names_.reserve(count);
         for (int s = 1; s <= project.SourceCount(); ++s) {
             const TSource& source = project.Sources[s];
             for (int l = 1; l <= source.LineCount(); ++l)
-                lines_.push_back({withoutTrailingBlanks(source.Lines[l].Name.view()), s, l});
+                entries.push_back({names_.intern(withoutTrailingBlanks(source.Lines[l].Name.view())), s, l});
         }
-        // By name, and within a name by source and line, as they were pushed.
-        std::stable_sort(lines_.begin(), lines_.end(), byName);
+        // By name, and within a name by source and line, as they came: the lines of name i are
+        // [first_[i], first_[i + 1]).
+        first_.assign(names_.size() + 1, 0);
+        for (const Entry& e : entries)
+            ++first_[static_cast<std::size_t>(e.name) + 1];
+        for (std::size_t i = 1; i < first_.size(); ++i)
+            first_[i] += first_[i - 1];
+        lines_.resize(entries.size());
+        std::vector<int> next(first_.begin(), first_.end() - 1);
+        for (const Entry& e : entries)
+            lines_[static_cast<std::size_t>(next[static_cast<std::size_t>(e.name)]++)] = e;
         indexed_ = &project;
     }
 
     const TProect* indexed_ = nullptr;
+    NameIndex names_;
+    std::vector<int> first_;
     std::vector<Entry> lines_;
 };
 
