@@ -457,8 +457,9 @@ void fillNodes(Scheme& scheme, std::vector<SchemeNode>& nodes, const Links& link
 // order of the line's part in the normal scheme. Its lists keep their room from one line to the next.
 class LineWalk {
 public:
-    // The line's nodes in the order of the walk.
-    const std::vector<int>& walk(const LineTree& tree) {
+    // Starts a walk over the line's nodes from its head, node 0.
+    void start(const LineTree& tree) {
+        parent_ = &tree.parent;
         const std::vector<int>& parent = tree.parent;
         const std::size_t n = parent.size();
         firstChild_.assign(n, -1);
@@ -469,51 +470,43 @@ public:
             nextSibling_[i] = firstChild_[p];
             firstChild_[p] = static_cast<int>(i);
         }
-        order_.clear();
         place_.resize(n);
-        int node = 0; // the head
-        for (;;) {
-            place_[static_cast<std::size_t>(node)] = static_cast<int>(order_.size());
-            order_.push_back(node);
-            if (firstChild_[static_cast<std::size_t>(node)] >= 0) {
-                node = firstChild_[static_cast<std::size_t>(node)];
-                continue;
-            }
-            // Back up to the nearest node with a next sibling; at the head the walk is over.
-            while (node > 0 && nextSibling_[static_cast<std::size_t>(node)] < 0)
-                node = parent[static_cast<std::size_t>(node)];
-            if (node == 0)
-                return order_;
-            node = nextSibling_[static_cast<std::size_t>(node)];
-        }
     }
 
-    // The node's position in the last walk.
-    int place(int node) const { return place_[static_cast<std::size_t>(node)]; }
+    // The node after `node` in the walk; -1 after the last.
+    int next(int node) const {
+        if (firstChild_[static_cast<std::size_t>(node)] >= 0)
+            return firstChild_[static_cast<std::size_t>(node)];
+        // Back up to the nearest node with a next sibling; at the head the walk is over.
+        while (node > 0 && nextSibling_[static_cast<std::size_t>(node)] < 0)
+            node = (*parent_)[static_cast<std::size_t>(node)];
+        return node > 0 ? nextSibling_[static_cast<std::size_t>(node)] : -1;
+    }
+
+    // Where the walk's user put each node.
+    int& place(int node) { return place_[static_cast<std::size_t>(node)]; }
 
 private:
-    std::vector<int> firstChild_, nextSibling_, order_, place_;
+    const std::vector<int>* parent_ = nullptr;
+    std::vector<int> firstChild_, nextSibling_, place_;
 };
 
 // Appends the normal scheme's part of line `t`, fed from the busbars: each node fed by the section that
 // ends at it, whose data are the node's own.
 void appendLine(Scheme& scheme, int t, LineWalk& walk) {
     const LineTree& tree = *scheme.trees[static_cast<std::size_t>(t)];
-    const std::vector<int>& order = walk.walk(tree);
-    const int base = static_cast<int>(scheme.nodes.size());
-    for (int local : order) {
-        const int parent = tree.parent[static_cast<std::size_t>(local)];
-        if (parent < 0) { // the head
-            SchemeNode& head = scheme.nodes.emplace_back();
-            head.tree = t;
-            head.local = local;
-            continue;
-        }
+    walk.start(tree);
+    walk.place(0) = static_cast<int>(scheme.nodes.size());
+    SchemeNode& head = scheme.nodes.emplace_back();
+    head.tree = t;
+    head.local = 0;
+    for (int local = walk.next(0); local >= 0; local = walk.next(local)) {
+        walk.place(local) = static_cast<int>(scheme.nodes.size());
         const int section = tree.feedingSection[static_cast<std::size_t>(local)];
         const SectionData& s = tree.sections[static_cast<std::size_t>(section - 1)];
         scheme.nodes.push_back({.tree = t,
                                 .local = local,
-                                .parent = base + walk.place(parent),
+                                .parent = walk.place(tree.parent[static_cast<std::size_t>(local)]),
                                 .feed = Feed::Section,
                                 .section = section,
                                 .z = impedance(s.wire, s.lengthKm),
