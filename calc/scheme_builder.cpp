@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace k10::calc {
 
@@ -37,36 +38,55 @@ public:
         if (indexed_ != &project)
             build(project);
         Found found;
-        auto [from, to] = std::equal_range(lines_.begin(), lines_.end(), Entry{name, 0, 0}, byName);
-        for (auto it = from; it != to; ++it)
-            if (it->source != except && it->source != found.source) {
+        const int id = names_.find(name);
+        if (id < 0)
+            return found;
+        for (int i = first_[static_cast<std::size_t>(id)]; i < first_[static_cast<std::size_t>(id) + 1]; ++i) {
+            const Entry& e = lines_[static_cast<std::size_t>(i)];
+            if (e.source != except && e.source != found.source) {
                 ++found.sources;
-                found.source = it->source;
-                found.line = it->line;
+                found.source = e.source;
+                found.line = e.line;
             }
+        }
         return found;
     }
 
 private:
     struct Entry {
-        std::string_view name;
-        int source, line;
+        int name, source, line;
     };
-    static bool byName(const Entry& a, const Entry& b) { return a.name < b.name; }
 
     void build(const TProect& project) {
-        lines_.clear();
+        std::size_t count = 0;
+        for (int s = 1; s <= project.SourceCount(); ++s)
+            count += static_cast<std::size_t>(project.Sources[s].LineCount());
+        std::vector<Entry> entries;
+        entries.reserve(count);
+        names_ = NameIndex();
+        names_.reserve(count);
         for (int s = 1; s <= project.SourceCount(); ++s) {
             const TSource& source = project.Sources[s];
             for (int l = 1; l <= source.LineCount(); ++l)
-                lines_.push_back({withoutTrailingBlanks(source.Lines[l].Name.view()), s, l});
+                entries.push_back({names_.intern(withoutTrailingBlanks(source.Lines[l].Name.view())), s, l});
         }
-        // By name, and within a name by source and line, as they were pushed.
-        std::stable_sort(lines_.begin(), lines_.end(), byName);
+        // By name, and within a name by source and line, as they came: the lines of name i are
+        // [first_[i], first_[i + 1]).
+        first_.assign(names_.size() + 1, 0);
+        for (const Entry& e : entries)
+            ++first_[static_cast<std::size_t>(e.name) + 1];
+        for (std::size_t i = 1; i < first_.size(); ++i)
+            first_[i] += first_[i - 1];
+        lines_.resize(entries.size());
+        std::vector<int> next(first_.begin(), first_.end() - 1);
+        for (const Entry& e : entries)
+            lines_[static_cast<std::size_t>(next[static_cast<std::size_t>(e.name)]++)] = e;
         indexed_ = &project;
     }
 
     const TProect* indexed_ = nullptr;
+    NameIndex names_;
+    std::vector<int> first_;
     std::vector<Entry> lines_;
 };
 
@@ -433,16 +453,90 @@ void fillNodes(Scheme& scheme, std::vector<SchemeNode>& nodes, const Links& link
             scheme.deEnergised.push_back(links.where(static_cast<int>(g)));
 }
 
-// Appends nodes [first, last) of `from`, whose parents lie among them, keeping their links.
-void appendPart(Scheme& scheme, const std::vector<SchemeNode>& from, int first, int last, int normalFirst) {
-    const int shift = static_cast<int>(scheme.nodes.size()) - first;
-    for (int i = first; i < last; ++i) {
-        SchemeNode node = from[static_cast<std::size_t>(i)];
-        if (node.parent >= 0)
-            node.parent += shift;
-        scheme.nodes.push_back(node);
-        scheme.normalIndex.push_back(normalFirst < 0 ? -1 : normalFirst + (i - first));
+// A line's nodes depth first from its head, the children of a node in the order of their sections: the
+// order of the line's part in the normal scheme. Its lists keep their room from one line to the next.
+class LineWalk {
+public:
+    // Starts a walk over the line's nodes from its head, node 0.
+    void start(const LineTree& tree) {
+        parent_ = &tree.parent;
+        const std::vector<int>& parent = tree.parent;
+        const std::size_t n = parent.size();
+        firstChild_.assign(n, -1);
+        nextSibling_.resize(n);
+        // Linked from the last node back, the children of each node come in the order of their sections.
+        for (std::size_t i = n; i-- > 1;) {
+            auto p = static_cast<std::size_t>(parent[i]);
+            nextSibling_[i] = firstChild_[p];
+            firstChild_[p] = static_cast<int>(i);
+        }
+        place_.resize(n);
     }
+
+    // The node after `node` in the walk; -1 after the last.
+    int next(int node) const {
+        if (firstChild_[static_cast<std::size_t>(node)] >= 0)
+            return firstChild_[static_cast<std::size_t>(node)];
+        // Back up to the nearest node with a next sibling; at the head the walk is over.
+        while (node > 0 && nextSibling_[static_cast<std::size_t>(node)] < 0)
+            node = (*parent_)[static_cast<std::size_t>(node)];
+        return node > 0 ? nextSibling_[static_cast<std::size_t>(node)] : -1;
+    }
+
+    // Where the walk's user put each node.
+    int& place(int node) { return place_[static_cast<std::size_t>(node)]; }
+
+private:
+    const std::vector<int>* parent_ = nullptr;
+    std::vector<int> firstChild_, nextSibling_, place_;
+};
+
+// Appends the normal scheme's part of line `t`, fed from the busbars: each node fed by the section that
+// ends at it, whose data are the node's own.
+void appendLine(Scheme& scheme, int t, LineWalk& walk) {
+    const LineTree& tree = *scheme.trees[static_cast<std::size_t>(t)];
+    walk.start(tree);
+    walk.place(0) = static_cast<int>(scheme.nodes.size());
+    SchemeNode& head = scheme.nodes.emplace_back();
+    head.tree = t;
+    head.local = 0;
+    for (int local = walk.next(0); local >= 0; local = walk.next(local)) {
+        walk.place(local) = static_cast<int>(scheme.nodes.size());
+        const int section = tree.feedingSection[static_cast<std::size_t>(local)];
+        const SectionData& s = tree.sections[static_cast<std::size_t>(section - 1)];
+        scheme.nodes.push_back({.tree = t,
+                                .local = local,
+                                .parent = walk.place(tree.parent[static_cast<std::size_t>(local)]),
+                                .feed = Feed::Section,
+                                .section = section,
+                                .z = impedance(s.wire, s.lengthKm),
+                                .lengthKm = s.lengthKm,
+                                .wire = s.wire,
+                                .own = &s,
+                                .transformer = s.transformer,
+                                .load = {s.load[0], s.load[1]}});
+    }
+}
+
+// Copies the part of a line, nodes [first, last) of `from`, to the scheme's nodes from `at` on, keeping their
+// links; their places in the normal scheme from `normalFirst` on, -1 when they are not from there.
+void copyPart(Scheme& scheme, std::size_t at, const std::vector<SchemeNode>& from, int first, int last,
+              int normalFirst) {
+    if (first == last) // a line left out, or cut from the busbars
+        return;
+    const int shift = static_cast<int>(at) - first;
+    const auto head = scheme.nodes.begin() + static_cast<long>(at);
+    auto to = head;
+    for (auto node = from.begin() + first; node != from.begin() + last; ++node, ++to) {
+        *to = *node;
+        to->parent += shift;
+    }
+    head->parent = -1; // the part's first node is its head, the only one fed from the busbars
+    const auto index = scheme.normalIndex.begin() + static_cast<long>(at);
+    if (normalFirst >= 0)
+        std::iota(index, index + (last - first), normalFirst);
+    else
+        std::fill(index, index + (last - first), -1);
 }
 
 } // namespace
@@ -460,6 +554,7 @@ void NormalScheme::findParts() {
 }
 
 struct SchemeBuilder::Room {
+    LineWalk lineWalk;
     Links links;
     std::vector<int> position;
     LineIndex lineIndex;
@@ -476,27 +571,43 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
                           std::vector<LineTree>& foreign, std::vector<Problem>& problems, Scheme& scheme,
                           const NormalScheme* normal) {
     scheme.trees.clear();
-    scheme.nodes.clear();
-    scheme.normalIndex.clear();
     scheme.deEnergised.clear();
     scheme.loadFactor = 1;
+    // A mode built with the normal scheme at hand overwrites the previous scheme's nodes in place, which
+    // spares making them anew; any other scheme, and a refused one, starts from no nodes.
+    auto empty = [&scheme] {
+        scheme.nodes.clear();
+        scheme.normalIndex.clear();
+    };
+    if (mode == 0 || !normal)
+        empty();
+    auto refuse = [&] {
+        empty();
+        return false;
+    };
     Room& room = *room_;
     Links& links = room.links;
     const int ownTrees = static_cast<int>(lines.trees.size());
     if (mode == 0) {
         if (lines.refused)
             return false;
-        for (const LineTree& t : lines.trees)
+        // Every line is a tree hung on the busbars: walked line by line.
+        std::size_t nodes = 0;
+        for (const LineTree& t : lines.trees) {
             scheme.trees.push_back(&t);
-        links.reset(scheme.trees, ownTrees, nullptr);
-        fillNodes(scheme, scheme.nodes, links, links.walkFromBusbars(), nullptr, ownTrees, room.position);
+            nodes += t.valid ? t.parent.size() : 0;
+        }
+        scheme.nodes.reserve(nodes);
+        for (int t = 0; t < ownTrees; ++t)
+            if (lines.trees[static_cast<std::size_t>(t)].valid)
+                appendLine(scheme, t, room.lineWalk);
         return true;
     }
 
     const TModeWork& m = lines.source->ModeWorks[mode];
     ModeReader reader(project, lines, m, catalogs, room.lineIndex, foreign, problems);
     if (!reader.read() || lines.refused)
-        return false;
+        return refuse();
     scheme.trees = reader.trees();
     scheme.loadFactor = 1 + m.Izm_Nagr / 100;
     // Only the lines the mode touches are walked anew when the normal scheme is at hand: the jumper's,
@@ -523,7 +634,7 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
                                            {end.name, end.source == lines.number ? end.index : 0, 0,
                                             end.nodes[static_cast<std::size_t>(j.toNode)]},
                                            "перемычка замыкает кольцо: оба её узла получают питание"));
-            return false;
+            return refuse();
         }
         if (fromFed != toFed)
             fromFed ? links.feedThroughJumper(to, from) : links.feedThroughJumper(from, to);
@@ -545,10 +656,18 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
         room.walkedPart[static_cast<std::size_t>(room.walked[static_cast<std::size_t>(i)].tree)] = {i, end};
         i = end;
     }
-    scheme.nodes.reserve(normal->scheme.nodes.size() + room.walked.size());
+    // The parts are copied over the previous scheme's nodes: a node left from there costs no making anew.
+    auto partOf = [&](std::size_t t) { return touched[t] ? room.walkedPart[t] : normal->part[t]; };
+    std::size_t size = 0;
+    for (std::size_t t = 0; t < static_cast<std::size_t>(ownTrees); ++t)
+        size += static_cast<std::size_t>(partOf(t).second - partOf(t).first);
+    scheme.nodes.resize(size);
+    scheme.normalIndex.resize(size);
+    std::size_t at = 0;
     for (std::size_t t = 0; t < static_cast<std::size_t>(ownTrees); ++t) {
-        auto [first, last] = touched[t] ? room.walkedPart[t] : normal->part[t];
-        appendPart(scheme, touched[t] ? room.walked : normal->scheme.nodes, first, last, touched[t] ? -1 : first);
+        auto [first, last] = partOf(t);
+        copyPart(scheme, at, touched[t] ? room.walked : normal->scheme.nodes, first, last, touched[t] ? -1 : first);
+        at += static_cast<std::size_t>(last - first);
     }
     return true;
 }

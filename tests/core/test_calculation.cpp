@@ -467,6 +467,8 @@ private slots:
         QTest::newRow("branch") << QStringList{"101>1", "1>2", "1>3"} << ""
                                 << QStringList{"101", "1", "2", "3"} << none;
         QTest::newRow("any order") << QStringList{"1>2", "101>1"} << "" << QStringList{"101", "1", "2"} << none;
+        QTest::newRow("branches in any order") << QStringList{"1>3", "101>1", "3>5", "1>2", "101>4"} << ""
+                                               << QStringList{"101", "1", "3", "5", "2", "4"} << none;
         QTest::newRow("begin nobody's end") << QStringList{"101>1", "5>6"} << "T1 2 5" << none << only101;
         QTest::newRow("same pair twice") << QStringList{"101>1", "101>1"} << "S8 2 1" << none << only101;
         QTest::newRow("node fed twice")
