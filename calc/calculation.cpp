@@ -12,8 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <condition_variable>
+#include <cstdint>
+#include <cstring>
 #include <exception>
 #include <map>
 #include <mutex>
@@ -25,28 +28,20 @@ namespace k10::calc {
 
 namespace {
 
-// UTF-8 of each byte of Windows-1251: at most three bytes, as every character of the page lies below
-// U+10000.
-struct Utf8Of {
-    char bytes[3];
-    unsigned char length;
-};
-
-const std::array<Utf8Of, 256>& utf8OfCp1251() {
-    static const std::array<Utf8Of, 256> table = [] {
-        std::array<Utf8Of, 256> t{};
+// UTF-8 of each byte of Windows-1251, at most three bytes as every character of the page lies below
+// U+10000: the bytes from the lowest up, and their count in the highest byte.
+const std::array<std::uint32_t, 256>& utf8OfCp1251() {
+    static const std::array<std::uint32_t, 256> table = [] {
+        std::array<std::uint32_t, 256> t{};
         for (int byte = 0; byte < 256; ++byte) {
             const char32_t code = cp1251ToUnicode(static_cast<unsigned char>(byte));
-            Utf8Of& u = t[static_cast<std::size_t>(byte)];
-            if (code < 0x80) {
-                u = {{static_cast<char>(code), 0, 0}, 1};
-            } else if (code < 0x800) {
-                u = {{static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F)), 0}, 2};
-            } else {
-                u = {{static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
-                      static_cast<char>(0x80 | (code & 0x3F))},
-                     3};
-            }
+            std::uint32_t& u = t[static_cast<std::size_t>(byte)];
+            if (code < 0x80)
+                u = code | 1u << 24;
+            else if (code < 0x800)
+                u = (0xC0 | code >> 6) | (0x80 | (code & 0x3F)) << 8 | 2u << 24;
+            else
+                u = (0xE0 | code >> 12) | (0x80 | (code >> 6 & 0x3F)) << 8 | (0x80 | (code & 0x3F)) << 16 | 3u << 24;
         }
         return t;
     }();
@@ -56,28 +51,33 @@ const std::array<Utf8Of, 256>& utf8OfCp1251() {
 } // namespace
 
 std::string_view NameStore::addCp1251(std::string_view cp1251) {
-    static const std::array<Utf8Of, 256>& utf8 = utf8OfCp1251();
-    char* begin = room(3 * cp1251.size());
+    static const std::array<std::uint32_t, 256>& utf8 = utf8OfCp1251();
+    // Each character's bytes are written as a word of four, whose last byte the next character overwrites:
+    // one byte more of room than the text takes.
+    const std::size_t most = 3 * cp1251.size() + 1;
+    char* begin = size_ - used_ >= most ? blocks_.back().get() + used_ : grow(most);
     char* end = begin;
     for (char c : cp1251) {
-        const Utf8Of& u = utf8[static_cast<unsigned char>(c)];
-        end[0] = u.bytes[0];
-        end[1] = u.bytes[1];
-        end[2] = u.bytes[2];
-        end += u.length;
+        const std::uint32_t u = utf8[static_cast<unsigned char>(c)];
+        if constexpr (std::endian::native == std::endian::little) {
+            std::memcpy(end, &u, sizeof u);
+        } else {
+            end[0] = static_cast<char>(u);
+            end[1] = static_cast<char>(u >> 8);
+            end[2] = static_cast<char>(u >> 16);
+        }
+        end += u >> 24;
     }
     auto length = static_cast<std::size_t>(end - begin);
     used_ += length;
     return {begin, length};
 }
 
-char* NameStore::room(std::size_t bytes) {
-    if (blocks_.empty() || size_ - used_ < bytes) {
-        size_ = std::max<std::size_t>(bytes, 64 * 1024);
-        blocks_.emplace_back(new char[size_]);
-        used_ = 0;
-    }
-    return blocks_.back().get() + used_;
+char* NameStore::grow(std::size_t bytes) {
+    size_ = std::max<std::size_t>(bytes, 64 * 1024);
+    blocks_.emplace_back(new char[size_]);
+    used_ = 0;
+    return blocks_.back().get();
 }
 
 namespace {

@@ -29,7 +29,7 @@ public:
     std::string_view addCp1251(std::string_view cp1251);
 
 private:
-    char* room(std::size_t bytes);
+    char* grow(std::size_t bytes); // a new block of at least that many bytes
     std::vector<std::unique_ptr<char[]>> blocks_;
     std::size_t used_ = 0, size_ = 0; // of the last block
 };
