@@ -17,8 +17,10 @@ namespace k10::calc {
 
 namespace {
 
+// A blank, a tab or the non-breaking blank of Windows-1251 ('\xA0', the only other byte that is a blank
+// without its top bit).
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\xA0'; // '\xA0' is the non-breaking blank of Windows-1251
+    return (c & 0x7F) == ' ' || c == '\t';
 }
 
 bool isDigit(char c) {
@@ -26,6 +28,8 @@ bool isDigit(char c) {
 }
 
 std::string_view withoutBlanks(std::string_view name) {
+    if (!name.empty() && !isBlank(name.front()) && !isBlank(name.back()))
+        return name; // as nearly every name is typed
     while (!name.empty() && isBlank(name.front()))
         name.remove_prefix(1);
     return withoutTrailingBlanks(name);
@@ -570,14 +574,17 @@ std::size_t NameIndex::slotOfLong(std::string_view name, std::uint64_t head) con
     }
 }
 
+void NameIndex::grow() {
+    std::vector<std::string_view> names = std::move(names_);
+    heads_.clear();
+    reserve(2 * names.size() + 8);
+    for (std::string_view n : names)
+        intern(n);
+}
+
 int NameIndex::intern(std::string_view name) {
-    if (2 * (names_.size() + 1) > slots_.size()) {
-        std::vector<std::string_view> names = std::move(names_);
-        heads_.clear();
-        reserve(2 * names.size() + 8);
-        for (std::string_view n : names)
-            intern(n);
-    }
+    if (2 * (names_.size() + 1) > slots_.size())
+        grow();
     const std::uint64_t head = packedHead(name);
     const std::size_t slot = slotOf(name, head);
     if (slots_[slot] == 0) {

@@ -48,6 +48,7 @@ public:
     std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
 
 private:
+    void grow(); // to twice the room
     std::size_t slotOf(std::string_view name, std::uint64_t head) const;
     std::size_t slotOfLong(std::string_view name, std::uint64_t head) const; // of more than eight bytes
     std::vector<std::string_view> names_;
