@@ -531,8 +531,6 @@ constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
 } // namespace
 
 void NameIndex::reserve(std::size_t names) {
-    names_.reserve(names);
-    heads_.reserve(names);
     std::size_t slots = 16;
     shift_ = 60;
     while (slots < 2 * names) {
@@ -540,65 +538,76 @@ void NameIndex::reserve(std::size_t names) {
         --shift_;
     }
     slots_.assign(slots, 0);
-}
-
-std::size_t NameIndex::slotOf(std::string_view name, std::uint64_t head) const {
-    // Open addressing with a table at most half full: the first slot along the way that is empty or
-    // holds the name.
-    const std::size_t mask = slots_.size() - 1;
-    if (name.size() > 8)
-        return slotOfLong(name, head);
-    // A name of up to eight bytes is its packed head and length: a multiplication carries every bit of
-    // them to the high bits the slot is taken from, and a name equals another of its head and length.
-    std::size_t slot = static_cast<std::size_t>((head + name.size()) * kMultiplier >> shift_);
-    for (;; slot = (slot + 1) & mask) {
-        const int id = slots_[slot] - 1;
-        if (id < 0)
-            return slot;
-        const std::size_t i = static_cast<std::size_t>(id);
-        if (heads_[i] == head && names_[i].size() == name.size())
-            return slot;
-    }
-}
-
-std::size_t NameIndex::slotOfLong(std::string_view name, std::uint64_t head) const {
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
-    for (;; slot = (slot + 1) & mask) {
-        const int id = slots_[slot] - 1;
-        if (id < 0)
-            return slot;
-        const std::size_t i = static_cast<std::size_t>(id);
-        if (heads_[i] == head && names_[i] == name)
-            return slot;
-    }
+    // The table is kept at most half full: room for that many names, so a new one never moves them.
+    names_.resize(slots / 2);
+    heads_.resize(slots / 2);
+    count_ = 0;
 }
 
 void NameIndex::grow() {
-    std::vector<std::string_view> names = std::move(names_);
-    heads_.clear();
+    std::vector<std::string_view> names(names_.begin(), names_.begin() + static_cast<std::ptrdiff_t>(count_));
     reserve(2 * names.size() + 8);
     for (std::string_view n : names)
         intern(n);
 }
 
+int NameIndex::add(std::size_t slot, std::string_view name, std::uint64_t head) {
+    names_[count_] = name;
+    heads_[count_] = head;
+    slots_[slot] = static_cast<int>(++count_);
+    return static_cast<int>(count_ - 1);
+}
+
+std::size_t NameIndex::shortSlot(std::string_view name, std::uint64_t head) const {
+    // Open addressing: the first slot along the way that is empty or holds the name. A name of up to
+    // eight bytes is its packed head and length: a multiplication carries every bit of them to the high
+    // bits the slot is taken from, and a name equals another of its head and length.
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>((head + name.size()) * kMultiplier >> shift_);
+    for (;; slot = (slot + 1) & mask) {
+        const int id = slots_[slot] - 1;
+        if (id < 0 || (heads_[static_cast<std::size_t>(id)] == head &&
+                       names_[static_cast<std::size_t>(id)].size() == name.size()))
+            return slot;
+    }
+}
+
+std::size_t NameIndex::longSlot(std::string_view name) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
+    for (;; slot = (slot + 1) & mask) {
+        const int id = slots_[slot] - 1;
+        if (id < 0 || names_[static_cast<std::size_t>(id)] == name)
+            return slot;
+    }
+}
+
 int NameIndex::intern(std::string_view name) {
-    if (2 * (names_.size() + 1) > slots_.size())
+    if (name.size() > 8 || 2 * (count_ + 1) > slots_.size())
+        return internSlowly(name);
+    const std::uint64_t head = packedHead(name);
+    const std::size_t slot = shortSlot(name, head);
+    return slots_[slot] == 0 ? add(slot, name, head) : slots_[slot] - 1;
+}
+
+int NameIndex::internSlowly(std::string_view name) {
+    if (2 * (count_ + 1) > slots_.size())
         grow();
     const std::uint64_t head = packedHead(name);
-    const std::size_t slot = slotOf(name, head);
-    if (slots_[slot] == 0) {
-        names_.push_back(name);
-        heads_.push_back(head);
-        slots_[slot] = static_cast<int>(names_.size());
-    }
-    return slots_[slot] - 1;
+    const std::size_t slot = name.size() > 8 ? longSlot(name) : shortSlot(name, head);
+    return slots_[slot] == 0 ? add(slot, name, head) : slots_[slot] - 1;
 }
 
 int NameIndex::find(std::string_view name) const {
     if (slots_.empty())
         return -1;
-    return slots_[slotOf(name, packedHead(name))] - 1;
+    if (name.size() > 8)
+        return findLong(name);
+    return slots_[shortSlot(name, packedHead(name))] - 1;
+}
+
+int NameIndex::findLong(std::string_view name) const {
+    return slots_[longSlot(name)] - 1;
 }
 
 int LineTree::find(std::string_view node) const {

@@ -38,23 +38,31 @@ struct NameHash {
 // compares integers only.
 class NameIndex {
 public:
-    // Room for about `names` names.
+    // Room for about `names` names; forgets the names it has.
     void reserve(std::size_t names);
     // The number of the name, a new one when it is not there yet.
     int intern(std::string_view name);
     // The number of the name; -1 when it is not there.
     int find(std::string_view name) const;
-    std::size_t size() const { return names_.size(); }
+    std::size_t size() const { return count_; }
     std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
 
 private:
+    // The ways of a name of more than eight bytes, and of a table to grow first, kept out of the short
+    // names' way.
+    int internSlowly(std::string_view name);
+    int findLong(std::string_view name) const;
     void grow(); // to twice the room
-    std::size_t slotOf(std::string_view name, std::uint64_t head) const;
-    std::size_t slotOfLong(std::string_view name, std::uint64_t head) const; // of more than eight bytes
-    std::vector<std::string_view> names_;
-    std::vector<std::uint64_t> heads_; // the first eight bytes of each name, packed
-    std::vector<int> slots_;           // 1 + the number of the name in each slot; 0 for an empty slot
-    int shift_ = 64;                   // 64 - log2 of the number of slots
+    int add(std::size_t slot, std::string_view name, std::uint64_t head);
+    // The slot of the name, or the empty slot where it goes.
+    std::size_t shortSlot(std::string_view name, std::uint64_t head) const;
+    std::size_t longSlot(std::string_view name) const;
+
+    std::vector<std::string_view> names_; // room for half the slots, the first `count_` in use
+    std::vector<std::uint64_t> heads_;    // the first eight bytes of each name, packed
+    std::vector<int> slots_;              // 1 + the number of the name in each slot; 0 for an empty slot
+    std::size_t count_ = 0;
+    int shift_ = 64;                      // 64 - log2 of the number of slots
 };
 
 class Catalogs {
