@@ -36,7 +36,8 @@ std::string_view withoutBlanks(std::string_view name) {
 }
 
 // 10^n for the decimals of a plainly typed load: every one of them is an exact double.
-constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
 
 // The maximum load as typed, in kVA: digits with blanks between their groups, a decimal part after '.' or
 // ','. Empty text is no load.
@@ -125,7 +126,8 @@ private:
     bool failed_ = false;
 };
 
-void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report, SectionData& data) {
+void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
+                 SectionData& data) {
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
     data.lengthKm = line.Dlina;
@@ -194,9 +196,12 @@ public:
         ids_.reserve(sections.size() + 1);
         begin_.resize(sections.size());
         end_.resize(sections.size());
+        // Sections are mostly typed one after another along the line: a section then begins where the one
+        // before it ends, and that name is numbered already.
         for (std::size_t k = 0; k < sections.size(); ++k) {
             const std::size_t known = ids_.size();
-            begin_[k] = ids_.intern(sections[k].begin);
+            begin_[k] = k > 0 && sections[k].begin == sections[k - 1].end ? end_[k - 1]
+                                                                          : ids_.intern(sections[k].begin);
             const std::size_t beforeEnd = ids_.size();
             end_[k] = ids_.intern(sections[k].end);
             inOrder_ = inOrder_ && (k == 0 || static_cast<std::size_t>(begin_[k]) < known) &&
@@ -438,9 +443,9 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
         if (transformerNames_.intern(withoutBlanks(trans.Name.view())) ==
             static_cast<int>(usableTransformers_.size()))
             usableTransformers_.push_back(usable(trans) ? &trans : nullptr);
-        lowSide_.emplace_back(usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
-                              usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor)
-                                            : 1.0);
+        lowSide_.emplace_back(
+            usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
+            usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor) : 1.0);
     }
     for (int code = 1; code <= 32; ++code) {
         const LoadCoefficients& k = coefficients_.forCode(code);

@@ -62,7 +62,7 @@ private:
     std::vector<std::uint64_t> heads_;    // the first eight bytes of each name, packed
     std::vector<int> slots_;              // 1 + the number of the name in each slot; 0 for an empty slot
     std::size_t count_ = 0;
-    int shift_ = 64;                      // 64 - log2 of the number of slots
+    int shift_ = 64; // 64 - log2 of the number of slots
 };
 
 class Catalogs {
