@@ -27,12 +27,18 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string_view withoutBlanks(std::string_view name) {
-    if (!name.empty() && !isBlank(name.front()) && !isBlank(name.back()))
-        return name; // as nearly every name is typed
+std::string_view withoutBlanksAtEnds(std::string_view name) {
     while (!name.empty() && isBlank(name.front()))
         name.remove_prefix(1);
     return withoutTrailingBlanks(name);
+}
+
+std::string_view withoutBlanks(std::string_view name) {
+    // Nearly every name is typed without blanks at its ends, and empty texts are common: those two cases
+    // without a call.
+    if (name.empty() || (!isBlank(name.front()) && !isBlank(name.back())))
+        return name;
+    return withoutBlanksAtEnds(name);
 }
 
 // 10^n for the decimals of a plainly typed load: every one of them is an exact double.
