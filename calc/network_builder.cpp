@@ -132,34 +132,66 @@ private:
     bool failed_ = false;
 };
 
+// A problem of a section (S2 to S7), its text built here from the section as typed and as read: only
+// a section with a problem needs one, and the reading of the others stays short.
+void addSectionProblem(const char* code, const TLine& line, int number, const SectionData& data,
+                       const Catalogs& catalogs, LineReport& report) {
+    std::string what;
+    switch (code[1]) {
+    case '2':
+        what = "длина участка " + formatReal(line.Dlina) +
+               (line.Dlina > 0 ? " км больше 1000 км" : " км не больше 0");
+        break;
+    case '3': {
+        std::string_view wire = withoutBlanks(line.Provod.view());
+        what = catalogs.knowsWire(wire)
+                   ? "провод " + quoted(wire) +
+                         " имеет в справочнике недопустимые данные (r0, x0 или допустимый ток)"
+                   : "провода " + quoted(wire) + " нет в справочнике проводов";
+        break;
+    }
+    case '4': {
+        auto load = parseLoad(line.Max_Nagr.view());
+        what = "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
+               (!load       ? " не является числом"
+                : *load < 0 ? " отрицательна"
+                            : " больше 1 000 000 кВА");
+        break;
+    }
+    case '5':
+        what = "у нагрузки нет кода графика от 1 до 32 (код " + quoted(line.Gr_Nagr.view()) + ")";
+        break;
+    case '6':
+        what = "трансформатора " + quoted(withoutBlanks(line.Trans.view())) +
+               " нет в справочнике (или его данные недопустимы): ток КЗ на стороне 0,4 кВ этой "
+               "подстанции не рассчитывается";
+        break;
+    default:
+        what = "максимальная нагрузка " + formatNumber(data.loadKva, Quantity::Power) +
+               " кВА больше номинальной мощности трансформатора " + quoted(withoutBlanks(line.Trans.view())) +
+               " " + std::to_string(data.transformer->S) + " кВА";
+        break;
+    }
+    report.add(code, number, data.end, what);
+}
+
 void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
                  SectionData& data) {
+    auto problem = [&](const char* code) { addSectionProblem(code, line, number, data, catalogs, report); };
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
     data.lengthKm = line.Dlina;
     if (!(line.Dlina > 0 && line.Dlina <= kMaxLengthKm))
-        report.add("S2", number, data.end,
-                   "длина участка " + formatReal(line.Dlina) +
-                       (line.Dlina > 0 ? " км больше 1000 км" : " км не больше 0"));
+        problem("S2");
 
-    // The catalogs take the names as typed; the blanks at their ends are removed here only for a message.
+    // The catalogs take the names as typed, with the blanks at their ends.
     data.wire = catalogs.usableWire(line.Provod.view());
-    if (!data.wire) {
-        std::string_view wire = withoutBlanks(line.Provod.view());
-        report.add("S3", number, data.end,
-                   catalogs.knowsWire(wire)
-                       ? "провод " + quoted(wire) +
-                             " имеет в справочнике недопустимые данные (r0, x0 или допустимый ток)"
-                       : "провода " + quoted(wire) + " нет в справочнике проводов");
-    }
+    if (!data.wire)
+        problem("S3");
 
     auto load = parseLoad(line.Max_Nagr.view());
     if (!load || *load < 0 || *load > kMaxLoadKva)
-        report.add("S4", number, data.end,
-                   "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
-                       (!load       ? " не является числом"
-                        : *load < 0 ? " отрицательна"
-                                    : " больше 1 000 000 кВА"));
+        problem("S4");
     else
         data.loadKva = *load;
 
@@ -167,8 +199,7 @@ void readSection(const TLine& line, int number, const Catalogs& catalogs, LineRe
     if (code && *code >= 1 && *code <= 32)
         data.code = *code;
     else if (data.loadKva > 0)
-        report.add("S5", number, data.end,
-                   "у нагрузки нет кода графика от 1 до 32 (код " + quoted(line.Gr_Nagr.view()) + ")");
+        problem("S5");
 
     if (data.loadKva > 0 && data.code > 0)
         for (Regime regime : {Regime::Day, Regime::Evening})
@@ -178,18 +209,11 @@ void readSection(const TLine& line, int number, const Catalogs& catalogs, LineRe
     if (data.transformer) {
         data.transformerZ = catalogs.lowVoltageImpedance(*data.transformer);
         data.transformerCorrection = catalogs.correction(*data.transformer);
-    } else if (std::string_view trans = withoutBlanks(line.Trans.view()); !trans.empty()) {
-        report.add("S6", number, data.end,
-                   "трансформатора " + quoted(trans) +
-                       " нет в справочнике (или его данные недопустимы): ток КЗ на стороне 0,4 кВ этой "
-                       "подстанции не рассчитывается");
+    } else if (!withoutBlanks(line.Trans.view()).empty()) {
+        problem("S6");
     }
     if (data.transformer && data.loadKva > data.transformer->S)
-        report.add("S7", number, data.end,
-                   "максимальная нагрузка " + formatNumber(data.loadKva, Quantity::Power) +
-                       " кВА больше номинальной мощности трансформатора " +
-                       quoted(withoutBlanks(line.Trans.view())) + " " + std::to_string(data.transformer->S) +
-                       " кВА");
+        problem("S7");
 }
 
 // Every name the sections use, numbered in the order of their first use (the begin, then the end of each
