@@ -45,8 +45,30 @@ std::string_view withoutBlanks(std::string_view name) {
 constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
                                    1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
 
-// The maximum load as typed, in kVA: digits with blanks between their groups, a decimal part after '.' or
-// ','. Empty text is no load.
+// A maximum load in kVA from its text without blanks at its ends: digits with blanks between their
+// groups, a decimal part after '.' or ','. Empty text is no load.
+std::optional<double> loadInGroups(std::string_view text) {
+    std::string number;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (isBlank(c)) {
+            bool betweenGroups = !number.empty() && isDigit(number.back()) &&
+                                 number.find('.') == std::string::npos &&
+                                 (isDigit(text[i + 1]) || isBlank(text[i + 1]));
+            if (!betweenGroups)
+                return std::nullopt;
+            continue;
+        }
+        number += c == ',' ? '.' : c;
+    }
+    if (number.empty())
+        return 0.0;
+    if (number.find_first_of("eE") != std::string::npos)
+        return std::nullopt;
+    return parseRealToken(number);
+}
+
+// The maximum load as typed, in kVA, as loadInGroups reads it.
 std::optional<double> parseLoad(std::string_view text) {
     text = withoutBlanks(text);
     if (text.empty())
@@ -70,25 +92,7 @@ std::optional<double> parseLoad(std::string_view text) {
     }
     if (plain && count <= 15)
         return static_cast<double>(digits) / kPowersOfTen[decimals];
-
-    std::string number;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        if (isBlank(c)) {
-            bool betweenGroups = !number.empty() && isDigit(number.back()) &&
-                                 number.find('.') == std::string::npos &&
-                                 (isDigit(text[i + 1]) || isBlank(text[i + 1]));
-            if (!betweenGroups)
-                return std::nullopt;
-            continue;
-        }
-        number += c == ',' ? '.' : c;
-    }
-    if (number.empty())
-        return 0.0;
-    if (number.find_first_of("eE") != std::string::npos)
-        return std::nullopt;
-    return parseRealToken(number);
+    return loadInGroups(text);
 }
 
 // The load-graph code as typed: mostly one or two digits, read here without the general way's checks.
@@ -151,7 +155,7 @@ void addSectionProblem(const char* code, const TLine& line, int number, const Se
         break;
     }
     case '4': {
-        auto load = parseLoad(line.Max_Nagr.view());
+        auto load = loadInGroups(withoutBlanks(line.Max_Nagr.view()));
         what = "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
                (!load       ? " не является числом"
                 : *load < 0 ? " отрицательна"
