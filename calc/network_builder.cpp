@@ -17,8 +17,8 @@ namespace k10::calc {
 
 namespace {
 
-// A blank, a tab or the non-breaking blank of Windows-1251 ('\xA0', the only other byte that is a blank
-// without its top bit).
+// A blank, a tab, or the non-breaking blank of Windows-1251 '\xA0': the one byte besides the blank that
+// is a blank once its top bit is cleared.
 bool isBlank(char c) {
     return (c & 0x7F) == ' ' || c == '\t';
 }
@@ -68,7 +68,7 @@ std::optional<double> loadInGroups(std::string_view text) {
     return parseRealToken(number);
 }
 
-// The maximum load as typed, in kVA, as loadInGroups reads it.
+// The maximum load as typed, in kVA: the value loadInGroups gives, read directly where it is typed plainly.
 std::optional<double> parseLoad(std::string_view text) {
     text = withoutBlanks(text);
     if (text.empty())

@@ -84,7 +84,8 @@ public:
     const LoadCoefficientTable& coefficients() const { return coefficients_; }
     // A load of S kVA with the load-graph code (1 to 32) in the regime, kW + j kvar.
     Complex regimeLoad(double kva, int code, Regime regime) const {
-        const RegimeFactors& f = factors_[static_cast<std::size_t>(code - 1)][static_cast<int>(regime)];
+        const RegimeFactors& f =
+            factors_[static_cast<std::size_t>(code - 1)][static_cast<std::size_t>(regime)];
         double s = kva * f.k;
         return {s * f.cos, s * f.sin};
     }
