@@ -8,6 +8,7 @@
 #include "text/real_format.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,32 +17,37 @@ namespace k10::calc {
 
 namespace {
 
+// A blank, a tab, or the non-breaking blank of Windows-1251 '\xA0': the one byte besides the blank that
+// is a blank once its top bit is cleared.
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\xA0'; // '\xA0' is the non-breaking blank of Windows-1251
+    return (c & 0x7F) == ' ' || c == '\t';
 }
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string_view withoutBlanks(std::string_view name) {
+std::string_view withoutBlanksAtEnds(std::string_view name) {
     while (!name.empty() && isBlank(name.front()))
         name.remove_prefix(1);
     return withoutTrailingBlanks(name);
 }
 
-// The maximum load as typed, in kVA: digits with blanks between their groups, a decimal part after '.' or
-// ','. Empty text is no load.
-std::optional<double> parseLoad(std::string_view text) {
-    text = withoutBlanks(text);
-    // Most loads are whole numbers typed plainly: their value without the copy the general way makes
-    // (below 10^15 a whole number is exact, as the general way gives it).
-    if (!text.empty() && text.size() <= 15 && std::all_of(text.begin(), text.end(), isDigit)) {
-        std::uint64_t whole = 0;
-        for (char c : text)
-            whole = whole * 10 + static_cast<std::uint64_t>(c - '0');
-        return static_cast<double>(whole);
-    }
+std::string_view withoutBlanks(std::string_view name) {
+    // Nearly every name is typed without blanks at its ends, and empty texts are common: those two cases
+    // without a call.
+    if (name.empty() || (!isBlank(name.front()) && !isBlank(name.back())))
+        return name;
+    return withoutBlanksAtEnds(name);
+}
+
+// 10^n for the decimals of a plainly typed load: every one of them is an exact double.
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6, 1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14};
+
+// A maximum load in kVA from its text without blanks at its ends: digits with blanks between their
+// groups, a decimal part after '.' or ','. Empty text is no load.
+std::optional<double> loadInGroups(std::string_view text) {
     std::string number;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char c = text[i];
@@ -62,12 +68,40 @@ std::optional<double> parseLoad(std::string_view text) {
     return parseRealToken(number);
 }
 
-// A load of S kVA in a regime, kW + j kvar.
-Complex regimeLoad(double kva, const LoadCoefficients& k, Regime regime) {
-    bool day = regime == Regime::Day;
-    double s = kva * (day ? k.kDay : k.kEvening);
-    double cos = day ? k.cosDay : k.cosEvening;
-    return {s * cos, s * std::sqrt(std::max(0.0, 1 - cos * cos))};
+// The maximum load as typed, in kVA: the value loadInGroups gives, read directly where it is typed plainly.
+std::optional<double> parseLoad(std::string_view text) {
+    text = withoutBlanks(text);
+    if (text.empty())
+        return 0.0;
+    // Most loads are digits typed plainly, with digits after one '.' or ',' at most. With fewer than 16
+    // digits both the digits as a whole number and the power of ten are exact doubles, so their quotient
+    // is the correctly rounded value, as the general way gives it, without the copy that way makes.
+    std::uint64_t digits = 0;
+    std::size_t count = 0, decimals = 0;
+    bool point = false, plain = text.size() <= 16;
+    for (std::size_t i = 0; plain && i < text.size(); ++i) {
+        char c = text[i];
+        if (isDigit(c)) {
+            digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+            ++count;
+            decimals += point ? 1 : 0;
+        } else {
+            plain = !point && (c == '.' || c == ',') && i > 0 && i + 1 < text.size();
+            point = true;
+        }
+    }
+    if (plain && count <= 15)
+        return static_cast<double>(digits) / kPowersOfTen[decimals];
+    return loadInGroups(text);
+}
+
+// The load-graph code as typed: mostly one or two digits, read here without the general way's checks.
+std::optional<int> parseCode(std::string_view text) {
+    if (text.size() == 1 && isDigit(text[0]))
+        return text[0] - '0';
+    if (text.size() == 2 && isDigit(text[0]) && isDigit(text[1]))
+        return (text[0] - '0') * 10 + (text[1] - '0');
+    return parseInteger(trimBlanks(text));
 }
 
 bool usable(const TProvoda& wire) {
@@ -102,107 +136,110 @@ private:
     bool failed_ = false;
 };
 
-// The catalogs' answers for the last wire and the last transformer asked for: the sections of a line
-// mostly repeat their neighbour's, and a comparison costs less than hashing the name again.
-struct LastLookups {
-    std::string_view wire, transformer;
-    const TProvoda* wireFound = nullptr;
-    const TTrans* transformerFound = nullptr;
-    bool wireAsked = false, transformerAsked = false;
-
-    const TProvoda* usableWire(const Catalogs& catalogs, std::string_view name) {
-        if (!wireAsked || name != wire) {
-            wire = name;
-            wireFound = catalogs.usableWire(name);
-            wireAsked = true;
-        }
-        return wireFound;
+// A problem of a section (S2 to S7), its text built here from the section as typed and as read: only
+// a section with a problem needs one, and the reading of the others stays short.
+void addSectionProblem(const char* code, const TLine& line, int number, const SectionData& data,
+                       const Catalogs& catalogs, LineReport& report) {
+    std::string what;
+    switch (code[1]) {
+    case '2':
+        what = "длина участка " + formatReal(line.Dlina) +
+               (line.Dlina > 0 ? " км больше 1000 км" : " км не больше 0");
+        break;
+    case '3': {
+        std::string_view wire = withoutBlanks(line.Provod.view());
+        what = catalogs.knowsWire(wire)
+                   ? "провод " + quoted(wire) +
+                         " имеет в справочнике недопустимые данные (r0, x0 или допустимый ток)"
+                   : "провода " + quoted(wire) + " нет в справочнике проводов";
+        break;
     }
-    const TTrans* usableTransformer(const Catalogs& catalogs, std::string_view name) {
-        if (!transformerAsked || name != transformer) {
-            transformer = name;
-            transformerFound = catalogs.transformer(name);
-            transformerAsked = true;
-        }
-        return transformerFound;
+    case '4': {
+        auto load = loadInGroups(withoutBlanks(line.Max_Nagr.view()));
+        what = "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
+               (!load       ? " не является числом"
+                : *load < 0 ? " отрицательна"
+                            : " больше 1 000 000 кВА");
+        break;
     }
-};
+    case '5':
+        what = "у нагрузки нет кода графика от 1 до 32 (код " + quoted(line.Gr_Nagr.view()) + ")";
+        break;
+    case '6':
+        what = "трансформатора " + quoted(withoutBlanks(line.Trans.view())) +
+               " нет в справочнике (или его данные недопустимы): ток КЗ на стороне 0,4 кВ этой "
+               "подстанции не рассчитывается";
+        break;
+    default:
+        what = "максимальная нагрузка " + formatNumber(data.loadKva, Quantity::Power) +
+               " кВА больше номинальной мощности трансформатора " + quoted(withoutBlanks(line.Trans.view())) +
+               " " + std::to_string(data.transformer->S) + " кВА";
+        break;
+    }
+    report.add(code, number, data.end, what);
+}
 
-SectionData readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
-                        LastLookups& last) {
-    SectionData data;
+void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
+                 SectionData& data) {
+    auto problem = [&](const char* code) { addSectionProblem(code, line, number, data, catalogs, report); };
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
     data.lengthKm = line.Dlina;
     if (!(line.Dlina > 0 && line.Dlina <= kMaxLengthKm))
-        report.add("S2", number, data.end,
-                   "длина участка " + formatReal(line.Dlina) +
-                       (line.Dlina > 0 ? " км больше 1000 км" : " км не больше 0"));
+        problem("S2");
 
-    std::string_view wire = withoutBlanks(line.Provod.view());
-    data.wire = last.usableWire(catalogs, wire);
+    // The catalogs take the names as typed, with the blanks at their ends.
+    data.wire = catalogs.usableWire(line.Provod.view());
     if (!data.wire)
-        report.add("S3", number, data.end,
-                   catalogs.knowsWire(wire)
-                       ? "провод " + quoted(wire) +
-                             " имеет в справочнике недопустимые данные (r0, x0 или допустимый ток)"
-                       : "провода " + quoted(wire) + " нет в справочнике проводов");
+        problem("S3");
 
     auto load = parseLoad(line.Max_Nagr.view());
     if (!load || *load < 0 || *load > kMaxLoadKva)
-        report.add("S4", number, data.end,
-                   "максимальная нагрузка " + quoted(line.Max_Nagr.view()) +
-                       (!load       ? " не является числом"
-                        : *load < 0 ? " отрицательна"
-                                    : " больше 1 000 000 кВА"));
+        problem("S4");
     else
         data.loadKva = *load;
 
-    auto code = parseInteger(trimBlanks(line.Gr_Nagr.view()));
+    auto code = parseCode(line.Gr_Nagr.view());
     if (code && *code >= 1 && *code <= 32)
         data.code = *code;
     else if (data.loadKva > 0)
-        report.add("S5", number, data.end,
-                   "у нагрузки нет кода графика от 1 до 32 (код " + quoted(line.Gr_Nagr.view()) + ")");
+        problem("S5");
 
     if (data.loadKva > 0 && data.code > 0)
         for (Regime regime : {Regime::Day, Regime::Evening})
-            data.load[static_cast<int>(regime)] =
-                regimeLoad(data.loadKva, catalogs.coefficients().forCode(data.code), regime);
+            data.load[static_cast<int>(regime)] = catalogs.regimeLoad(data.loadKva, data.code, regime);
 
-    std::string_view trans = withoutBlanks(line.Trans.view());
-    data.transformer = last.usableTransformer(catalogs, trans);
+    data.transformer = catalogs.transformer(line.Trans.view());
     if (data.transformer) {
         data.transformerZ = catalogs.lowVoltageImpedance(*data.transformer);
         data.transformerCorrection = catalogs.correction(*data.transformer);
+    } else if (!withoutBlanks(line.Trans.view()).empty()) {
+        problem("S6");
     }
-    if (!trans.empty() && !data.transformer)
-        report.add("S6", number, data.end,
-                   "трансформатора " + quoted(trans) +
-                       " нет в справочнике (или его данные недопустимы): ток КЗ на стороне 0,4 кВ этой "
-                       "подстанции не рассчитывается");
     if (data.transformer && data.loadKva > data.transformer->S)
-        report.add("S7", number, data.end,
-                   "максимальная нагрузка " + formatNumber(data.loadKva, Quantity::Power) +
-                       " кВА больше номинальной мощности трансформатора " + quoted(trans) + " " +
-                       std::to_string(data.transformer->S) + " кВА");
-    return data;
+        problem("S7");
 }
 
 // Every name the sections use, numbered in the order of their first use (the begin, then the end of each
 // section in turn): the tree is built over these numbers, and each name is hashed once.
 class NodeNames {
 public:
-    explicit NodeNames(const std::vector<SectionData>& sections) {
+    // The numbers of each section's nodes go to `begin` and `end`.
+    NodeNames(const std::vector<SectionData>& sections, std::vector<int>& begin, std::vector<int>& end)
+        : begin_(begin), end_(end) {
         ids_.reserve(sections.size() + 1);
-        begin_.reserve(sections.size());
-        end_.reserve(sections.size());
+        begin_.resize(sections.size());
+        end_.resize(sections.size());
         // Sections are mostly typed one after another along the line: a section then begins where the one
         // before it ends, and that name is numbered already.
         for (std::size_t k = 0; k < sections.size(); ++k) {
-            const SectionData& s = sections[k];
-            begin_.push_back(k > 0 && s.begin == sections[k - 1].end ? end_[k - 1] : ids_.intern(s.begin));
-            end_.push_back(ids_.intern(s.end));
+            const std::size_t known = ids_.size();
+            begin_[k] = k > 0 && sections[k].begin == sections[k - 1].end ? end_[k - 1]
+                                                                          : ids_.intern(sections[k].begin);
+            const std::size_t beforeEnd = ids_.size();
+            end_[k] = ids_.intern(sections[k].end);
+            inOrder_ = inOrder_ && (k == 0 || static_cast<std::size_t>(begin_[k]) < known) &&
+                       static_cast<std::size_t>(end_[k]) == beforeEnd;
         }
     }
 
@@ -210,12 +247,17 @@ public:
     std::string_view name(int id) const { return ids_.name(id); }
     int begin(std::size_t section) const { return begin_[section]; }
     int end(std::size_t section) const { return end_[section]; }
+    // Whether each section after the first begins at a node named before it, and every section ends at a
+    // node of its own: then no node is fed twice, none lies on a loop, and the numbers go in tree order.
+    bool inOrder() const { return inOrder_; }
     // The index from the names to their numbers, taken once the tree is built.
     NameIndex take() { return std::move(ids_); }
 
 private:
     NameIndex ids_;
-    std::vector<int> begin_, end_;
+    std::vector<int>& begin_;
+    std::vector<int>& end_;
+    bool inOrder_ = true;
 };
 
 // The tree of a line whose sections passed S1 and S8: every node but the head fed by exactly one section,
@@ -428,21 +470,32 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
     }
     wireNames_.reserve(static_cast<std::size_t>(inputs.wires.count()));
     for (const TProvoda& wire : inputs.wires)
-        if (wireNames_.intern(withoutBlanks(wire.Name.view())) == static_cast<int>(wires_.size()))
-            wires_.push_back(&wire);
+        if (wireNames_.intern(withoutBlanks(wire.Name.view())) == static_cast<int>(usableWires_.size()))
+            usableWires_.push_back(usable(wire) ? &wire : nullptr);
     transformerNames_.reserve(static_cast<std::size_t>(inputs.transformers.count()));
     for (const TTrans& trans : inputs.transformers) {
-        if (transformerNames_.intern(withoutBlanks(trans.Name.view())) == static_cast<int>(transformers_.size()))
-            transformers_.push_back(&trans);
-        lowSide_.emplace_back(usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
-                              usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor)
-                                            : 1.0);
+        if (transformerNames_.intern(withoutBlanks(trans.Name.view())) ==
+            static_cast<int>(usableTransformers_.size()))
+            usableTransformers_.push_back(usable(trans) ? &trans : nullptr);
+        lowSide_.emplace_back(
+            usable(trans) ? transformerImpedance(trans.S, trans.U, trans.dP, kLowVoltageKv) : Complex(),
+            usable(trans) ? transformerCorrection(trans.S, trans.U, trans.dP, kLowVoltageMaxFactor) : 1.0);
+    }
+    for (int code = 1; code <= 32; ++code) {
+        const LoadCoefficients& k = coefficients_.forCode(code);
+        const double ks[] = {k.kDay, k.kEvening}, cosines[] = {k.cosDay, k.cosEvening};
+        for (int regime = 0; regime < 2; ++regime) {
+            RegimeFactors& f = factors_[static_cast<std::size_t>(code - 1)][static_cast<std::size_t>(regime)];
+            f.k = ks[regime];
+            f.cos = cosines[regime];
+            f.sin = std::sqrt(std::max(0.0, 1 - f.cos * f.cos));
+        }
     }
 }
 
 const TProvoda* Catalogs::usableWire(std::string_view name) const {
     const int id = wireNames_.find(withoutBlanks(name));
-    return id >= 0 && usable(*wires_[static_cast<std::size_t>(id)]) ? wires_[static_cast<std::size_t>(id)] : nullptr;
+    return id >= 0 ? usableWires_[static_cast<std::size_t>(id)] : nullptr;
 }
 
 bool Catalogs::knowsWire(std::string_view name) const {
@@ -451,8 +504,7 @@ bool Catalogs::knowsWire(std::string_view name) const {
 
 const TTrans* Catalogs::transformer(std::string_view name) const {
     const int id = transformerNames_.find(withoutBlanks(name));
-    return id >= 0 && usable(*transformers_[static_cast<std::size_t>(id)]) ? transformers_[static_cast<std::size_t>(id)]
-                                                                          : nullptr;
+    return id >= 0 ? usableTransformers_[static_cast<std::size_t>(id)] : nullptr;
 }
 
 std::size_t NameHash::operator()(std::string_view name) const noexcept {
@@ -487,79 +539,193 @@ std::size_t NameHash::operator()(std::string_view name) const noexcept {
     return static_cast<std::size_t>(h);
 }
 
-void NameIndex::reserve(std::size_t names) {
-    names_.reserve(names);
-    std::size_t slots = 16;
-    while (slots < 2 * names)
-        slots *= 2;
-    slots_.assign(slots, 0);
+namespace {
+
+// Four bytes from p on in an integer, the first byte lowest.
+std::uint64_t fourBytes(const char* p) {
+    std::uint32_t word;
+    std::memcpy(&word, p, 4);
+    if constexpr (std::endian::native == std::endian::big)
+        word = (word >> 24) | (word >> 8 & 0xFF00u) | (word << 8 & 0xFF0000u) | (word << 24);
+    return word;
 }
 
-std::size_t NameIndex::slotOf(std::string_view name) const {
-    // Open addressing with a table at most half full: the first slot along the way that is empty or
-    // holds the name.
+// The first eight bytes of a name (all of a shorter one) in an integer, the first byte lowest; the bytes
+// beyond the name are 0.
+std::uint64_t packedHead(std::string_view name) {
+    const char* p = name.data();
+    const std::size_t n = std::min<std::size_t>(name.size(), 8);
+    // Two groups of four bytes that may overlap, or the first, middle and last byte: each byte goes to
+    // its place, and a byte that comes twice lands on itself.
+    if (n >= 4)
+        return fourBytes(p) | fourBytes(p + n - 4) << 8 * (n - 4);
+    if (n == 0)
+        return 0;
+    auto byte = [&](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])); };
+    return byte(0) | byte(n / 2) << 8 * (n / 2) | byte(n - 1) << 8 * (n - 1);
+}
+
+constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
+
+} // namespace
+
+void NameIndex::reserve(std::size_t names) {
+    std::size_t slots = 16;
+    shift_ = 60;
+    while (slots < 2 * names) {
+        slots *= 2;
+        --shift_;
+    }
+    slots_.assign(slots, 0);
+    // The table is kept at most half full: room for that many names, so a new one never moves them.
+    names_.resize(slots / 2);
+    heads_.resize(slots / 2);
+    count_ = 0;
+}
+
+void NameIndex::grow() {
+    std::vector<std::string_view> names(names_.begin(), names_.begin() + static_cast<std::ptrdiff_t>(count_));
+    reserve(2 * names.size() + 8);
+    for (std::string_view n : names)
+        intern(n);
+}
+
+int NameIndex::add(std::size_t slot, std::string_view name, std::uint64_t head) {
+    names_[count_] = name;
+    heads_[count_] = head;
+    slots_[slot] = static_cast<int>(++count_);
+    return static_cast<int>(count_ - 1);
+}
+
+std::size_t NameIndex::shortSlot(std::string_view name, std::uint64_t head) const {
+    // Open addressing: the first slot along the way that is empty or holds the name. A name of up to
+    // eight bytes is its packed head and length: a multiplication carries every bit of them to the high
+    // bits the slot is taken from, and a name equals another of its head and length.
     const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = NameHash{}(name) & mask;
-    while (slots_[slot] != 0 && names_[static_cast<std::size_t>(slots_[slot] - 1)] != name)
-        slot = (slot + 1) & mask;
-    return slot;
+    std::size_t slot = static_cast<std::size_t>((head + name.size()) * kMultiplier >> shift_);
+    for (;; slot = (slot + 1) & mask) {
+        const int id = slots_[slot] - 1;
+        if (id < 0 || (heads_[static_cast<std::size_t>(id)] == head &&
+                       names_[static_cast<std::size_t>(id)].size() == name.size()))
+            return slot;
+    }
+}
+
+std::size_t NameIndex::longSlot(std::string_view name) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
+    for (;; slot = (slot + 1) & mask) {
+        const int id = slots_[slot] - 1;
+        if (id < 0 || names_[static_cast<std::size_t>(id)] == name)
+            return slot;
+    }
 }
 
 int NameIndex::intern(std::string_view name) {
-    if (2 * (names_.size() + 1) > slots_.size()) {
-        std::vector<std::string_view> names = std::move(names_);
-        reserve(2 * names.size() + 8);
-        for (std::string_view n : names)
-            intern(n);
-    }
-    std::size_t slot = slotOf(name);
-    if (slots_[slot] == 0) {
-        names_.push_back(name);
-        slots_[slot] = static_cast<int>(names_.size());
-    }
-    return slots_[slot] - 1;
+    if (name.size() > 8 || 2 * (count_ + 1) > slots_.size())
+        return internSlowly(name);
+    const std::uint64_t head = packedHead(name);
+    const std::size_t slot = shortSlot(name, head);
+    return slots_[slot] == 0 ? add(slot, name, head) : slots_[slot] - 1;
+}
+
+int NameIndex::internSlowly(std::string_view name) {
+    if (2 * (count_ + 1) > slots_.size())
+        grow();
+    const std::uint64_t head = packedHead(name);
+    const std::size_t slot = name.size() > 8 ? longSlot(name) : shortSlot(name, head);
+    return slots_[slot] == 0 ? add(slot, name, head) : slots_[slot] - 1;
 }
 
 int NameIndex::find(std::string_view name) const {
     if (slots_.empty())
         return -1;
-    return slots_[slotOf(name)] - 1;
+    if (name.size() > 8)
+        return findLong(name);
+    return slots_[shortSlot(name, packedHead(name))] - 1;
+}
+
+int NameIndex::findLong(std::string_view name) const {
+    return slots_[longSlot(name)] - 1;
 }
 
 int LineTree::find(std::string_view node) const {
     int id = byName_.find(withoutTrailingBlanks(node));
-    return id < 0 ? -1 : positionOf_[static_cast<std::size_t>(id)];
+    if (id < 0 || positionOf_.empty())
+        return id;
+    return positionOf_[static_cast<std::size_t>(id)];
 }
+
+// Reads lines one after another, keeping the numbers of their sections' nodes between them.
+class LineReader {
+public:
+    LineTree read(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
+                  std::vector<Problem>& problems) {
+        LineTree tree;
+        tree.line = &source.Lines[lineIndex];
+        tree.source = sourceNumber;
+        tree.index = lineIndex;
+        tree.name = withoutTrailingBlanks(tree.line->Name.view());
+        LineReport report(tree, problems);
+        if (tree.line->SectionCount() == 0) {
+            report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
+            return tree;
+        }
+        tree.sections.resize(static_cast<std::size_t>(tree.line->SectionCount()));
+        std::size_t k = 0;
+        for (const TLine& section : tree.line->Sections) {
+            readSection(section, static_cast<int>(k + 1), catalogs, report, tree.sections[k]);
+            ++k;
+        }
+        NodeNames names(tree.sections, begin_, end_);
+        if (names.inOrder() && tree.sections.front().begin == tree.name)
+            buildInOrder(tree, report, names);
+        else
+            buildChecked(tree, report, names);
+        tree.byName_ = names.take();
+        return tree;
+    }
+
+private:
+    // Sections typed along the line from its head, as they mostly are: the tree has no problem of its
+    // own, the head is numbered 0 and each section's end the number after its own, which is also its
+    // place in the tree.
+    static void buildInOrder(LineTree& tree, const LineReport& report, const NodeNames& names) {
+        tree.nodes.resize(names.size());
+        for (std::size_t id = 0; id < names.size(); ++id)
+            tree.nodes[id] = names.name(static_cast<int>(id));
+        if (report.failed())
+            return;
+        const std::size_t count = tree.sections.size();
+        tree.parent.resize(count + 1);
+        tree.feedingSection.resize(count + 1);
+        tree.parent[0] = -1;
+        tree.feedingSection[0] = 0;
+        for (std::size_t k = 0; k < count; ++k) {
+            tree.parent[k + 1] = names.begin(k);
+            tree.feedingSection[k + 1] = static_cast<int>(k + 1);
+        }
+        tree.valid = true;
+    }
+
+    // Any other line: every check of the tree in turn.
+    static void buildChecked(LineTree& tree, LineReport& report, const NodeNames& names) {
+        TreeBuilder builder(tree, report, names);
+        builder.build();
+        // Every name the sections use, for the look-ups of the modes; a valid tree's nodes first.
+        std::vector<int> position = builder.positions();
+        tree.nodes.resize(names.size());
+        for (std::size_t id = 0; id < names.size(); ++id)
+            tree.nodes[static_cast<std::size_t>(position[id])] = names.name(static_cast<int>(id));
+        tree.positionOf_ = std::move(position);
+    }
+
+    std::vector<int> begin_, end_;
+};
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
                        std::vector<Problem>& problems) {
-    LineTree tree;
-    tree.line = &source.Lines[lineIndex];
-    tree.source = sourceNumber;
-    tree.index = lineIndex;
-    tree.name = withoutTrailingBlanks(tree.line->Name.view());
-    LineReport report(tree, problems);
-    if (tree.line->SectionCount() == 0) {
-        report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
-        return tree;
-    }
-    int number = 0;
-    tree.sections.reserve(static_cast<std::size_t>(tree.line->SectionCount()));
-    LastLookups last;
-    for (const TLine& section : tree.line->Sections)
-        tree.sections.push_back(readSection(section, ++number, catalogs, report, last));
-    NodeNames names(tree.sections);
-    TreeBuilder builder(tree, report, names);
-    builder.build();
-
-    // Every name the sections use, for the look-ups of the modes; a valid tree's nodes first.
-    std::vector<int> position = builder.positions();
-    tree.nodes.resize(names.size());
-    for (std::size_t id = 0; id < names.size(); ++id)
-        tree.nodes[static_cast<std::size_t>(position[id])] = names.name(static_cast<int>(id));
-    tree.byName_ = names.take();
-    tree.positionOf_ = std::move(position);
-    return tree;
+    return LineReader().read(source, sourceNumber, lineIndex, catalogs, problems);
 }
 
 void checkSource(const TSource& source, std::vector<Problem>& problems) {
@@ -604,8 +770,9 @@ SourceLines buildSourceLines(const TProect& project, int source, const Catalogs&
                                    [](const Problem& p) { return p.kind == ProblemKind::Error; });
     lines.trees.reserve(static_cast<std::size_t>(lines.source->LineCount()));
     bool anyLine = false;
+    LineReader reader;
     for (int i = 1; i <= lines.source->LineCount(); ++i) {
-        lines.trees.push_back(buildLineTree(*lines.source, source, i, catalogs, lines.problems));
+        lines.trees.push_back(reader.read(*lines.source, source, i, catalogs, lines.problems));
         anyLine = anyLine || lines.trees.back().valid;
     }
     lines.refused = sourceError || !anyLine;

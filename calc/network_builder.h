@@ -3,6 +3,8 @@
 #include "calc/calculation.h"
 #include "calc/load_flow.h"
 
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -30,22 +32,37 @@ struct NameHash {
     std::size_t operator()(std::string_view name) const noexcept;
 };
 
-// Names numbered from 0 in a flat table: a line's hundred names cost two allocations, not a hundred.
+// Names numbered from 0 in a flat table: a line's hundred names cost a few allocations, not a hundred.
+// The first eight bytes of each name are kept packed in an integer: node names and most catalog names are
+// no longer, and then that integer with the length stands for the whole name, so a look-up hashes and
+// compares integers only.
 class NameIndex {
 public:
-    // Room for about `names` names.
+    // Room for about `names` names; forgets the names it has.
     void reserve(std::size_t names);
     // The number of the name, a new one when it is not there yet.
     int intern(std::string_view name);
     // The number of the name; -1 when it is not there.
     int find(std::string_view name) const;
-    std::size_t size() const { return names_.size(); }
+    std::size_t size() const { return count_; }
     std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
 
 private:
-    std::size_t slotOf(std::string_view name) const;
-    std::vector<std::string_view> names_;
-    std::vector<int> slots_; // 1 + the number of the name in each slot; 0 for an empty slot
+    // The ways of a name of more than eight bytes, and of a table to grow first, kept out of the short
+    // names' way.
+    int internSlowly(std::string_view name);
+    int findLong(std::string_view name) const;
+    void grow(); // to twice the room
+    int add(std::size_t slot, std::string_view name, std::uint64_t head);
+    // The slot of the name, or the empty slot where it goes.
+    std::size_t shortSlot(std::string_view name, std::uint64_t head) const;
+    std::size_t longSlot(std::string_view name) const;
+
+    std::vector<std::string_view> names_; // room for half the slots, the first `count_` in use
+    std::vector<std::uint64_t> heads_;    // the first eight bytes of each name, packed
+    std::vector<int> slots_;              // 1 + the number of the name in each slot; 0 for an empty slot
+    std::size_t count_ = 0;
+    int shift_ = 64; // 64 - log2 of the number of slots
 };
 
 class Catalogs {
@@ -65,16 +82,30 @@ public:
     Complex lowVoltageImpedance(const TTrans& t) const { return lowSide_[positionOf(t)].first; }
     double correction(const TTrans& t) const { return lowSide_[positionOf(t)].second; }
     const LoadCoefficientTable& coefficients() const { return coefficients_; }
+    // A load of S kVA with the load-graph code (1 to 32) in the regime, kW + j kvar.
+    Complex regimeLoad(double kva, int code, Regime regime) const {
+        const RegimeFactors& f =
+            factors_[static_cast<std::size_t>(code - 1)][static_cast<std::size_t>(regime)];
+        double s = kva * f.k;
+        return {s * f.cos, s * f.sin};
+    }
 
 private:
+    // The coefficients of a code in a regime, with the sine of the load's angle worked out once.
+    struct RegimeFactors {
+        double k = 0, cos = 1, sin = 0;
+    };
+
     const TTrans* firstTransformer_ = nullptr;
     std::size_t transformerCount_ = 0;
-    // The entries by their names: the first entry of a name, where several have it.
+    // The entries by their names: the first entry of a name, where several have it; null when that
+    // entry's data allow no calculation.
     NameIndex wireNames_, transformerNames_;
-    std::vector<const TProvoda*> wires_;
-    std::vector<const TTrans*> transformers_;
+    std::vector<const TProvoda*> usableWires_;
+    std::vector<const TTrans*> usableTransformers_;
     std::vector<std::pair<Complex, double>> lowSide_; // of each catalog entry, in its order
     const LoadCoefficientTable& coefficients_;
+    std::array<std::array<RegimeFactors, 2>, 32> factors_; // of each code, day and evening
 };
 
 // A section's data as the calculation uses them.
@@ -107,9 +138,9 @@ struct LineTree {
     int find(std::string_view node) const;
 
 private:
-    friend LineTree buildLineTree(const TSource&, int, int, const Catalogs&, std::vector<Problem>&);
+    friend class LineReader;
     NameIndex byName_;            // every name the sections use, by its order of first use
-    std::vector<int> positionOf_; // in `nodes` of each name so numbered
+    std::vector<int> positionOf_; // in `nodes` of each name so numbered; empty when that is its number
 };
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
