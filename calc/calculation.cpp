@@ -293,6 +293,30 @@ struct NormalFlows {
     std::vector<RowSums> lineSums[2];      // of each line's rows
 };
 
+// A value made once, by the first thread that asks for it. A thread asking while another makes it goes on
+// without it rather than wait: what a scheme takes from such a value, it can also calculate anew, with the
+// same numbers.
+template <class T>
+class MadeByFirst {
+public:
+    // The value, made here by `make` when no thread has begun it; null while another thread makes it.
+    template <class Make>
+    const T* get(Make&& make) {
+        int state = state_.load(std::memory_order_acquire);
+        if (state == None && state_.compare_exchange_strong(state, Making, std::memory_order_acquire)) {
+            value_ = make();
+            state_.store(Made, std::memory_order_release);
+            return value_.get();
+        }
+        return state == Made ? value_.get() : nullptr;
+    }
+
+private:
+    enum : int { None, Making, Made };
+    std::atomic<int> state_{None};
+    std::unique_ptr<const T> value_;
+};
+
 } // namespace
 
 // What every scheme of a source shares: checked, built and named once, then only read, by as many
@@ -327,15 +351,10 @@ struct SourceData {
         std::vector<int> sectionsBefore, substationsBefore, headsBefore;
         NormalFlows flows; // its flows, for the modes that change no load
     };
-    std::once_flag normalMade;
-    std::unique_ptr<const Normal> normal; // null when the source's lines have errors
+    MadeByFirst<Normal> normal; // none when the source's lines have errors
 
     // The normal scheme's flows under each shared load factor, made when the first mode with it is calculated.
-    struct Scaled {
-        std::once_flag made;
-        std::unique_ptr<const NormalFlows> flows;
-    };
-    std::map<double, Scaled> scaled; // its keys fixed when made, so that threads only read it
+    std::map<double, MadeByFirst<NormalFlows>> scaled; // its keys fixed when made, so that threads only read it
 };
 
 namespace {
@@ -461,8 +480,7 @@ private:
         auto it = data.scaled.find(*factor);
         if (it == data.scaled.end())
             return nullptr;
-        std::call_once(it->second.made, [&] { it->second.flows = scaledFlows(*factor); });
-        return it->second.flows.get();
+        return it->second.get([&] { return scaledFlows(*factor); });
     }
 
     // The normal scheme's flows, rows, warnings and totals under a load factor.
@@ -501,10 +519,11 @@ private:
         }
     }
 
+    // The source's normal scheme; null when its lines have errors, or while another thread calculates it.
     const SourceData::Normal* normalOf(SourceData& data) {
-        std::call_once(data.normalMade, [&] {
+        return data.normal.get([&]() -> std::unique_ptr<const SourceData::Normal> {
             if (data.lines.refused)
-                return;
+                return nullptr;
             auto normal = std::make_unique<SourceData::Normal>();
             SchemeResult& r = normal->result;
             begin(data, 0, r);
@@ -526,9 +545,8 @@ private:
             }
             if (r.calculated)
                 keepFlows(r, normal->flows);
-            data.normal = std::move(normal);
+            return normal;
         });
-        return data.normal.get();
     }
 
     const LineTree& treeAt(int tree) const { return *scheme_->trees[static_cast<std::size_t>(tree)]; }
