@@ -794,39 +794,48 @@ private:
     }
 
     // The warnings of the rows, out of their loop: most rows have none.
+    // The texts are written into one room kept from one warning to the next.
     [[gnu::noinline]] void warnLoss(std::size_t i, double loss, int regime) {
-        warn("R2", i, 0,
-             "потеря напряжения " + formatNumber(loss, Quantity::LossPercent) + " % больше допустимой " +
-                 maxLossText_ + " % (" + regimeWord(regime) + ")",
-             regime);
+        what_.assign("потеря напряжения ");
+        appendNumber(loss, Quantity::LossPercent);
+        what_.append(" % больше допустимой ").append(maxLossText_).append(" % (").append(regimeWord(regime)).append(")");
+        warn("R2", i, 0, regime);
     }
     [[gnu::noinline]] void warnVoltage(std::size_t i, double u, int regime) {
-        warn("R3", i, 0,
-             "напряжение " + formatNumber(u, Quantity::VoltageKv) + " кВ ниже 0,9 номинального (" +
-                 regimeWord(regime) + ")",
-             regime);
+        what_.assign("напряжение ");
+        appendNumber(u, Quantity::VoltageKv);
+        what_.append(" кВ ниже 0,9 номинального (").append(regimeWord(regime)).append(")");
+        warn("R3", i, 0, regime);
     }
     [[gnu::noinline]] void warnCurrent(std::size_t i, int row, double current, double permissible, int regime) {
-        warn("R1", i, scheme_->nodes[i].section,
-             "ток " + formatNumber(current, Quantity::CurrentA) + " А больше допустимого " +
-                 formatNumber(permissible, Quantity::CurrentA) + " А (" + regimeWord(regime) + ")",
-             regime, row);
+        what_.assign("ток ");
+        appendNumber(current, Quantity::CurrentA);
+        what_.append(" А больше допустимого ");
+        appendNumber(permissible, Quantity::CurrentA);
+        what_.append(" А (").append(regimeWord(regime)).append(")");
+        warn("R1", i, scheme_->nodes[i].section, regime, row);
     }
     [[gnu::noinline]] void warnSubstation(std::size_t i, double sKva, int rated, int regime) {
-        warn("R4", i, 0,
-             "нагрузка подстанции " + formatNumber(sKva, Quantity::Power) +
-                 " кВА больше номинальной мощности трансформатора " + std::to_string(rated) + " кВА (" +
-                 regimeWord(regime) + ")",
-             regime);
+        what_.assign("нагрузка подстанции ");
+        appendNumber(sKva, Quantity::Power);
+        what_.append(" кВА больше номинальной мощности трансформатора ")
+            .append(std::to_string(rated))
+            .append(" кВА (")
+            .append(regimeWord(regime))
+            .append(")");
+        warn("R4", i, 0, regime);
+    }
+    void appendNumber(double value, Quantity quantity) {
+        char number[kFormatNumberRoom];
+        what_.append(number, formatNumberTo(number, value, quantity));
     }
 
     // A warning of a regime at scheme node i (and the section feeding it, its 1-based number in its line
-    // and its row among the scheme's sections).
-    void warn(const char* code, std::size_t i, int section, const std::string& what, int regime,
-              int sectionRow = -1) {
+    // and its row among the scheme's sections), its text in what_.
+    void warn(const char* code, std::size_t i, int section, int regime, int sectionRow = -1) {
         const NodeRef at = nodeRef(i);
         Problem& p = warnings_[regime].emplace_back(
-            makeProblem(code, at.line, placeIndex(scheme_->nodes[i]), section, at.node, what, regime));
+            makeProblem(code, at.line, placeIndex(scheme_->nodes[i]), section, at.node, what_, regime));
         p.nodeIndex = static_cast<int>(i);
         p.sectionIndex = sectionRow;
     }
@@ -960,6 +969,7 @@ private:
     std::vector<RowRange> lineRows_;
     std::vector<RowSums> lineSums_[2];
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
+    std::string what_;        // the text of the warning being made
     std::vector<Problem> warnings_[2];
     std::vector<Complex> path_;
 };
