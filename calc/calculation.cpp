@@ -1039,9 +1039,11 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
     auto calculate = [&](std::size_t i, SchemeCalculator& calculator, SchemeResult& result) {
         Source& source = sources.at(requests[i].source);
         std::call_once(source.made, [&] {
+            // The flows kept for a shared load factor serve the rows of its modes: a caller of their
+            // problems only has them calculated anew, which holds less memory.
             std::vector<double> shared;
             for (auto [factor, modes] : source.factors)
-                if (modes > 1)
+                if (modes > 1 && content == Content::Whole)
                     shared.push_back(factor);
             source.data = std::make_unique<SourceData>(project, requests[i].source, inputs, settings,
                                                        source.modes > 1, shared);

@@ -231,7 +231,9 @@ struct SchemeRequest {
 // eight; 1: on the calling thread alone) and hands each result to `use` on the calling thread, in the order asked; a result
 // lives only during its call (a copy may be kept). A few results are held at a time, whatever the number
 // of schemes; each source's lines are checked and built once for all its schemes, and its modes take the
-// lines they leave untouched from its normal scheme. The numbers are those of calculateScheme, whatever
+// lines they leave untouched from its normal scheme, whose flows are calculated once for each load factor
+// that several of the modes asked for share (with the whole results asked for). The numbers are those of
+// calculateScheme, whatever
 // the number of threads. An exception thrown by `use` or by a calculation stops the work and reaches the
 // caller.
 // What of each result the caller of calculateSchemes reads: all of it, or only what identifies the scheme,
