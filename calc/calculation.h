@@ -233,9 +233,8 @@ struct SchemeRequest {
 // of schemes; each source's lines are checked and built once for all its schemes, and its modes take the
 // lines they leave untouched from its normal scheme, whose flows are calculated once for each load factor
 // that several of the modes asked for share (with the whole results asked for). The numbers are those of
-// calculateScheme, whatever
-// the number of threads. An exception thrown by `use` or by a calculation stops the work and reaches the
-// caller.
+// calculateScheme, whatever the number of threads. An exception thrown by `use` or by a calculation stops
+// the work and reaches the caller.
 // What of each result the caller of calculateSchemes reads: all of it, or only what identifies the scheme,
 // whether it was calculated, and its problems. With the latter, a scheme's rows (nodes, sections,
 // substations, the regimes' and the short circuits' numbers) may come empty: they are given back as soon
