@@ -723,8 +723,15 @@ private:
         result.nodes.reserve(n);
         result.sections.reserve(r.sections.size());
         result.substations.reserve(r.substations.size());
+        // The lists read, through local addresses that no store of the loop can change.
+        const std::size_t* flowIndex = flowIndex_.data();
+        const RowOf* rowOf = rowOf_.data();
+        const double *uAbs = flow.uAbs.data(), *iA = flow.iA.data();
+        const Complex *sBegin = flow.sBegin.data(), *branchLoss = flow.loss.data();
+        const SectionResult* sections = r.sections.data();
+        const TransformerLosses* transformers = source_->transformerLosses.data();
         for (std::size_t i = 0; i < n; ++i) {
-            const std::size_t k = flowIndex_[i];
+            const std::size_t k = flowIndex[i];
             if (k == 0) {
                 std::size_t last = i + 1;
                 while (last < n && flowIndex_[last] == 0 &&
@@ -734,8 +741,8 @@ private:
                 i = last - 1;
                 continue;
             }
-            const RowOf of = rowOf_[i];
-            const double u = flow.uAbs[k];
+            const RowOf of = rowOf[i];
+            const double u = uAbs[k];
             const double loss = (busKv - u) / uNom * 100;
             result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
             if (loss > maxLoss)
@@ -743,16 +750,16 @@ private:
             if (u < 0.9 * uNom)
                 warnVoltage(i, u, regime);
             if (of.section >= 0) {
-                const double permissible = r.sections[static_cast<std::size_t>(of.section)].permissibleA;
-                const double current = flow.iA[k];
+                const double permissible = sections[of.section].permissibleA;
+                const double current = iA[k];
                 const double loading = permissible > 0 ? current / permissible * 100 : 0;
-                result.sections.push_back({flow.sBegin[k].real(), flow.sBegin[k].imag(), current, loading,
-                                           flow.loss[k].real(), flow.loss[k].imag()});
+                result.sections.push_back({sBegin[k].real(), sBegin[k].imag(), current, loading, branchLoss[k].real(),
+                                           branchLoss[k].imag()});
                 if (permissible > 0 && current > permissible)
                     warnCurrent(i, of.section, current, permissible, regime);
             }
             if (of.transformer >= 0) {
-                const TransformerLosses& t = source_->transformerLosses[static_cast<std::size_t>(of.transformer)];
+                const TransformerLosses& t = transformers[of.transformer];
                 const double pKw = load[k].real(), qKvar = load[k].imag();
                 const double s2 = pKw * pKw + qKvar * qKvar;
                 const double sKva = std::sqrt(s2);
