@@ -910,41 +910,56 @@ private:
         sc.busbars = currents(sysMax, sysMin, uMax, uMin);
         const double toLow = std::pow(kLowVoltageKv / v.referenceKv, 2);
         const bool copying = normal_ && !scheme_->normalIndex.empty();
-        path_.resize(nodes.size());
-        r.nodes.reserve(nodes.size());
-        r.sections.reserve(nodes.size());
-        sc.nodes.reserve(nodes.size());
-        for (std::size_t i = 0; i < nodes.size(); ++i) {
-            if (copying && scheme_->normalIndex[i] >= 0) {
+        const std::size_t n = nodes.size();
+        path_.resize(n);
+        distance_.resize(n);
+        r.nodes.reserve(n);
+        r.sections.reserve(n);
+        sc.nodes.reserve(n);
+        // The lists read, through local addresses that no store of the loop can change.
+        const SchemeNode* node = nodes.data();
+        const int* normalIndex = scheme_->normalIndex.data();
+        const Names::Line* const* lines = lines_.data();
+        Complex* path = path_.data();
+        double* distance = distance_.data();
+        const Names& names = source_->names;
+        const Catalogs& catalogs = source_->catalogs;
+        auto refOf = [node, lines](std::size_t i) -> NodeRef {
+            const Names::Line& line = *lines[static_cast<std::size_t>(node[i].tree)];
+            return {line.name, line.nodes[static_cast<std::size_t>(node[i].local)]};
+        };
+        for (std::size_t i = 0; i < n; ++i) {
+            if (copying && normalIndex[i] >= 0) {
                 std::size_t last = i + 1;
-                while (last < nodes.size() && scheme_->normalIndex[last] == scheme_->normalIndex[last - 1] + 1)
+                while (last < n && normalIndex[last] == normalIndex[last - 1] + 1)
                     ++last;
-                copyPart(static_cast<std::size_t>(scheme_->normalIndex[i]),
-                         static_cast<std::size_t>(scheme_->normalIndex[last - 1]) + 1, r);
+                copyPart(static_cast<std::size_t>(normalIndex[i]), static_cast<std::size_t>(normalIndex[last - 1]) + 1,
+                         r);
                 i = last - 1;
                 continue;
             }
-            const SchemeNode& node = nodes[i];
-            const auto parent = static_cast<std::size_t>(node.parent);
-            const bool fed = node.parent >= 0;
-            const NodeRef at = nodeRef(i);
-            r.nodes.push_back({at.line, at.node, node.parent, node.lengthKm + (fed ? r.nodes[parent].distanceKm : 0)});
+            // A node calculated here hangs on a node calculated here: the lines taken whole are fed from
+            // the busbars alone.
+            const SchemeNode& x = node[i];
+            const auto parent = static_cast<std::size_t>(x.parent);
+            const bool fed = x.parent >= 0;
+            const NodeRef at = refOf(i);
+            distance[i] = x.lengthKm + (fed ? distance[parent] : 0);
+            r.nodes.push_back({at.line, at.node, x.parent, distance[i]});
             if (fed) {
-                const bool jumper = node.feed == Feed::Jumper;
-                const NodeRef from = nodeRef(parent);
-                r.sections.push_back({jumper ? from.line : at.line, from.node, at.node,
-                                      node.section, jumper, node.wire ? node.wire->Tok * 1000 : 0,
-                                      source_->names.wire(node.wire), node.lengthKm});
+                const bool jumper = x.feed == Feed::Jumper;
+                const NodeRef from = refOf(parent);
+                r.sections.push_back({jumper ? from.line : at.line, from.node, at.node, x.section, jumper,
+                                      x.wire ? x.wire->Tok * 1000 : 0, names.wire(x.wire), x.lengthKm});
             }
-            path_[i] = node.z + (fed ? path_[parent] : Complex());
-            Complex zMax = sysMax + path_[i], zMin = sysMin + path_[i];
+            path[i] = x.z + (fed ? path[parent] : Complex());
+            const Complex zMax = sysMax + path[i], zMin = sysMin + path[i];
             sc.nodes.push_back({zMax, zMin, currents(zMax, zMin, uMax, uMin)});
-            if (!node.transformer)
+            if (!x.transformer)
                 continue;
-            const TTrans& t = *node.transformer;
-            r.substations.push_back(
-                {at.line, at.node, source_->names.transformer(source_->catalogs, t), static_cast<double>(t.S)});
-            const Complex zT = (v.corrected ? node.own->transformerCorrection : 1.0) * node.own->transformerZ;
+            const TTrans& t = *x.transformer;
+            r.substations.push_back({at.line, at.node, names.transformer(catalogs, t), static_cast<double>(t.S)});
+            const Complex zT = (v.corrected ? x.own->transformerCorrection : 1.0) * x.own->transformerZ;
             sc.lowVoltage.push_back(currents(zMax * toLow + zT, zMin * toLow + zT, v.low.max * kLowVoltageKv,
                                              v.low.min * kLowVoltageKv));
         }
@@ -979,6 +994,7 @@ private:
     std::string what_;        // the text of the warning being made
     std::vector<Problem> warnings_[2];
     std::vector<Complex> path_;
+    std::vector<double> distance_; // of each node from the busbars, as the rows give it
 };
 
 const char* notCalculatedNote() {
