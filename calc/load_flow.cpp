@@ -44,10 +44,15 @@ inline Pair operator*(Pair a, double b) { return {{a.v[0] * b, a.v[1] * b}}; }
 inline Pair operator*(double a, Pair b) { return {{a * b.v[0], a * b.v[1]}}; }
 inline Pair operator/(Pair a, double b) { return {{a.v[0] / b, a.v[1] / b}}; }
 inline Pair operator/(double a, Pair b) { return {{a / b.v[0], a / b.v[1]}}; }
+inline Pair operator/(Pair a, Pair b) { return {{a.v[0] / b.v[0], a.v[1] / b.v[1]}}; }
 inline Pair& operator+=(Pair& a, Pair b) { return a = a + b; }
 
 Pair pair(double value) {
     return Pair{{value, value}};
+}
+
+inline Pair squareRoot(Pair a) {
+    return {{std::sqrt(a.v[0]), std::sqrt(a.v[1])}};
 }
 
 // The larger and the smaller of each element of `candidate` and `kept`: a candidate that is no number is
@@ -73,9 +78,8 @@ struct FlowSolver::Room {
     std::vector<int> line;   // the line (0 for the first head, ...) of each position; -1 for the busbars
     std::vector<Complex> z;
     // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
-    // the branch's losses (kVA), voltages (kV), 1 / |U|^2.
-    std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, lossRe, lossIm, uRe, uIm, inverseNorm;
-    std::vector<Pair> magnitudes; // of the voltages, as delivered
+    // voltages (kV), 1 / |U|^2.
+    std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, uRe, uIm, inverseNorm;
     // Per line: the largest change of a voltage in the last sweep, and its positions, from lineStart[l] on.
     std::vector<Pair> lineChange;
     std::vector<int> lineStart, linePositions;
@@ -87,7 +91,7 @@ struct FlowSolver::Room {
     void keep(std::size_t line, int set);
     void restore(std::size_t line, int set);
     void orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad);
-    void backward(bool keepLosses);
+    void backward();
     struct ForwardOutcome {
         bool collapsed[2] = {false, false}; // a voltage below half the nominal, or no number at all
     };
@@ -114,7 +118,7 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     // From here on depth[i] is the position of node i.
     for (std::size_t i = 0; i < n; ++i)
         depth[i] = start[static_cast<std::size_t>(depth[i])]++;
-    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm, &lossRe, &lossIm})
+    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm})
         v->resize(n);
     order.resize(n);
     parent.resize(n);
@@ -154,10 +158,10 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     inverseNorm.assign(n, pair(1 / (u0 * u0)));
 }
 
-// Backward: from the deepest nodes, the power at the end of each branch and its losses (MVA). With
-// `keepLosses`, each branch's losses are kept (in kVA) for the result. Each end starts as its node's load:
-// set so by orderByDepth and again by every forward pass, which passes over the nodes anyway.
-void FlowSolver::Room::backward(bool keepLosses) {
+// Backward: from the deepest nodes, the power at the end and at the begin of each branch (MVA). Each end
+// starts as its node's load: set so by orderByDepth and again by every forward pass, which passes over the
+// nodes anyway.
+void FlowSolver::Room::backward() {
     const std::size_t n = order.size();
     for (std::size_t k = n; k-- > 1;) {
         const Pair sr = endRe[k], si = endIm[k];
@@ -169,10 +173,6 @@ void FlowSolver::Room::backward(bool keepLosses) {
         const auto p = static_cast<std::size_t>(parent[k]);
         endRe[p] += br;
         endIm[p] += bi;
-        if (keepLosses) {
-            lossRe[k] = lr * 1000.0;
-            lossIm[k] = li * 1000.0;
-        }
     }
     beginRe[0] = endRe[0];
     beginIm[0] = endIm[0];
@@ -245,22 +245,13 @@ void FlowSolver::Room::restore(std::size_t l, int set) {
     }
 }
 
-// Copies both sets back into the network's order: voltages, powers and losses in kVA, and the currents.
-// Returns whether each set settled where no load can be: a voltage above the busbars', or an angle beyond
-// 60 degrees either way, which is a real part below half the magnitude.
+// The last backward pass, from the voltages found, copying both sets back into the network's order as it
+// goes: voltages, powers and losses in kVA, and the currents. Returns whether each set settled where no
+// load can be: a voltage above the busbars', or an angle beyond 60 degrees either way, which is a real part
+// below half the magnitude.
 std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], double busKv) {
     const std::size_t n = order.size();
     const double above = busKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
-    for (FlowResult* r : results) {
-        r->u.resize(n);
-        r->sBegin.resize(n);
-        r->loss.resize(n);
-        r->iA.resize(n);
-        r->uAbs.resize(n);
-        r->loss[0] = Complex();
-        r->iA[0] = 0;
-    }
-    magnitudes.resize(n);
     // The lists of each set, written through their addresses.
     struct Lists {
         Complex *u, *sBegin, *loss;
@@ -268,30 +259,52 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
     } lists[2];
     for (int set = 0; set < 2; ++set) {
         FlowResult& r = *results[set];
+        r.u.resize(n);
+        r.sBegin.resize(n);
+        r.loss.resize(n);
+        r.iA.resize(n);
+        r.uAbs.resize(n);
         lists[set] = {r.u.data(), r.sBegin.data(), r.loss.data(), r.iA.data(), r.uAbs.data()};
     }
-    bool impossible[2] = {false, false};
-    for (std::size_t k = 0; k < n; ++k) {
+    const int *parent = this->parent.data(), *order = this->order.data();
+    const Complex* z = this->z.data();
+    const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
+    Pair *endRe = this->endRe.data(), *endIm = this->endIm.data();
+    // Both sets at once: the highest |U| and the largest excess of |U| cos 60 over the real part (above
+    // zero exactly when the real part is the smaller), each passing over a voltage that is no number, as
+    // a comparison with it fails.
+    Pair highest = pair(0), excess = pair(0);
+    auto put = [&](std::size_t k, Pair sr, Pair si, Pair lr, Pair li, Pair current) {
         const Pair ur = uRe[k], ui = uIm[k];
-        const Pair norm = ur * ur + ui * ui;
-        const Pair m{{std::sqrt(norm[0]), std::sqrt(norm[1])}};
-        magnitudes[k] = m;
+        const Pair m = squareRoot(ur * ur + ui * ui);
+        highest = larger(m, highest);
+        excess = larger(m * cosine - ur, excess);
         const auto i = static_cast<std::size_t>(order[k]);
-        const Pair sr = beginRe[k] * 1000.0, si = beginIm[k] * 1000.0;
-        const Pair parentU = magnitudes[static_cast<std::size_t>(k ? parent[k] : 0)];
         for (int set = 0; set < 2; ++set) {
             const Lists& r = lists[set];
-            impossible[set] |= (m[set] > above) | (ur[set] < m[set] * cosine);
             r.u[i] = Complex(ur[set], ui[set]);
             r.uAbs[i] = m[set];
             r.sBegin[i] = Complex(sr[set], si[set]);
-            if (k > 0) {
-                r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
-                r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
-            }
+            r.loss[i] = Complex(lr[set], li[set]);
+            r.iA[i] = current[set];
         }
+    };
+    for (std::size_t k = n; k-- > 1;) {
+        const Pair sr = endRe[k], si = endIm[k];
+        const Pair share = (sr * sr + si * si) * inverseNorm[k];
+        const Pair lr = share * z[k].real(), li = share * z[k].imag();
+        const Pair br = sr + lr, bi = si + li;
+        const auto p = static_cast<std::size_t>(parent[k]);
+        endRe[p] += br;
+        endIm[p] += bi;
+        const Pair pr = uRe[p], pi = uIm[p];
+        const Pair parentU = squareRoot(pr * pr + pi * pi);
+        const Pair kr = br * 1000.0, ki = bi * 1000.0;
+        put(k, kr, ki, lr * 1000.0, li * 1000.0, squareRoot(kr * kr + ki * ki) / (kSqrt3 * parentU));
     }
-    return {impossible[0], impossible[1]};
+    if (n > 0)
+        put(0, endRe[0] * 1000.0, endIm[0] * 1000.0, pair(0), pair(0), pair(0));
+    return {highest[0] > above || excess[0] > 0, highest[1] > above || excess[1] > 0};
 }
 
 FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
@@ -341,7 +354,7 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
             w.keep(l, set);
         settled.clear();
         ++sweeps;
-        w.backward(false);
+        w.backward();
         Room::ForwardOutcome outcome = w.forward(network.nominalKv);
         for (int set = 0; set < 2; ++set) {
             if (ended[set])
@@ -364,7 +377,6 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
             if (results[set]->lineIterations[l] < sweeps)
                 w.restore(l, set);
     // The powers of the voltages found.
-    w.backward(true);
     const std::array<bool, 2> impossible = w.deliver(results, busKv(network));
     for (int set = 0; set < 2; ++set)
         if (impossible[set] && results[set]->converged())
