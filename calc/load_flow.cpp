@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace k10::calc {
@@ -80,14 +81,16 @@ struct FlowSolver::Room {
     // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
     // voltages (kV), 1 / |U|^2.
     std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, uRe, uIm, inverseNorm;
-    // Per line: the largest change of a voltage in the last sweep, and its positions, from lineStart[l] on.
-    std::vector<Pair> lineChange;
+    // Per position: the square of the change of its voltage in the last sweep.
+    std::vector<Pair> change;
+    // Per line: its positions, from lineStart[l] on.
     std::vector<int> lineStart, linePositions;
     // The voltages of a line that has settled in a set while others go on, put back at the end.
     std::vector<Pair> keptRe, keptIm;
     std::vector<std::pair<std::size_t, int>> settled; // (line, set) settled in the last sweep
 
-    std::size_t lines() const { return lineChange.size(); }
+    std::size_t lines() const { return lineStart.size() - 1; }
+    bool moved(std::size_t line, int set, double limit) const;
     void keep(std::size_t line, int set);
     void restore(std::size_t line, int set);
     void orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad);
@@ -136,7 +139,7 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     int heads = 0;
     for (std::size_t k = 1; k < n; ++k)
         line[k] = parent[k] == 0 ? heads++ : line[static_cast<std::size_t>(parent[k])];
-    lineChange.assign(static_cast<std::size_t>(heads), pair(0));
+    change.resize(n);
     lineStart.assign(static_cast<std::size_t>(heads) + 1, 0);
     for (std::size_t k = 1; k < n; ++k)
         ++lineStart[static_cast<std::size_t>(line[k]) + 1];
@@ -185,20 +188,19 @@ void FlowSolver::Room::backward() {
 FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     const std::size_t n = order.size();
     const Pair half2 = pair(nominalKv * nominalKv / 4);
-    // Both sets at once: the largest change of each line, the lowest |U|^2, and the sum of every |U|^2,
-    // which is no number exactly when one of them is none (they are never negative).
+    // Both sets at once: the lowest |U|^2, and the sum of every |U|^2, which is no number exactly when one
+    // of them is none (they are never negative).
     Pair lowest = half2, sum = pair(0);
-    std::fill(lineChange.begin(), lineChange.end(), pair(0));
     endRe[0] = loadRe[0];
     endIm[0] = loadIm[0];
     // The lists through local addresses, which no store of the loop can change.
-    const int *parent = this->parent.data(), *line = this->line.data();
+    const int* parent = this->parent.data();
     const Complex* z = this->z.data();
     const Pair *beginRe = this->beginRe.data(), *beginIm = this->beginIm.data(), *loadRe = this->loadRe.data(),
                *loadIm = this->loadIm.data();
     Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data(),
          *endRe = this->endRe.data(), *endIm = this->endIm.data();
-    Pair* lineChange = this->lineChange.data();
+    Pair* change = this->change.data();
     for (std::size_t k = 1; k < n; ++k) {
         const auto p = static_cast<std::size_t>(parent[k]);
         const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
@@ -207,10 +209,8 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
         const double zr = z[k].real(), zi = z[k].imag();
         const Pair nr = ur - (zr * cr - zi * ci), ni = ui - (zr * ci + zi * cr);
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
-        const Pair change = dr * dr + di * di;
+        change[k] = dr * dr + di * di;
         const Pair norm = nr * nr + ni * ni;
-        Pair& lineLargest = lineChange[line[k]];
-        lineLargest = larger(change, lineLargest);
         lowest = smaller(norm, lowest);
         sum += norm;
         uRe[k] = nr;
@@ -224,6 +224,15 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     for (int set = 0; set < 2; ++set)
         outcome.collapsed[set] = noNumber || lowest[set] < half2[set];
     return outcome;
+}
+
+// Whether a voltage of the line changed by `limit` or more in the last sweep of the set (a change that is no
+// number is passed over). From the line's end, where the changes add up.
+bool FlowSolver::Room::moved(std::size_t l, int set, double limit) const {
+    for (int i = lineStart[l + 1]; i-- > lineStart[l];)
+        if (change[static_cast<std::size_t>(linePositions[static_cast<std::size_t>(i)])][set] >= limit)
+            return true;
+    return false;
 }
 
 void FlowSolver::Room::keep(std::size_t l, int set) {
@@ -316,6 +325,16 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
     if (toleranceKv <= 0)
         toleranceKv = 1e-6 * network.nominalKv;
     Room& w = *room_;
+    // A line has settled when the largest change of its voltages is below the tolerance: when the square
+    // root of each square of a change is, or each square is below `limit`, the least double whose root is
+    // not below the tolerance (the root of a double is rounded, so it never falls as the double grows). A
+    // tolerance that is no number is never reached.
+    const bool reachable = !std::isnan(toleranceKv);
+    double limit = toleranceKv * toleranceKv;
+    while (limit > 0 && std::sqrt(std::nextafter(limit, 0.0)) >= toleranceKv)
+        limit = std::nextafter(limit, 0.0);
+    while (std::sqrt(limit) < toleranceKv)
+        limit = std::nextafter(limit, std::numeric_limits<double>::infinity());
     w.orderByDepth(network, secondLoad);
     FlowResult* results[2] = {&first, &second};
     for (FlowResult* r : results) {
@@ -365,7 +384,7 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
                 continue;
             }
             for (std::size_t l = 0; l < w.lines(); ++l)
-                if (results[set]->lineIterations[l] == 0 && std::sqrt(w.lineChange[l][set]) < toleranceKv) {
+                if (results[set]->lineIterations[l] == 0 && reachable && !w.moved(l, set, limit)) {
                     settle(l, set);
                     --going[set];
                 }
