@@ -77,10 +77,16 @@ struct FlowSolver::Room {
     std::vector<int> order;  // the network's node at each position of the sweep
     std::vector<int> parent; // the position of each position's parent
     std::vector<int> line;   // the line (0 for the first head, ...) of each position; -1 for the busbars
-    std::vector<Complex> z;
+    std::vector<Pair> zRe, zIm; // each part of the branch's impedance twice, once for each set
     // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
     // voltages (kV), 1 / |U|^2.
     std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, uRe, uIm, inverseNorm;
+    // Per position, as delivered: the voltage, its magnitude, the power entering the branch and its losses
+    // (kVA), side by side, as they are copied out together.
+    struct Delivered {
+        Pair uRe, uIm, magnitude, sRe, sIm, lossRe, lossIm;
+    };
+    std::vector<Delivered> delivered;
     // Per position: the square of the change of its voltage in the last sweep.
     std::vector<Pair> change;
     // Per line: its positions, from lineStart[l] on.
@@ -125,12 +131,14 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         v->resize(n);
     order.resize(n);
     parent.resize(n);
-    z.resize(n);
+    zRe.resize(n);
+    zIm.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
         auto k = static_cast<std::size_t>(depth[i]);
         order[k] = static_cast<int>(i);
         parent[k] = i ? depth[static_cast<std::size_t>(network.parent[i])] : -1;
-        z[k] = network.z[i];
+        zRe[k] = pair(network.z[i].real());
+        zIm[k] = pair(network.z[i].imag());
         endRe[k] = loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
         endIm[k] = loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
     }
@@ -169,7 +177,7 @@ void FlowSolver::Room::backward() {
     for (std::size_t k = n; k-- > 1;) {
         const Pair sr = endRe[k], si = endIm[k];
         const Pair share = (sr * sr + si * si) * inverseNorm[k];
-        const Pair lr = share * z[k].real(), li = share * z[k].imag();
+        const Pair lr = share * zRe[k], li = share * zIm[k];
         const Pair br = sr + lr, bi = si + li;
         beginRe[k] = br;
         beginIm[k] = bi;
@@ -195,7 +203,7 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     endIm[0] = loadIm[0];
     // The lists through local addresses, which no store of the loop can change.
     const int* parent = this->parent.data();
-    const Complex* z = this->z.data();
+    const Pair *zRe = this->zRe.data(), *zIm = this->zIm.data();
     const Pair *beginRe = this->beginRe.data(), *beginIm = this->beginIm.data(), *loadRe = this->loadRe.data(),
                *loadIm = this->loadIm.data();
     Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data(),
@@ -206,7 +214,7 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
         const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
         const Pair sr = beginRe[k], si = beginIm[k];
         const Pair cr = (sr * ur + si * ui) * inverse, ci = (sr * ui - si * ur) * inverse;
-        const double zr = z[k].real(), zi = z[k].imag();
+        const Pair zr = zRe[k], zi = zIm[k];
         const Pair nr = ur - (zr * cr - zi * ci), ni = ui - (zr * ci + zi * cr);
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
         change[k] = dr * dr + di * di;
@@ -261,11 +269,37 @@ void FlowSolver::Room::restore(std::size_t l, int set) {
 std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], double busKv) {
     const std::size_t n = order.size();
     const double above = busKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
-    // The lists of each set, written through their addresses.
-    struct Lists {
-        Complex *u, *sBegin, *loss;
-        double *iA, *uAbs;
-    } lists[2];
+    delivered.resize(n);
+    // First the numbers of both sets at once, in the sweep's order.
+    {
+        const int* parent = this->parent.data();
+        const Pair *zRe = this->zRe.data(), *zIm = this->zIm.data();
+        const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
+        Pair *endRe = this->endRe.data(), *endIm = this->endIm.data();
+        Delivered* delivered = this->delivered.data();
+        for (std::size_t k = n; k-- > 1;) {
+            const Pair sr = endRe[k], si = endIm[k];
+            const Pair share = (sr * sr + si * si) * inverseNorm[k];
+            const Pair lr = share * zRe[k], li = share * zIm[k];
+            const Pair br = sr + lr, bi = si + li;
+            const auto p = static_cast<std::size_t>(parent[k]);
+            endRe[p] += br;
+            endIm[p] += bi;
+            const Pair ur = uRe[k], ui = uIm[k];
+            delivered[k] = {ur, ui, squareRoot(ur * ur + ui * ui), br * 1000.0, bi * 1000.0, lr * 1000.0, li * 1000.0};
+        }
+        const Pair ur = uRe[0], ui = uIm[0];
+        delivered[0] = {ur, ui, squareRoot(ur * ur + ui * ui), endRe[0] * 1000.0, endIm[0] * 1000.0, pair(0), pair(0)};
+    }
+    // Whether a voltage is above the busbars' or its real part below |U| cos 60, which is when the excess of
+    // the one over the other is above zero; a voltage that is no number is passed over, as a comparison
+    // with it fails.
+    Pair highest = pair(0), excess = pair(0);
+    for (const Delivered& d : delivered) {
+        highest = larger(d.magnitude, highest);
+        excess = larger(d.magnitude * cosine - d.uRe, excess);
+    }
+    // Then each set into the network's order, with the currents.
     for (int set = 0; set < 2; ++set) {
         FlowResult& r = *results[set];
         r.u.resize(n);
@@ -273,46 +307,27 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         r.loss.resize(n);
         r.iA.resize(n);
         r.uAbs.resize(n);
-        lists[set] = {r.u.data(), r.sBegin.data(), r.loss.data(), r.iA.data(), r.uAbs.data()};
-    }
-    const int *parent = this->parent.data(), *order = this->order.data();
-    const Complex* z = this->z.data();
-    const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
-    Pair *endRe = this->endRe.data(), *endIm = this->endIm.data();
-    // Both sets at once: the highest |U| and the largest excess of |U| cos 60 over the real part (above
-    // zero exactly when the real part is the smaller), each passing over a voltage that is no number, as
-    // a comparison with it fails.
-    Pair highest = pair(0), excess = pair(0);
-    auto put = [&](std::size_t k, Pair sr, Pair si, Pair lr, Pair li, Pair current) {
-        const Pair ur = uRe[k], ui = uIm[k];
-        const Pair m = squareRoot(ur * ur + ui * ui);
-        highest = larger(m, highest);
-        excess = larger(m * cosine - ur, excess);
-        const auto i = static_cast<std::size_t>(order[k]);
-        for (int set = 0; set < 2; ++set) {
-            const Lists& r = lists[set];
-            r.u[i] = Complex(ur[set], ui[set]);
-            r.uAbs[i] = m[set];
-            r.sBegin[i] = Complex(sr[set], si[set]);
-            r.loss[i] = Complex(lr[set], li[set]);
-            r.iA[i] = current[set];
+        Complex *u = r.u.data(), *sBegin = r.sBegin.data(), *loss = r.loss.data();
+        double *iA = r.iA.data(), *uAbs = r.uAbs.data();
+        const int *order = this->order.data(), *parent = this->parent.data();
+        const Delivered* delivered = this->delivered.data();
+        // The busbars, at position 0 and node 0, have no branch of their own.
+        u[0] = Complex(delivered[0].uRe[set], delivered[0].uIm[set]);
+        uAbs[0] = delivered[0].magnitude[set];
+        sBegin[0] = Complex(delivered[0].sRe[set], delivered[0].sIm[set]);
+        loss[0] = Complex();
+        iA[0] = 0;
+        for (std::size_t k = 1; k < n; ++k) {
+            const Delivered& d = delivered[k];
+            const auto i = static_cast<std::size_t>(order[k]);
+            const double sr = d.sRe[set], si = d.sIm[set];
+            u[i] = Complex(d.uRe[set], d.uIm[set]);
+            uAbs[i] = d.magnitude[set];
+            sBegin[i] = Complex(sr, si);
+            loss[i] = Complex(d.lossRe[set], d.lossIm[set]);
+            iA[i] = std::sqrt(sr * sr + si * si) / (kSqrt3 * delivered[parent[k]].magnitude[set]);
         }
-    };
-    for (std::size_t k = n; k-- > 1;) {
-        const Pair sr = endRe[k], si = endIm[k];
-        const Pair share = (sr * sr + si * si) * inverseNorm[k];
-        const Pair lr = share * z[k].real(), li = share * z[k].imag();
-        const Pair br = sr + lr, bi = si + li;
-        const auto p = static_cast<std::size_t>(parent[k]);
-        endRe[p] += br;
-        endIm[p] += bi;
-        const Pair pr = uRe[p], pi = uIm[p];
-        const Pair parentU = squareRoot(pr * pr + pi * pi);
-        const Pair kr = br * 1000.0, ki = bi * 1000.0;
-        put(k, kr, ki, lr * 1000.0, li * 1000.0, squareRoot(kr * kr + ki * ki) / (kSqrt3 * parentU));
     }
-    if (n > 0)
-        put(0, endRe[0] * 1000.0, endIm[0] * 1000.0, pair(0), pair(0), pair(0));
     return {highest[0] > above || excess[0] > 0, highest[1] > above || excess[1] > 0};
 }
 
