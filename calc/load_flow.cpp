@@ -124,33 +124,48 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         ++start[static_cast<std::size_t>(depth[i]) + 1];
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
-    // From here on depth[i] is the position of node i.
-    for (std::size_t i = 0; i < n; ++i)
-        depth[i] = start[static_cast<std::size_t>(depth[i])]++;
     for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm})
         v->resize(n);
     order.resize(n);
     parent.resize(n);
     zRe.resize(n);
     zIm.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        auto k = static_cast<std::size_t>(depth[i]);
-        order[k] = static_cast<int>(i);
-        parent[k] = i ? depth[static_cast<std::size_t>(network.parent[i])] : -1;
-        zRe[k] = pair(network.z[i].real());
-        zIm[k] = pair(network.z[i].imag());
-        endRe[k] = loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
-        endIm[k] = loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
-    }
     line.resize(n);
-    line[0] = -1;
-    int heads = 0;
-    for (std::size_t k = 1; k < n; ++k)
-        line[k] = parent[k] == 0 ? heads++ : line[static_cast<std::size_t>(parent[k])];
-    change.resize(n);
+    // The heads, one below the busbars, are numbered in the network's order, which is also theirs in the
+    // sweep; a parent comes before its children, so its position and line are known by then.
+    const int heads = deepest > 0 ? start[2] - start[1] : 0;
     lineStart.assign(static_cast<std::size_t>(heads) + 1, 0);
-    for (std::size_t k = 1; k < n; ++k)
-        ++lineStart[static_cast<std::size_t>(line[k]) + 1];
+    {
+        // The lists through local addresses, which no store of the loop can change.
+        int *depth = this->depth.data(), *start = this->start.data(), *order = this->order.data(),
+            *parent = this->parent.data(), *line = this->line.data(), *lineStart = this->lineStart.data();
+        const int* networkParent = network.parent.data();
+        const Complex *z = network.z.data(), *load = network.load.data(), *load2 = secondLoad.data();
+        Pair *zRe = this->zRe.data(), *zIm = this->zIm.data(), *loadRe = this->loadRe.data(),
+             *loadIm = this->loadIm.data(), *endRe = this->endRe.data(), *endIm = this->endIm.data();
+        order[0] = 0;
+        parent[0] = line[0] = -1;
+        depth[0] = start[0]++;
+        zRe[0] = zIm[0] = pair(0);
+        endRe[0] = loadRe[0] = Pair{{load[0].real(), load2[0].real()}} / 1000.0;
+        endIm[0] = loadIm[0] = Pair{{load[0].imag(), load2[0].imag()}} / 1000.0;
+        int head = 0;
+        for (std::size_t i = 1; i < n; ++i) {
+            // From here on depth[i] is the position of node i.
+            const auto k = static_cast<std::size_t>(start[depth[i]]++);
+            depth[i] = static_cast<int>(k);
+            order[k] = static_cast<int>(i);
+            const auto p = static_cast<std::size_t>(depth[networkParent[i]]);
+            parent[k] = static_cast<int>(p);
+            line[k] = p == 0 ? head++ : line[p];
+            ++lineStart[line[k] + 1];
+            zRe[k] = pair(z[i].real());
+            zIm[k] = pair(z[i].imag());
+            endRe[k] = loadRe[k] = Pair{{load[i].real(), load2[i].real()}} / 1000.0;
+            endIm[k] = loadIm[k] = Pair{{load[i].imag(), load2[i].imag()}} / 1000.0;
+        }
+    }
+    change.resize(n);
     for (std::size_t l = 1; l < lineStart.size(); ++l)
         lineStart[l] += lineStart[l - 1];
     linePositions.resize(n > 0 ? n - 1 : 0);
