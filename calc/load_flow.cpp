@@ -84,7 +84,7 @@ struct FlowSolver::Room {
     // Per position, as delivered: the voltage, its magnitude, the power entering the branch and its losses
     // (kVA), side by side, as they are copied out together.
     struct Delivered {
-        Pair uRe, uIm, magnitude, sRe, sIm, lossRe, lossIm;
+        Pair uRe, uIm, magnitude, sRe, sIm, lossRe, lossIm, current;
     };
     std::vector<Delivered> delivered;
     // Per position: the square of the change of its voltage in the last sweep.
@@ -301,10 +301,12 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
             endRe[p] += br;
             endIm[p] += bi;
             const Pair ur = uRe[k], ui = uIm[k];
-            delivered[k] = {ur, ui, squareRoot(ur * ur + ui * ui), br * 1000.0, bi * 1000.0, lr * 1000.0, li * 1000.0};
+            delivered[k] = {ur,          ui,          squareRoot(ur * ur + ui * ui), br * 1000.0, bi * 1000.0,
+                            lr * 1000.0, li * 1000.0, pair(0)};
         }
         const Pair ur = uRe[0], ui = uIm[0];
-        delivered[0] = {ur, ui, squareRoot(ur * ur + ui * ui), endRe[0] * 1000.0, endIm[0] * 1000.0, pair(0), pair(0)};
+        delivered[0] = {ur,      ui,      squareRoot(ur * ur + ui * ui), endRe[0] * 1000.0, endIm[0] * 1000.0,
+                        pair(0), pair(0), pair(0)};
     }
     // Whether a voltage is above the busbars' or its real part below |U| cos 60, which is when the excess of
     // the one over the other is above zero; a voltage that is no number is passed over, as a comparison
@@ -314,7 +316,16 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         highest = larger(d.magnitude, highest);
         excess = larger(d.magnitude * cosine - d.uRe, excess);
     }
-    // Then each set into the network's order, with the currents.
+    // The currents, from the magnitude of the voltage at the begin of each branch.
+    {
+        const int* parent = this->parent.data();
+        Delivered* delivered = this->delivered.data();
+        for (std::size_t k = 1; k < n; ++k) {
+            Delivered& d = delivered[k];
+            d.current = squareRoot(d.sRe * d.sRe + d.sIm * d.sIm) / (kSqrt3 * delivered[parent[k]].magnitude);
+        }
+    }
+    // Then each set into the network's order.
     for (int set = 0; set < 2; ++set) {
         FlowResult& r = *results[set];
         r.u.resize(n);
@@ -324,7 +335,7 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         r.uAbs.resize(n);
         Complex *u = r.u.data(), *sBegin = r.sBegin.data(), *loss = r.loss.data();
         double *iA = r.iA.data(), *uAbs = r.uAbs.data();
-        const int *order = this->order.data(), *parent = this->parent.data();
+        const int* order = this->order.data();
         const Delivered* delivered = this->delivered.data();
         // The busbars, at position 0 and node 0, have no branch of their own.
         u[0] = Complex(delivered[0].uRe[set], delivered[0].uIm[set]);
@@ -335,12 +346,11 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         for (std::size_t k = 1; k < n; ++k) {
             const Delivered& d = delivered[k];
             const auto i = static_cast<std::size_t>(order[k]);
-            const double sr = d.sRe[set], si = d.sIm[set];
             u[i] = Complex(d.uRe[set], d.uIm[set]);
             uAbs[i] = d.magnitude[set];
-            sBegin[i] = Complex(sr, si);
+            sBegin[i] = Complex(d.sRe[set], d.sIm[set]);
             loss[i] = Complex(d.lossRe[set], d.lossIm[set]);
-            iA[i] = std::sqrt(sr * sr + si * si) / (kSqrt3 * delivered[parent[k]].magnitude[set]);
+            iA[i] = d.current[set];
         }
     }
     return {highest[0] > above || excess[0] > 0, highest[1] > above || excess[1] > 0};
