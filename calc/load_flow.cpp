@@ -124,7 +124,7 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         ++start[static_cast<std::size_t>(depth[i]) + 1];
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
-    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm})
+    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm, &uRe, &uIm, &inverseNorm})
         v->resize(n);
     order.resize(n);
     parent.resize(n);
@@ -142,7 +142,14 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         const int* networkParent = network.parent.data();
         const Complex *z = network.z.data(), *load = network.load.data(), *load2 = secondLoad.data();
         Pair *zRe = this->zRe.data(), *zIm = this->zIm.data(), *loadRe = this->loadRe.data(),
-             *loadIm = this->loadIm.data(), *endRe = this->endRe.data(), *endIm = this->endIm.data();
+             *loadIm = this->loadIm.data(), *endRe = this->endRe.data(), *endIm = this->endIm.data(),
+             *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
+        // Every voltage starts as the busbars'.
+        const double u0 = busKv(network);
+        const Pair startRe = pair(u0), startIm = pair(0), startInverse = pair(1 / (u0 * u0));
+        uRe[0] = startRe;
+        uIm[0] = startIm;
+        inverseNorm[0] = startInverse;
         order[0] = 0;
         parent[0] = line[0] = -1;
         depth[0] = start[0]++;
@@ -163,6 +170,9 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
             zIm[k] = pair(z[i].imag());
             endRe[k] = loadRe[k] = Pair{{load[i].real(), load2[i].real()}} / 1000.0;
             endIm[k] = loadIm[k] = Pair{{load[i].imag(), load2[i].imag()}} / 1000.0;
+            uRe[k] = startRe;
+            uIm[k] = startIm;
+            inverseNorm[k] = startInverse;
         }
     }
     change.resize(n);
@@ -178,10 +188,6 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     lineStart[0] = 0;
     keptRe.resize(n);
     keptIm.resize(n);
-    const double u0 = busKv(network);
-    uRe.assign(n, pair(u0));
-    uIm.assign(n, pair(0));
-    inverseNorm.assign(n, pair(1 / (u0 * u0)));
 }
 
 // Backward: from the deepest nodes, the power at the end and at the begin of each branch (MVA). Each end
