@@ -314,14 +314,6 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         delivered[0] = {ur,      ui,      squareRoot(ur * ur + ui * ui), endRe[0] * 1000.0, endIm[0] * 1000.0,
                         pair(0), pair(0), pair(0)};
     }
-    // Whether a voltage is above the busbars' or its real part below |U| cos 60, which is when the excess of
-    // the one over the other is above zero; a voltage that is no number is passed over, as a comparison
-    // with it fails.
-    Pair highest = pair(0), excess = pair(0);
-    for (const Delivered& d : delivered) {
-        highest = larger(d.magnitude, highest);
-        excess = larger(d.magnitude * cosine - d.uRe, excess);
-    }
     // The currents, from the magnitude of the voltage at the begin of each branch.
     {
         const int* parent = this->parent.data();
@@ -331,7 +323,10 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
             d.current = squareRoot(d.sRe * d.sRe + d.sIm * d.sIm) / (kSqrt3 * delivered[parent[k]].magnitude);
         }
     }
-    // Then each set into the network's order.
+    // Then each set into the network's order. On the way, whether a voltage is above the busbars' or its
+    // real part below |U| cos 60, which is when the excess of the one over the other is above zero; a
+    // voltage that is no number is passed over, as a comparison with it fails.
+    std::array<bool, 2> impossible{};
     for (int set = 0; set < 2; ++set) {
         FlowResult& r = *results[set];
         r.u.resize(n);
@@ -349,17 +344,24 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         sBegin[0] = Complex(delivered[0].sRe[set], delivered[0].sIm[set]);
         loss[0] = Complex();
         iA[0] = 0;
+        double highest = delivered[0].magnitude[set] > 0 ? delivered[0].magnitude[set] : 0;
+        double excess = delivered[0].magnitude[set] * cosine - delivered[0].uRe[set];
+        excess = excess > 0 ? excess : 0;
         for (std::size_t k = 1; k < n; ++k) {
             const Delivered& d = delivered[k];
             const auto i = static_cast<std::size_t>(order[k]);
+            const double m = d.magnitude[set], over = m * cosine - d.uRe[set];
+            highest = m > highest ? m : highest;
+            excess = over > excess ? over : excess;
             u[i] = Complex(d.uRe[set], d.uIm[set]);
-            uAbs[i] = d.magnitude[set];
+            uAbs[i] = m;
             sBegin[i] = Complex(d.sRe[set], d.sIm[set]);
             loss[i] = Complex(d.lossRe[set], d.lossIm[set]);
             iA[i] = d.current[set];
         }
+        impossible[static_cast<std::size_t>(set)] = highest > above || excess > 0;
     }
-    return {highest[0] > above || excess[0] > 0, highest[1] > above || excess[1] > 0};
+    return impossible;
 }
 
 FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
