@@ -77,10 +77,15 @@ struct FlowSolver::Room {
     std::vector<int> order;  // the network's node at each position of the sweep
     std::vector<int> parent; // the position of each position's parent
     std::vector<int> line;   // the line (0 for the first head, ...) of each position; -1 for the busbars
-    std::vector<Pair> zRe, zIm; // each part of the branch's impedance twice, once for each set
-    // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
-    // voltages (kV), 1 / |U|^2.
-    std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, uRe, uIm, inverseNorm;
+    // Per position, real and imaginary parts: the branch's impedance (twice, once for each set), the load,
+    // the power at the end and at the begin of the branch (MVA). Side by side, as the sweep uses them
+    // together.
+    struct Branch {
+        Pair zRe, zIm, loadRe, loadIm, endRe, endIm, beginRe, beginIm;
+    };
+    std::vector<Branch> branches;
+    // Per position, read at the children's positions as well: voltages (kV), 1 / |U|^2.
+    std::vector<Pair> uRe, uIm, inverseNorm;
     // Per position, as delivered: the voltage, its magnitude, the power entering the branch and its losses
     // (kVA), side by side, as they are copied out together.
     struct Delivered {
@@ -124,12 +129,11 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         ++start[static_cast<std::size_t>(depth[i]) + 1];
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
-    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm, &uRe, &uIm, &inverseNorm})
+    for (auto* v : {&uRe, &uIm, &inverseNorm})
         v->resize(n);
+    branches.resize(n);
     order.resize(n);
     parent.resize(n);
-    zRe.resize(n);
-    zIm.resize(n);
     line.resize(n);
     // The heads, one below the busbars, are numbered in the network's order, which is also theirs in the
     // sweep; a parent comes before its children, so its position and line are known by then.
@@ -141,9 +145,8 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
             *parent = this->parent.data(), *line = this->line.data(), *lineStart = this->lineStart.data();
         const int* networkParent = network.parent.data();
         const Complex *z = network.z.data(), *load = network.load.data(), *load2 = secondLoad.data();
-        Pair *zRe = this->zRe.data(), *zIm = this->zIm.data(), *loadRe = this->loadRe.data(),
-             *loadIm = this->loadIm.data(), *endRe = this->endRe.data(), *endIm = this->endIm.data(),
-             *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
+        Branch* branches = this->branches.data();
+        Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
         // Every voltage starts as the busbars'.
         const double u0 = busKv(network);
         const Pair startRe = pair(u0), startIm = pair(0), startInverse = pair(1 / (u0 * u0));
@@ -153,9 +156,10 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         order[0] = 0;
         parent[0] = line[0] = -1;
         depth[0] = start[0]++;
-        zRe[0] = zIm[0] = pair(0);
-        endRe[0] = loadRe[0] = Pair{{load[0].real(), load2[0].real()}} / 1000.0;
-        endIm[0] = loadIm[0] = Pair{{load[0].imag(), load2[0].imag()}} / 1000.0;
+        Branch& busbars = branches[0];
+        busbars.zRe = busbars.zIm = busbars.beginRe = busbars.beginIm = pair(0);
+        busbars.endRe = busbars.loadRe = Pair{{load[0].real(), load2[0].real()}} / 1000.0;
+        busbars.endIm = busbars.loadIm = Pair{{load[0].imag(), load2[0].imag()}} / 1000.0;
         int head = 0;
         for (std::size_t i = 1; i < n; ++i) {
             // From here on depth[i] is the position of node i.
@@ -166,10 +170,11 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
             parent[k] = static_cast<int>(p);
             line[k] = p == 0 ? head++ : line[p];
             ++lineStart[line[k] + 1];
-            zRe[k] = pair(z[i].real());
-            zIm[k] = pair(z[i].imag());
-            endRe[k] = loadRe[k] = Pair{{load[i].real(), load2[i].real()}} / 1000.0;
-            endIm[k] = loadIm[k] = Pair{{load[i].imag(), load2[i].imag()}} / 1000.0;
+            Branch& b = branches[k];
+            b.zRe = pair(z[i].real());
+            b.zIm = pair(z[i].imag());
+            b.endRe = b.loadRe = Pair{{load[i].real(), load2[i].real()}} / 1000.0;
+            b.endIm = b.loadIm = Pair{{load[i].imag(), load2[i].imag()}} / 1000.0;
             uRe[k] = startRe;
             uIm[k] = startIm;
             inverseNorm[k] = startInverse;
@@ -195,19 +200,23 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
 // nodes anyway.
 void FlowSolver::Room::backward() {
     const std::size_t n = order.size();
+    const int* parent = this->parent.data();
+    const Pair* inverseNorm = this->inverseNorm.data();
+    Branch* branches = this->branches.data();
     for (std::size_t k = n; k-- > 1;) {
-        const Pair sr = endRe[k], si = endIm[k];
+        Branch& b = branches[k];
+        const Pair sr = b.endRe, si = b.endIm;
         const Pair share = (sr * sr + si * si) * inverseNorm[k];
-        const Pair lr = share * zRe[k], li = share * zIm[k];
+        const Pair lr = share * b.zRe, li = share * b.zIm;
         const Pair br = sr + lr, bi = si + li;
-        beginRe[k] = br;
-        beginIm[k] = bi;
-        const auto p = static_cast<std::size_t>(parent[k]);
-        endRe[p] += br;
-        endIm[p] += bi;
+        b.beginRe = br;
+        b.beginIm = bi;
+        Branch& up = branches[parent[k]];
+        up.endRe += br;
+        up.endIm += bi;
     }
-    beginRe[0] = endRe[0];
-    beginIm[0] = endIm[0];
+    branches[0].beginRe = branches[0].endRe;
+    branches[0].beginIm = branches[0].endIm;
 }
 
 // Forward: from the busbars, each node's voltage from its parent's. The conjugate of the current, conj(S
@@ -220,22 +229,20 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     // Both sets at once: the lowest |U|^2, and the sum of every |U|^2, which is no number exactly when one
     // of them is none (they are never negative).
     Pair lowest = half2, sum = pair(0);
-    endRe[0] = loadRe[0];
-    endIm[0] = loadIm[0];
     // The lists through local addresses, which no store of the loop can change.
     const int* parent = this->parent.data();
-    const Pair *zRe = this->zRe.data(), *zIm = this->zIm.data();
-    const Pair *beginRe = this->beginRe.data(), *beginIm = this->beginIm.data(), *loadRe = this->loadRe.data(),
-               *loadIm = this->loadIm.data();
-    Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data(),
-         *endRe = this->endRe.data(), *endIm = this->endIm.data();
+    Branch* branches = this->branches.data();
+    Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
     Pair* change = this->change.data();
+    branches[0].endRe = branches[0].loadRe;
+    branches[0].endIm = branches[0].loadIm;
     for (std::size_t k = 1; k < n; ++k) {
         const auto p = static_cast<std::size_t>(parent[k]);
+        Branch& b = branches[k];
         const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
-        const Pair sr = beginRe[k], si = beginIm[k];
+        const Pair sr = b.beginRe, si = b.beginIm;
         const Pair cr = (sr * ur + si * ui) * inverse, ci = (sr * ui - si * ur) * inverse;
-        const Pair zr = zRe[k], zi = zIm[k];
+        const Pair zr = b.zRe, zi = b.zIm;
         const Pair nr = ur - (zr * cr - zi * ci), ni = ui - (zr * ci + zi * cr);
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
         change[k] = dr * dr + di * di;
@@ -245,8 +252,8 @@ FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
         uRe[k] = nr;
         uIm[k] = ni;
         inverseNorm[k] = 1 / norm;
-        endRe[k] = loadRe[k];
-        endIm[k] = loadIm[k];
+        b.endRe = b.loadRe;
+        b.endIm = b.loadIm;
     }
     const bool noNumber = std::isnan(sum[0]) || std::isnan(sum[1]);
     ForwardOutcome outcome;
@@ -294,25 +301,25 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
     // First the numbers of both sets at once, in the sweep's order.
     {
         const int* parent = this->parent.data();
-        const Pair *zRe = this->zRe.data(), *zIm = this->zIm.data();
         const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
-        Pair *endRe = this->endRe.data(), *endIm = this->endIm.data();
+        Branch* branches = this->branches.data();
         Delivered* delivered = this->delivered.data();
         for (std::size_t k = n; k-- > 1;) {
-            const Pair sr = endRe[k], si = endIm[k];
+            const Branch& b = branches[k];
+            const Pair sr = b.endRe, si = b.endIm;
             const Pair share = (sr * sr + si * si) * inverseNorm[k];
-            const Pair lr = share * zRe[k], li = share * zIm[k];
+            const Pair lr = share * b.zRe, li = share * b.zIm;
             const Pair br = sr + lr, bi = si + li;
-            const auto p = static_cast<std::size_t>(parent[k]);
-            endRe[p] += br;
-            endIm[p] += bi;
+            Branch& up = branches[parent[k]];
+            up.endRe += br;
+            up.endIm += bi;
             const Pair ur = uRe[k], ui = uIm[k];
             delivered[k] = {ur,          ui,          squareRoot(ur * ur + ui * ui), br * 1000.0, bi * 1000.0,
                             lr * 1000.0, li * 1000.0, pair(0)};
         }
         const Pair ur = uRe[0], ui = uIm[0];
-        delivered[0] = {ur,      ui,      squareRoot(ur * ur + ui * ui), endRe[0] * 1000.0, endIm[0] * 1000.0,
-                        pair(0), pair(0), pair(0)};
+        delivered[0] = {ur,      ui,      squareRoot(ur * ur + ui * ui), branches[0].endRe * 1000.0,
+                        branches[0].endIm * 1000.0, pair(0), pair(0), pair(0)};
     }
     // The currents, from the magnitude of the voltage at the begin of each branch.
     {
