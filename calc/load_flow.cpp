@@ -86,12 +86,9 @@ struct FlowSolver::Room {
     std::vector<Branch> branches;
     // Per position, read at the children's positions as well: voltages (kV), 1 / |U|^2.
     std::vector<Pair> uRe, uIm, inverseNorm;
-    // Per position, as delivered: the voltage, its magnitude, the power entering the branch and its losses
-    // (kVA), side by side, as they are copied out together.
-    struct Delivered {
-        Pair uRe, uIm, magnitude, sRe, sIm, lossRe, lossIm, current;
-    };
-    std::vector<Delivered> delivered;
+    // Per position: the branch's losses (kVA), kept by the last backward pass, and the magnitude of the
+    // voltage, as delivered.
+    std::vector<Pair> lossRe, lossIm, magnitudes;
     // Per position: the square of the change of its voltage in the last sweep.
     std::vector<Pair> change;
     // Per line: its positions, from lineStart[l] on.
@@ -105,7 +102,7 @@ struct FlowSolver::Room {
     void keep(std::size_t line, int set);
     void restore(std::size_t line, int set);
     void orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad);
-    void backward();
+    void backward(bool keepLosses);
     struct ForwardOutcome {
         bool collapsed[2] = {false, false}; // a voltage below half the nominal, or no number at all
     };
@@ -129,8 +126,6 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         ++start[static_cast<std::size_t>(depth[i]) + 1];
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
-    for (auto* v : {&uRe, &uIm, &inverseNorm})
-        v->resize(n);
     branches.resize(n);
     order.resize(n);
     parent.resize(n);
@@ -146,13 +141,6 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         const int* networkParent = network.parent.data();
         const Complex *z = network.z.data(), *load = network.load.data(), *load2 = secondLoad.data();
         Branch* branches = this->branches.data();
-        Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
-        // Every voltage starts as the busbars'.
-        const double u0 = busKv(network);
-        const Pair startRe = pair(u0), startIm = pair(0), startInverse = pair(1 / (u0 * u0));
-        uRe[0] = startRe;
-        uIm[0] = startIm;
-        inverseNorm[0] = startInverse;
         order[0] = 0;
         parent[0] = line[0] = -1;
         depth[0] = start[0]++;
@@ -175,9 +163,6 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
             b.zIm = pair(z[i].imag());
             b.endRe = b.loadRe = Pair{{load[i].real(), load2[i].real()}} / 1000.0;
             b.endIm = b.loadIm = Pair{{load[i].imag(), load2[i].imag()}} / 1000.0;
-            uRe[k] = startRe;
-            uIm[k] = startIm;
-            inverseNorm[k] = startInverse;
         }
     }
     change.resize(n);
@@ -193,16 +178,22 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     lineStart[0] = 0;
     keptRe.resize(n);
     keptIm.resize(n);
+    // Every voltage starts as the busbars'.
+    const double u0 = busKv(network);
+    uRe.assign(n, pair(u0));
+    uIm.assign(n, pair(0));
+    inverseNorm.assign(n, pair(1 / (u0 * u0)));
 }
 
-// Backward: from the deepest nodes, the power at the end and at the begin of each branch (MVA). Each end
-// starts as its node's load: set so by orderByDepth and again by every forward pass, which passes over the
-// nodes anyway.
-void FlowSolver::Room::backward() {
+// Backward: from the deepest nodes, the power at the end and at the begin of each branch (MVA). With
+// `keepLosses`, each branch's losses are kept (in kVA) for the result. Each end starts as its node's load:
+// set so by orderByDepth and again by every forward pass, which passes over the nodes anyway.
+void FlowSolver::Room::backward(bool keepLosses) {
     const std::size_t n = order.size();
     const int* parent = this->parent.data();
     const Pair* inverseNorm = this->inverseNorm.data();
     Branch* branches = this->branches.data();
+    Pair *lossRe = this->lossRe.data(), *lossIm = this->lossIm.data();
     for (std::size_t k = n; k-- > 1;) {
         Branch& b = branches[k];
         const Pair sr = b.endRe, si = b.endIm;
@@ -214,6 +205,10 @@ void FlowSolver::Room::backward() {
         Branch& up = branches[parent[k]];
         up.endRe += br;
         up.endIm += bi;
+        if (keepLosses) {
+            lossRe[k] = lr * 1000.0;
+            lossIm[k] = li * 1000.0;
+        }
     }
     branches[0].beginRe = branches[0].endRe;
     branches[0].beginIm = branches[0].endIm;
@@ -290,85 +285,53 @@ void FlowSolver::Room::restore(std::size_t l, int set) {
     }
 }
 
-// The last backward pass, from the voltages found, copying both sets back into the network's order as it
-// goes: voltages, powers and losses in kVA, and the currents. Returns whether each set settled where no
-// load can be: a voltage above the busbars', or an angle beyond 60 degrees either way, which is a real part
-// below half the magnitude.
+// Copies both sets back into the network's order: voltages, powers and losses in kVA, and the currents.
+// Returns whether each set settled where no load can be: a voltage above the busbars', or an angle beyond
+// 60 degrees either way, which is a real part below half the magnitude.
 std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], double busKv) {
     const std::size_t n = order.size();
     const double above = busKv * (1 + 1e-9), cosine = std::cos(kMaxAngle);
-    delivered.resize(n);
-    // First the numbers of both sets at once, in the sweep's order.
-    {
-        const int* parent = this->parent.data();
-        const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
-        Branch* branches = this->branches.data();
-        Delivered* delivered = this->delivered.data();
-        for (std::size_t k = n; k-- > 1;) {
-            const Branch& b = branches[k];
-            const Pair sr = b.endRe, si = b.endIm;
-            const Pair share = (sr * sr + si * si) * inverseNorm[k];
-            const Pair lr = share * b.zRe, li = share * b.zIm;
-            const Pair br = sr + lr, bi = si + li;
-            Branch& up = branches[parent[k]];
-            up.endRe += br;
-            up.endIm += bi;
-            const Pair ur = uRe[k], ui = uIm[k];
-            delivered[k] = {ur,          ui,          squareRoot(ur * ur + ui * ui), br * 1000.0, bi * 1000.0,
-                            lr * 1000.0, li * 1000.0, pair(0)};
-        }
-        const Pair ur = uRe[0], ui = uIm[0];
-        delivered[0] = {ur,      ui,      squareRoot(ur * ur + ui * ui), branches[0].endRe * 1000.0,
-                        branches[0].endIm * 1000.0, pair(0), pair(0), pair(0)};
+    for (FlowResult* r : results) {
+        r->u.resize(n);
+        r->sBegin.resize(n);
+        r->loss.resize(n);
+        r->iA.resize(n);
+        r->uAbs.resize(n);
+        r->loss[0] = Complex();
+        r->iA[0] = 0;
     }
-    // The currents, from the magnitude of the voltage at the begin of each branch.
-    {
-        const int* parent = this->parent.data();
-        Delivered* delivered = this->delivered.data();
-        for (std::size_t k = 1; k < n; ++k) {
-            Delivered& d = delivered[k];
-            d.current = squareRoot(d.sRe * d.sRe + d.sIm * d.sIm) / (kSqrt3 * delivered[parent[k]].magnitude);
-        }
-    }
-    // Then each set into the network's order. On the way, whether a voltage is above the busbars' or its
-    // real part below |U| cos 60, which is when the excess of the one over the other is above zero; a
-    // voltage that is no number is passed over, as a comparison with it fails.
-    std::array<bool, 2> impossible{};
+    magnitudes.resize(n);
+    // The lists of each set, written through their addresses.
+    struct Lists {
+        Complex *u, *sBegin, *loss;
+        double *iA, *uAbs;
+    } lists[2];
     for (int set = 0; set < 2; ++set) {
         FlowResult& r = *results[set];
-        r.u.resize(n);
-        r.sBegin.resize(n);
-        r.loss.resize(n);
-        r.iA.resize(n);
-        r.uAbs.resize(n);
-        Complex *u = r.u.data(), *sBegin = r.sBegin.data(), *loss = r.loss.data();
-        double *iA = r.iA.data(), *uAbs = r.uAbs.data();
-        const int* order = this->order.data();
-        const Delivered* delivered = this->delivered.data();
-        // The busbars, at position 0 and node 0, have no branch of their own.
-        u[0] = Complex(delivered[0].uRe[set], delivered[0].uIm[set]);
-        uAbs[0] = delivered[0].magnitude[set];
-        sBegin[0] = Complex(delivered[0].sRe[set], delivered[0].sIm[set]);
-        loss[0] = Complex();
-        iA[0] = 0;
-        double highest = delivered[0].magnitude[set] > 0 ? delivered[0].magnitude[set] : 0;
-        double excess = delivered[0].magnitude[set] * cosine - delivered[0].uRe[set];
-        excess = excess > 0 ? excess : 0;
-        for (std::size_t k = 1; k < n; ++k) {
-            const Delivered& d = delivered[k];
-            const auto i = static_cast<std::size_t>(order[k]);
-            const double m = d.magnitude[set], over = m * cosine - d.uRe[set];
-            highest = m > highest ? m : highest;
-            excess = over > excess ? over : excess;
-            u[i] = Complex(d.uRe[set], d.uIm[set]);
-            uAbs[i] = m;
-            sBegin[i] = Complex(d.sRe[set], d.sIm[set]);
-            loss[i] = Complex(d.lossRe[set], d.lossIm[set]);
-            iA[i] = d.current[set];
-        }
-        impossible[static_cast<std::size_t>(set)] = highest > above || excess > 0;
+        lists[set] = {r.u.data(), r.sBegin.data(), r.loss.data(), r.iA.data(), r.uAbs.data()};
     }
-    return impossible;
+    bool impossible[2] = {false, false};
+    for (std::size_t k = 0; k < n; ++k) {
+        const Pair ur = uRe[k], ui = uIm[k];
+        const Pair norm = ur * ur + ui * ui;
+        const Pair m{{std::sqrt(norm[0]), std::sqrt(norm[1])}};
+        magnitudes[k] = m;
+        const auto i = static_cast<std::size_t>(order[k]);
+        const Pair sr = branches[k].beginRe * 1000.0, si = branches[k].beginIm * 1000.0;
+        const Pair parentU = magnitudes[static_cast<std::size_t>(k ? parent[k] : 0)];
+        for (int set = 0; set < 2; ++set) {
+            const Lists& r = lists[set];
+            impossible[set] |= (m[set] > above) | (ur[set] < m[set] * cosine);
+            r.u[i] = Complex(ur[set], ui[set]);
+            r.uAbs[i] = m[set];
+            r.sBegin[i] = Complex(sr[set], si[set]);
+            if (k > 0) {
+                r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
+                r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
+            }
+        }
+    }
+    return {impossible[0], impossible[1]};
 }
 
 FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
@@ -428,7 +391,7 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
             w.keep(l, set);
         settled.clear();
         ++sweeps;
-        w.backward();
+        w.backward(false);
         Room::ForwardOutcome outcome = w.forward(network.nominalKv);
         for (int set = 0; set < 2; ++set) {
             if (ended[set])
@@ -451,6 +414,9 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
             if (results[set]->lineIterations[l] < sweeps)
                 w.restore(l, set);
     // The powers of the voltages found.
+    w.lossRe.resize(w.order.size());
+    w.lossIm.resize(w.order.size());
+    w.backward(true);
     const std::array<bool, 2> impossible = w.deliver(results, busKv(network));
     for (int set = 0; set < 2; ++set)
         if (impossible[set] && results[set]->converged())
