@@ -45,15 +45,10 @@ inline Pair operator*(Pair a, double b) { return {{a.v[0] * b, a.v[1] * b}}; }
 inline Pair operator*(double a, Pair b) { return {{a * b.v[0], a * b.v[1]}}; }
 inline Pair operator/(Pair a, double b) { return {{a.v[0] / b, a.v[1] / b}}; }
 inline Pair operator/(double a, Pair b) { return {{a / b.v[0], a / b.v[1]}}; }
-inline Pair operator/(Pair a, Pair b) { return {{a.v[0] / b.v[0], a.v[1] / b.v[1]}}; }
 inline Pair& operator+=(Pair& a, Pair b) { return a = a + b; }
 
 Pair pair(double value) {
     return Pair{{value, value}};
-}
-
-inline Pair squareRoot(Pair a) {
-    return {{std::sqrt(a.v[0]), std::sqrt(a.v[1])}};
 }
 
 // The larger and the smaller of each element of `candidate` and `kept`: a candidate that is no number is
@@ -127,6 +122,8 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
     branches.resize(n);
+    lossRe.resize(n);
+    lossIm.resize(n);
     order.resize(n);
     parent.resize(n);
     line.resize(n);
@@ -414,8 +411,6 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
             if (results[set]->lineIterations[l] < sweeps)
                 w.restore(l, set);
     // The powers of the voltages found.
-    w.lossRe.resize(w.order.size());
-    w.lossIm.resize(w.order.size());
     w.backward(true);
     const std::array<bool, 2> impossible = w.deliver(results, busKv(network));
     for (int set = 0; set < 2; ++set)
