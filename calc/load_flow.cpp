@@ -307,28 +307,40 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         FlowResult& r = *results[set];
         lists[set] = {r.u.data(), r.sBegin.data(), r.loss.data(), r.iA.data(), r.uAbs.data()};
     }
-    bool impossible[2] = {false, false};
+    const int *order = this->order.data(), *parent = this->parent.data();
+    const Branch* branches = this->branches.data();
+    const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *lossRe = this->lossRe.data(),
+               *lossIm = this->lossIm.data();
+    Pair* magnitudes = this->magnitudes.data();
+    // Whether a voltage is above the busbars' or its real part below |U| cos 60, which is when the excess of
+    // the one over the other is above zero; a voltage that is no number is passed over, as a comparison
+    // with it fails.
+    Pair highest = pair(0), excess = pair(0);
     for (std::size_t k = 0; k < n; ++k) {
         const Pair ur = uRe[k], ui = uIm[k];
         const Pair norm = ur * ur + ui * ui;
         const Pair m{{std::sqrt(norm[0]), std::sqrt(norm[1])}};
         magnitudes[k] = m;
+        highest = larger(m, highest);
+        excess = larger(m * cosine - ur, excess);
         const auto i = static_cast<std::size_t>(order[k]);
         const Pair sr = branches[k].beginRe * 1000.0, si = branches[k].beginIm * 1000.0;
-        const Pair parentU = magnitudes[static_cast<std::size_t>(k ? parent[k] : 0)];
         for (int set = 0; set < 2; ++set) {
             const Lists& r = lists[set];
-            impossible[set] |= (m[set] > above) | (ur[set] < m[set] * cosine);
             r.u[i] = Complex(ur[set], ui[set]);
             r.uAbs[i] = m[set];
             r.sBegin[i] = Complex(sr[set], si[set]);
-            if (k > 0) {
-                r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
-                r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
-            }
+        }
+        if (k == 0)
+            continue;
+        const Pair parentU = magnitudes[static_cast<std::size_t>(parent[k])];
+        for (int set = 0; set < 2; ++set) {
+            const Lists& r = lists[set];
+            r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
+            r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
         }
     }
-    return {impossible[0], impossible[1]};
+    return {highest[0] > above || excess[0] > 0, highest[1] > above || excess[1] > 0};
 }
 
 FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
