@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace k10::calc {
@@ -71,19 +72,28 @@ struct FlowSolver::Room {
     std::vector<int> order;  // the network's node at each position of the sweep
     std::vector<int> parent; // the position of each position's parent
     std::vector<int> line;   // the line (0 for the first head, ...) of each position; -1 for the busbars
-    std::vector<Complex> z;
-    // Per position, real and imaginary parts: loads, power at the end and at the begin of the branch (MVA),
-    // the branch's losses (kVA), voltages (kV), 1 / |U|^2.
-    std::vector<Pair> loadRe, loadIm, endRe, endIm, beginRe, beginIm, lossRe, lossIm, uRe, uIm, inverseNorm;
-    std::vector<Pair> magnitudes; // of the voltages, as delivered
-    // Per line: the largest change of a voltage in the last sweep, and its positions, from lineStart[l] on.
-    std::vector<Pair> lineChange;
+    // Per position, real and imaginary parts: the branch's impedance (twice, once for each set), the load,
+    // the power at the end and at the begin of the branch (MVA). Side by side, as the sweep uses them
+    // together.
+    struct Branch {
+        Pair zRe, zIm, loadRe, loadIm, endRe, endIm, beginRe, beginIm;
+    };
+    std::vector<Branch> branches;
+    // Per position, read at the children's positions as well: voltages (kV), 1 / |U|^2.
+    std::vector<Pair> uRe, uIm, inverseNorm;
+    // Per position: the branch's losses (kVA), kept by the last backward pass, and the magnitude of the
+    // voltage, as delivered.
+    std::vector<Pair> lossRe, lossIm, magnitudes;
+    // Per position: the square of the change of its voltage in the last sweep.
+    std::vector<Pair> change;
+    // Per line: its positions, from lineStart[l] on.
     std::vector<int> lineStart, linePositions;
     // The voltages of a line that has settled in a set while others go on, put back at the end.
     std::vector<Pair> keptRe, keptIm;
     std::vector<std::pair<std::size_t, int>> settled; // (line, set) settled in the last sweep
 
-    std::size_t lines() const { return lineChange.size(); }
+    std::size_t lines() const { return lineStart.size() - 1; }
+    bool moved(std::size_t line, int set, double limit) const;
     void keep(std::size_t line, int set);
     void restore(std::size_t line, int set);
     void orderByDepth(const RadialNetwork& network, const std::vector<Complex>& secondLoad);
@@ -111,31 +121,48 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
         ++start[static_cast<std::size_t>(depth[i]) + 1];
     for (std::size_t d = 1; d < start.size(); ++d)
         start[d] += start[d - 1];
-    // From here on depth[i] is the position of node i.
-    for (std::size_t i = 0; i < n; ++i)
-        depth[i] = start[static_cast<std::size_t>(depth[i])]++;
-    for (auto* v : {&loadRe, &loadIm, &endRe, &endIm, &beginRe, &beginIm, &lossRe, &lossIm})
-        v->resize(n);
+    branches.resize(n);
+    lossRe.resize(n);
+    lossIm.resize(n);
     order.resize(n);
     parent.resize(n);
-    z.resize(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        auto k = static_cast<std::size_t>(depth[i]);
-        order[k] = static_cast<int>(i);
-        parent[k] = i ? depth[static_cast<std::size_t>(network.parent[i])] : -1;
-        z[k] = network.z[i];
-        endRe[k] = loadRe[k] = Pair{{network.load[i].real(), secondLoad[i].real()}} / 1000.0;
-        endIm[k] = loadIm[k] = Pair{{network.load[i].imag(), secondLoad[i].imag()}} / 1000.0;
-    }
     line.resize(n);
-    line[0] = -1;
-    int heads = 0;
-    for (std::size_t k = 1; k < n; ++k)
-        line[k] = parent[k] == 0 ? heads++ : line[static_cast<std::size_t>(parent[k])];
-    lineChange.assign(static_cast<std::size_t>(heads), pair(0));
+    // The heads, one below the busbars, are numbered in the network's order, which is also theirs in the
+    // sweep; a parent comes before its children, so its position and line are known by then.
+    const int heads = deepest > 0 ? start[2] - start[1] : 0;
     lineStart.assign(static_cast<std::size_t>(heads) + 1, 0);
-    for (std::size_t k = 1; k < n; ++k)
-        ++lineStart[static_cast<std::size_t>(line[k]) + 1];
+    {
+        // The lists through local addresses, which no store of the loop can change.
+        int *depth = this->depth.data(), *start = this->start.data(), *order = this->order.data(),
+            *parent = this->parent.data(), *line = this->line.data(), *lineStart = this->lineStart.data();
+        const int* networkParent = network.parent.data();
+        const Complex *z = network.z.data(), *load = network.load.data(), *load2 = secondLoad.data();
+        Branch* branches = this->branches.data();
+        order[0] = 0;
+        parent[0] = line[0] = -1;
+        depth[0] = start[0]++;
+        Branch& busbars = branches[0];
+        busbars.zRe = busbars.zIm = busbars.beginRe = busbars.beginIm = pair(0);
+        busbars.endRe = busbars.loadRe = Pair{{load[0].real(), load2[0].real()}} / 1000.0;
+        busbars.endIm = busbars.loadIm = Pair{{load[0].imag(), load2[0].imag()}} / 1000.0;
+        int head = 0;
+        for (std::size_t i = 1; i < n; ++i) {
+            // From here on depth[i] is the position of node i.
+            const auto k = static_cast<std::size_t>(start[depth[i]]++);
+            depth[i] = static_cast<int>(k);
+            order[k] = static_cast<int>(i);
+            const auto p = static_cast<std::size_t>(depth[networkParent[i]]);
+            parent[k] = static_cast<int>(p);
+            line[k] = p == 0 ? head++ : line[p];
+            ++lineStart[line[k] + 1];
+            Branch& b = branches[k];
+            b.zRe = pair(z[i].real());
+            b.zIm = pair(z[i].imag());
+            b.endRe = b.loadRe = Pair{{load[i].real(), load2[i].real()}} / 1000.0;
+            b.endIm = b.loadIm = Pair{{load[i].imag(), load2[i].imag()}} / 1000.0;
+        }
+    }
+    change.resize(n);
     for (std::size_t l = 1; l < lineStart.size(); ++l)
         lineStart[l] += lineStart[l - 1];
     linePositions.resize(n > 0 ? n - 1 : 0);
@@ -148,34 +175,47 @@ void FlowSolver::Room::orderByDepth(const RadialNetwork& network, const std::vec
     lineStart[0] = 0;
     keptRe.resize(n);
     keptIm.resize(n);
+    // Every voltage starts as the busbars'. One plain loop for the three: the library's fill costs several
+    // times more for pairs.
+    for (auto* v : {&uRe, &uIm, &inverseNorm})
+        v->resize(n);
     const double u0 = busKv(network);
-    uRe.assign(n, pair(u0));
-    uIm.assign(n, pair(0));
-    inverseNorm.assign(n, pair(1 / (u0 * u0)));
+    const Pair startRe = pair(u0), startIm = pair(0), startInverse = pair(1 / (u0 * u0));
+    Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
+    for (std::size_t k = 0; k < n; ++k) {
+        uRe[k] = startRe;
+        uIm[k] = startIm;
+        inverseNorm[k] = startInverse;
+    }
 }
 
-// Backward: from the deepest nodes, the power at the end of each branch and its losses (MVA). With
+// Backward: from the deepest nodes, the power at the end and at the begin of each branch (MVA). With
 // `keepLosses`, each branch's losses are kept (in kVA) for the result. Each end starts as its node's load:
 // set so by orderByDepth and again by every forward pass, which passes over the nodes anyway.
 void FlowSolver::Room::backward(bool keepLosses) {
     const std::size_t n = order.size();
+    const int* parent = this->parent.data();
+    const Pair* inverseNorm = this->inverseNorm.data();
+    Branch* branches = this->branches.data();
+    Pair *lossRe = this->lossRe.data(), *lossIm = this->lossIm.data();
     for (std::size_t k = n; k-- > 1;) {
-        const Pair sr = endRe[k], si = endIm[k];
+        Branch& b = branches[k];
+        const Pair sr = b.endRe, si = b.endIm;
         const Pair share = (sr * sr + si * si) * inverseNorm[k];
-        const Pair lr = share * z[k].real(), li = share * z[k].imag();
+        const Pair lr = share * b.zRe, li = share * b.zIm;
         const Pair br = sr + lr, bi = si + li;
-        beginRe[k] = br;
-        beginIm[k] = bi;
-        const auto p = static_cast<std::size_t>(parent[k]);
-        endRe[p] += br;
-        endIm[p] += bi;
+        b.beginRe = br;
+        b.beginIm = bi;
+        Branch& up = branches[parent[k]];
+        up.endRe += br;
+        up.endIm += bi;
         if (keepLosses) {
             lossRe[k] = lr * 1000.0;
             lossIm[k] = li * 1000.0;
         }
     }
-    beginRe[0] = endRe[0];
-    beginIm[0] = endIm[0];
+    branches[0].beginRe = branches[0].endRe;
+    branches[0].beginIm = branches[0].endIm;
 }
 
 // Forward: from the busbars, each node's voltage from its parent's. The conjugate of the current, conj(S
@@ -185,45 +225,49 @@ void FlowSolver::Room::backward(bool keepLosses) {
 FlowSolver::Room::ForwardOutcome FlowSolver::Room::forward(double nominalKv) {
     const std::size_t n = order.size();
     const Pair half2 = pair(nominalKv * nominalKv / 4);
-    // Both sets at once: the largest change of each line, the lowest |U|^2, and the sum of every |U|^2,
-    // which is no number exactly when one of them is none (they are never negative).
+    // Both sets at once: the lowest |U|^2, and the sum of every |U|^2, which is no number exactly when one
+    // of them is none (they are never negative).
     Pair lowest = half2, sum = pair(0);
-    std::fill(lineChange.begin(), lineChange.end(), pair(0));
-    endRe[0] = loadRe[0];
-    endIm[0] = loadIm[0];
     // The lists through local addresses, which no store of the loop can change.
-    const int *parent = this->parent.data(), *line = this->line.data();
-    const Complex* z = this->z.data();
-    const Pair *beginRe = this->beginRe.data(), *beginIm = this->beginIm.data(), *loadRe = this->loadRe.data(),
-               *loadIm = this->loadIm.data();
-    Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data(),
-         *endRe = this->endRe.data(), *endIm = this->endIm.data();
-    Pair* lineChange = this->lineChange.data();
+    const int* parent = this->parent.data();
+    Branch* branches = this->branches.data();
+    Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *inverseNorm = this->inverseNorm.data();
+    Pair* change = this->change.data();
+    branches[0].endRe = branches[0].loadRe;
+    branches[0].endIm = branches[0].loadIm;
     for (std::size_t k = 1; k < n; ++k) {
         const auto p = static_cast<std::size_t>(parent[k]);
+        Branch& b = branches[k];
         const Pair ur = uRe[p], ui = uIm[p], inverse = inverseNorm[p];
-        const Pair sr = beginRe[k], si = beginIm[k];
+        const Pair sr = b.beginRe, si = b.beginIm;
         const Pair cr = (sr * ur + si * ui) * inverse, ci = (sr * ui - si * ur) * inverse;
-        const double zr = z[k].real(), zi = z[k].imag();
+        const Pair zr = b.zRe, zi = b.zIm;
         const Pair nr = ur - (zr * cr - zi * ci), ni = ui - (zr * ci + zi * cr);
         const Pair dr = nr - uRe[k], di = ni - uIm[k];
-        const Pair change = dr * dr + di * di;
+        change[k] = dr * dr + di * di;
         const Pair norm = nr * nr + ni * ni;
-        Pair& lineLargest = lineChange[line[k]];
-        lineLargest = larger(change, lineLargest);
         lowest = smaller(norm, lowest);
         sum += norm;
         uRe[k] = nr;
         uIm[k] = ni;
         inverseNorm[k] = 1 / norm;
-        endRe[k] = loadRe[k];
-        endIm[k] = loadIm[k];
+        b.endRe = b.loadRe;
+        b.endIm = b.loadIm;
     }
     const bool noNumber = std::isnan(sum[0]) || std::isnan(sum[1]);
     ForwardOutcome outcome;
     for (int set = 0; set < 2; ++set)
         outcome.collapsed[set] = noNumber || lowest[set] < half2[set];
     return outcome;
+}
+
+// Whether a voltage of the line changed by `limit` or more in the last sweep of the set (a change that is no
+// number is passed over). From the line's end, where the changes add up.
+bool FlowSolver::Room::moved(std::size_t l, int set, double limit) const {
+    for (int i = lineStart[l + 1]; i-- > lineStart[l];)
+        if (change[static_cast<std::size_t>(linePositions[static_cast<std::size_t>(i)])][set] >= limit)
+            return true;
+    return false;
 }
 
 void FlowSolver::Room::keep(std::size_t l, int set) {
@@ -270,28 +314,40 @@ std::array<bool, 2> FlowSolver::Room::deliver(FlowResult* const (&results)[2], d
         FlowResult& r = *results[set];
         lists[set] = {r.u.data(), r.sBegin.data(), r.loss.data(), r.iA.data(), r.uAbs.data()};
     }
-    bool impossible[2] = {false, false};
+    const int *order = this->order.data(), *parent = this->parent.data();
+    const Branch* branches = this->branches.data();
+    const Pair *uRe = this->uRe.data(), *uIm = this->uIm.data(), *lossRe = this->lossRe.data(),
+               *lossIm = this->lossIm.data();
+    Pair* magnitudes = this->magnitudes.data();
+    // Whether a voltage is above the busbars' or its real part below |U| cos 60, which is when the excess of
+    // the one over the other is above zero; a voltage that is no number is passed over, as a comparison
+    // with it fails.
+    Pair highest = pair(0), excess = pair(0);
     for (std::size_t k = 0; k < n; ++k) {
         const Pair ur = uRe[k], ui = uIm[k];
         const Pair norm = ur * ur + ui * ui;
         const Pair m{{std::sqrt(norm[0]), std::sqrt(norm[1])}};
         magnitudes[k] = m;
+        highest = larger(m, highest);
+        excess = larger(m * cosine - ur, excess);
         const auto i = static_cast<std::size_t>(order[k]);
-        const Pair sr = beginRe[k] * 1000.0, si = beginIm[k] * 1000.0;
-        const Pair parentU = magnitudes[static_cast<std::size_t>(k ? parent[k] : 0)];
+        const Pair sr = branches[k].beginRe * 1000.0, si = branches[k].beginIm * 1000.0;
         for (int set = 0; set < 2; ++set) {
             const Lists& r = lists[set];
-            impossible[set] |= (m[set] > above) | (ur[set] < m[set] * cosine);
             r.u[i] = Complex(ur[set], ui[set]);
             r.uAbs[i] = m[set];
             r.sBegin[i] = Complex(sr[set], si[set]);
-            if (k > 0) {
-                r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
-                r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
-            }
+        }
+        if (k == 0)
+            continue;
+        const Pair parentU = magnitudes[static_cast<std::size_t>(parent[k])];
+        for (int set = 0; set < 2; ++set) {
+            const Lists& r = lists[set];
+            r.loss[i] = Complex(lossRe[k][set], lossIm[k][set]);
+            r.iA[i] = std::sqrt(sr[set] * sr[set] + si[set] * si[set]) / (kSqrt3 * parentU[set]);
         }
     }
-    return {impossible[0], impossible[1]};
+    return {highest[0] > above || excess[0] > 0, highest[1] > above || excess[1] > 0};
 }
 
 FlowSolver::FlowSolver() : room_(std::make_unique<Room>()) {}
@@ -303,6 +359,16 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
     if (toleranceKv <= 0)
         toleranceKv = 1e-6 * network.nominalKv;
     Room& w = *room_;
+    // A line has settled when the largest change of its voltages is below the tolerance: when the square
+    // root of each square of a change is, or each square is below `limit`, the least double whose root is
+    // not below the tolerance (the root of a double is rounded, so it never falls as the double grows). A
+    // tolerance that is no number is never reached.
+    const bool reachable = !std::isnan(toleranceKv);
+    double limit = toleranceKv * toleranceKv;
+    while (limit > 0 && std::sqrt(std::nextafter(limit, 0.0)) >= toleranceKv)
+        limit = std::nextafter(limit, 0.0);
+    while (std::sqrt(limit) < toleranceKv)
+        limit = std::nextafter(limit, std::numeric_limits<double>::infinity());
     w.orderByDepth(network, secondLoad);
     FlowResult* results[2] = {&first, &second};
     for (FlowResult* r : results) {
@@ -352,7 +418,7 @@ void FlowSolver::solveExact(const RadialNetwork& network, const std::vector<Comp
                 continue;
             }
             for (std::size_t l = 0; l < w.lines(); ++l)
-                if (results[set]->lineIterations[l] == 0 && std::sqrt(w.lineChange[l][set]) < toleranceKv) {
+                if (results[set]->lineIterations[l] == 0 && reachable && !w.moved(l, set, limit)) {
                     settle(l, set);
                     --going[set];
                 }

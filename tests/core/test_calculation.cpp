@@ -271,6 +271,8 @@ private slots:
         QNEAR(one.sBegin[2].imag(), 100.5846);
         QNEAR(one.iA[2], 13.143);
         QNEAR(std::abs(solveExact(caseThree()).u[1]), 5.52535);
+        // A tolerance that is no number is never reached.
+        QVERIFY(solveExact(caseOne(), kNaN).failure == FlowFailure::NoConvergence);
     }
 
     // A line too heavy for its wire settles, if at all, where no load can be: refused, never reported.
