@@ -577,15 +577,6 @@ int NameIndex::intern(std::string_view name) {
     return slot.id;
 }
 
-int NodeIndex::intern(std::uint64_t head, std::size_t size) {
-    if (count_ >= room())
-        grow();
-    Slot& slot = slots_[shortSlot(head, size)];
-    if (slot.id < 0)
-        slot = {head, static_cast<std::uint32_t>(size), static_cast<std::int32_t>(count_++)};
-    return slot.id;
-}
-
 void NodeIndex::grow() {
     std::vector<Slot> old = std::move(slots_);
     reset(2 * count_ + 8);
@@ -675,21 +666,10 @@ private:
         tree.feedingSection.resize(count + 1);
         tree.parent[0] = -1;
         tree.feedingSection[0] = 0;
-        // The nodes come in the walk's order when each section begins on the path from the head to the end of
-        // the section before it.
-        bool walkOrder = true;
-        path_.assign(1, 0);
         for (std::size_t k = 0; k < count; ++k) {
             tree.parent[k + 1] = begins_[k];
             tree.feedingSection[k + 1] = static_cast<int>(k + 1);
-            if (walkOrder) {
-                while (!path_.empty() && path_.back() != begins_[k])
-                    path_.pop_back();
-                walkOrder = !path_.empty();
-                path_.push_back(static_cast<int>(k + 1));
-            }
         }
-        tree.inWalkOrder = walkOrder;
         tree.valid = true;
     }
 
@@ -709,7 +689,6 @@ private:
     }
 
     std::vector<int> begins_, ends_; // the numbers of each section's nodes
-    std::vector<int> path_;          // from the head to the last section's end
 };
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,

@@ -125,7 +125,14 @@ public:
     }
     // The number of the name given by its packed bytes and length, a new one (the count so far) when it is
     // not there yet.
-    int intern(std::uint64_t head, std::size_t size);
+    int intern(std::uint64_t head, std::size_t size) {
+        if (count_ >= room())
+            grow();
+        Slot& slot = slots_[shortSlot(head, size)];
+        if (slot.id < 0)
+            slot = {head, static_cast<std::uint32_t>(size), static_cast<std::int32_t>(count_++)};
+        return slot.id;
+    }
     std::size_t size() const { return count_; }
     // The number of the name; -1 when it is not there.
     int find(std::string_view name) const {
@@ -222,10 +229,6 @@ struct LineTree {
     std::vector<std::string_view> nodes; // every node its sections name; a valid tree's come in tree order
     std::vector<int> parent;             // of each node in a valid tree; -1 for the head
     std::vector<int> feedingSection;     // 1-based section ending at each node; 0 for the head
-
-    // Whether the nodes come in the order of the walk from the head, depth first with the children of a node
-    // in the order of their sections, as lines typed along their branches do: a scheme takes them as they are.
-    bool inWalkOrder = false;
 
     int find(std::string_view node) const;
 
