@@ -556,7 +556,7 @@ std::size_t NameIndex::longSlot(std::string_view name, std::uint64_t head) const
     std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
     for (;; slot = (slot + 1) & mask) {
         const Slot& s = slots_[slot];
-        if (s.id < 0 || (s.head == head && s.size == name.size() && names_[static_cast<std::size_t>(s.id)] == name))
+        if (s.empty() || (s.head == head && s.size == name.size() && names_[static_cast<std::size_t>(s.id())] == name))
             return slot;
     }
 }
@@ -570,25 +570,25 @@ int NameIndex::intern(std::string_view name) {
         grow();
     const std::uint64_t head = packedHead(name);
     Slot& slot = slots_[slotOf(name, head)];
-    if (slot.id < 0) {
-        slot = {head, static_cast<std::uint32_t>(name.size()), static_cast<std::int32_t>(names_.size())};
+    if (slot.empty()) {
         names_.push_back(name);
+        slot = {head, static_cast<std::uint32_t>(name.size()), static_cast<std::int32_t>(names_.size())};
     }
-    return slot.id;
+    return slot.id();
 }
 
 void NodeIndex::grow() {
     std::vector<Slot> old = std::move(slots_);
     reset(2 * count_ + 8);
     for (const Slot& s : old)
-        if (s.id >= 0)
+        if (!s.empty())
             slots_[shortSlot(s.head, s.size)] = s;
 }
 
 void NodeIndex::renumber(const std::vector<int>& numbers) {
     for (Slot& s : slots_)
-        if (s.id >= 0)
-            s.id = numbers[static_cast<std::size_t>(s.id)];
+        if (!s.empty())
+            s.number = numbers[static_cast<std::size_t>(s.id())] + 1;
 }
 
 int LineTree::find(std::string_view node) const {
@@ -619,6 +619,8 @@ public:
         ends_.resize(count);
         bool inOrder = true;
         std::uint64_t lastEnd = 0;
+        std::size_t lastEndSize = 0;
+        int lastEndId = -1;
         std::size_t k = 0;
         for (const TLine& line : tree.line->Sections) {
             SectionData& s = tree.sections[k];
@@ -626,13 +628,16 @@ public:
             // Sections are mostly typed one after another along the line: a section then begins where the one
             // before it ends, and that name is numbered already.
             const std::uint64_t begin = packedHead(s.begin), end = packedHead(s.end);
-            begins_[k] = k > 0 && begin == lastEnd && s.begin.size() == tree.sections[k - 1].end.size()
-                             ? ends_[k - 1]
-                             : number(tree, s.begin, begin);
-            ends_[k] = number(tree, s.end, end);
-            lastEnd = end;
+            const int b = k > 0 && begin == lastEnd && s.begin.size() == lastEndSize ? lastEndId
+                                                                                 : number(tree, s.begin, begin);
+            const int e = number(tree, s.end, end);
+            begins_[k] = b;
+            ends_[k] = e;
             // Each section after the first begins at a node named before it and ends at a node of its own.
-            inOrder = inOrder && begins_[k] <= static_cast<int>(k) && ends_[k] == static_cast<int>(k + 1);
+            inOrder = inOrder & (b <= static_cast<int>(k)) & (e == static_cast<int>(k + 1));
+            lastEnd = end;
+            lastEndSize = s.end.size();
+            lastEndId = e;
             ++k;
         }
         if (inOrder && tree.sections.front().begin == tree.name)

@@ -65,7 +65,10 @@ protected:
     struct Slot {
         std::uint64_t head = 0; // packedHead of the name
         std::uint32_t size = 0;
-        std::int32_t id = -1; // -1: an empty slot
+        std::int32_t number = 0; // 1 + the name's number; 0 in an empty slot, so that empty slots are zeros
+
+        bool empty() const { return number == 0; }
+        int id() const { return number - 1; }
     };
 
     // Room for about `names` names, all slots empty.
@@ -76,7 +79,7 @@ protected:
         // A multiplication carries every bit of the head and length to the high bits the slot is taken from.
         const std::size_t mask = slots_.size() - 1;
         auto slot = static_cast<std::size_t>((head + size) * 0x9E3779B97F4A7C15ull >> shift_);
-        while (slots_[slot].id >= 0 && (slots_[slot].head != head || slots_[slot].size != size))
+        while (!slots_[slot].empty() && (slots_[slot].head != head || slots_[slot].size != size))
             slot = (slot + 1) & mask;
         return slot;
     }
@@ -97,8 +100,8 @@ public:
         if (slots_.empty())
             return -1;
         if (name.size() > 8)
-            return slots_[longSlot(name, packedHead(name))].id;
-        return slots_[shortSlot(packedHead(name), name.size())].id;
+            return slots_[longSlot(name, packedHead(name))].id();
+        return slots_[shortSlot(packedHead(name), name.size())].id();
     }
     std::size_t size() const { return names_.size(); }
     std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
@@ -129,16 +132,16 @@ public:
         if (count_ >= room())
             grow();
         Slot& slot = slots_[shortSlot(head, size)];
-        if (slot.id < 0)
-            slot = {head, static_cast<std::uint32_t>(size), static_cast<std::int32_t>(count_++)};
-        return slot.id;
+        if (slot.empty())
+            slot = {head, static_cast<std::uint32_t>(size), static_cast<std::int32_t>(++count_)};
+        return slot.id();
     }
     std::size_t size() const { return count_; }
     // The number of the name; -1 when it is not there.
     int find(std::string_view name) const {
         if (slots_.empty() || name.size() > kLongestName)
             return -1;
-        return slots_[shortSlot(packedHead(name), name.size())].id;
+        return slots_[shortSlot(packedHead(name), name.size())].id();
     }
     // Each name numbered anew: number n becomes `numbers[n]`.
     void renumber(const std::vector<int>& numbers);
