@@ -536,6 +536,7 @@ void PackedNames::reset(std::size_t names) {
         --shift_;
     }
     slots_.assign(slots, Slot{});
+    mask_ = slots - 1;
 }
 
 void NameIndex::reserve(std::size_t names) {
@@ -552,9 +553,8 @@ void NameIndex::grow() {
 }
 
 std::size_t NameIndex::longSlot(std::string_view name, std::uint64_t head) const {
-    const std::size_t mask = slots_.size() - 1;
     std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
-    for (;; slot = (slot + 1) & mask) {
+    for (;; slot = (slot + 1) & mask_) {
         const Slot& s = slots_[slot];
         if (s.empty() || (s.head == head && s.size == name.size() && names_[static_cast<std::size_t>(s.id())] == name))
             return slot;

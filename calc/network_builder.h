@@ -73,19 +73,20 @@ protected:
 
     // Room for about `names` names, all slots empty.
     void reset(std::size_t names);
-    std::size_t room() const { return slots_.size() / 2; }
+    std::size_t room() const { return (mask_ + 1) / 2; }
     // The slot of a name of at most eight bytes, or the empty slot where it goes.
     std::size_t shortSlot(std::uint64_t head, std::size_t size) const {
         // A multiplication carries every bit of the head and length to the high bits the slot is taken from.
-        const std::size_t mask = slots_.size() - 1;
+        const Slot* slots = slots_.data();
         auto slot = static_cast<std::size_t>((head + size) * 0x9E3779B97F4A7C15ull >> shift_);
-        while (!slots_[slot].empty() && (slots_[slot].head != head || slots_[slot].size != size))
-            slot = (slot + 1) & mask;
+        while (!slots[slot].empty() && (slots[slot].head != head || slots[slot].size != size))
+            slot = (slot + 1) & mask_;
         return slot;
     }
 
     std::vector<Slot> slots_;
-    int shift_ = 64; // 64 - log2 of the number of slots
+    std::size_t mask_ = std::size_t(-1); // the number of slots - 1
+    int shift_ = 64;                      // 64 - log2 of the number of slots
 };
 
 // Names numbered from 0 in a flat table: a line's hundred names cost a few allocations, not a hundred.
