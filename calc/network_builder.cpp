@@ -185,7 +185,7 @@ void addSectionProblem(const char* code, const TLine& line, int number, const Se
 }
 
 inline void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
-                 SectionData& data) {
+                        SectionData& data) {
     auto problem = [&](const char* code) { addSectionProblem(code, line, number, data, catalogs, report); };
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
@@ -556,7 +556,8 @@ std::size_t NameIndex::longSlot(std::string_view name, std::uint64_t head) const
     std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
     for (;; slot = (slot + 1) & mask_) {
         const Slot& s = slots_[slot];
-        if (s.empty() || (s.head == head && s.size == name.size() && names_[static_cast<std::size_t>(s.id())] == name))
+        if (s.empty() ||
+            (s.head == head && s.size == name.size() && names_[static_cast<std::size_t>(s.id())] == name))
             return slot;
     }
 }
@@ -628,8 +629,9 @@ public:
             // Sections are mostly typed one after another along the line: a section then begins where the one
             // before it ends, and that name is numbered already.
             const std::uint64_t begin = packedHead(s.begin), end = packedHead(s.end);
-            const int b = k > 0 && begin == lastEnd && s.begin.size() == lastEndSize ? lastEndId
-                                                                                 : number(tree, s.begin, begin);
+            const int b = k > 0 && begin == lastEnd && s.begin.size() == lastEndSize
+                              ? lastEndId
+                              : number(tree, s.begin, begin);
             const int e = number(tree, s.end, end);
             begins_[k] = b;
             ends_[k] = e;

@@ -86,10 +86,11 @@ protected:
 
     std::vector<Slot> slots_;
     std::size_t mask_ = std::size_t(-1); // the number of slots - 1
-    int shift_ = 64;                      // 64 - log2 of the number of slots
+    int shift_ = 64;                     // 64 - log2 of the number of slots
 };
 
-// Names numbered from 0 in a flat table: a line's hundred names cost a few allocations, not a hundred.
+// Names of any length numbered from 0 in the order they come, in a flat table: the catalogs' names and
+// the project's line names.
 class NameIndex : PackedNames {
 public:
     // Room for about `names` names; forgets the names it has.
