@@ -33,7 +33,7 @@ std::string_view withoutBlanksAtEnds(std::string_view name) {
     return withoutTrailingBlanks(name);
 }
 
-std::string_view withoutBlanks(std::string_view name) {
+inline std::string_view withoutBlanks(std::string_view name) {
     // Nearly every name is typed without blanks at its ends, and empty texts are common: those two cases
     // without a call.
     if (name.empty() || (!isBlank(name.front()) && !isBlank(name.back())))
@@ -70,6 +70,8 @@ std::optional<double> loadInGroups(std::string_view text) {
 
 // The maximum load as typed, in kVA: the value loadInGroups gives, read directly where it is typed plainly.
 std::optional<double> parseLoad(std::string_view text) {
+    if (text.empty())
+        return 0.0;
     text = withoutBlanks(text);
     if (text.empty())
         return 0.0;
@@ -95,8 +97,11 @@ std::optional<double> parseLoad(std::string_view text) {
     return loadInGroups(text);
 }
 
-// The load-graph code as typed: mostly one or two digits, read here without the general way's checks.
+// The load-graph code as typed: mostly one or two digits, or nothing, read here without the general way's
+// checks.
 std::optional<int> parseCode(std::string_view text) {
+    if (text.empty())
+        return std::nullopt;
     if (text.size() == 1 && isDigit(text[0]))
         return text[0] - '0';
     if (text.size() == 2 && isDigit(text[0]) && isDigit(text[1]))
@@ -179,8 +184,8 @@ void addSectionProblem(const char* code, const TLine& line, int number, const Se
     report.add(code, number, data.end, what);
 }
 
-void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
-                 SectionData& data) {
+inline void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
+                        SectionData& data) {
     auto problem = [&](const char* code) { addSectionProblem(code, line, number, data, catalogs, report); };
     data.begin = withoutTrailingBlanks(line.L_Begin.view());
     data.end = withoutTrailingBlanks(line.L_End.view());
@@ -221,43 +226,16 @@ void readSection(const TLine& line, int number, const Catalogs& catalogs, LineRe
 }
 
 // Every name the sections use, numbered in the order of their first use (the begin, then the end of each
-// section in turn): the tree is built over these numbers, and each name is hashed once.
-class NodeNames {
-public:
-    // The numbers of each section's nodes go to `begin` and `end`.
-    NodeNames(const std::vector<SectionData>& sections, std::vector<int>& begin, std::vector<int>& end)
-        : begin_(begin), end_(end) {
-        ids_.reserve(sections.size() + 1);
-        begin_.resize(sections.size());
-        end_.resize(sections.size());
-        // Sections are mostly typed one after another along the line: a section then begins where the one
-        // before it ends, and that name is numbered already.
-        for (std::size_t k = 0; k < sections.size(); ++k) {
-            const std::size_t known = ids_.size();
-            begin_[k] = k > 0 && sections[k].begin == sections[k - 1].end ? end_[k - 1]
-                                                                          : ids_.intern(sections[k].begin);
-            const std::size_t beforeEnd = ids_.size();
-            end_[k] = ids_.intern(sections[k].end);
-            inOrder_ = inOrder_ && (k == 0 || static_cast<std::size_t>(begin_[k]) < known) &&
-                       static_cast<std::size_t>(end_[k]) == beforeEnd;
-        }
-    }
+// section in turn), and the numbers of each section's nodes: the tree is built over these numbers.
+struct NodeNames {
+    const std::vector<std::string_view>& names; // by their numbers
+    const std::vector<int>& begins;
+    const std::vector<int>& ends;
 
-    std::size_t size() const { return ids_.size(); }
-    std::string_view name(int id) const { return ids_.name(id); }
-    int begin(std::size_t section) const { return begin_[section]; }
-    int end(std::size_t section) const { return end_[section]; }
-    // Whether each section after the first begins at a node named before it, and every section ends at a
-    // node of its own: then no node is fed twice, none lies on a loop, and the numbers go in tree order.
-    bool inOrder() const { return inOrder_; }
-    // The index from the names to their numbers, taken once the tree is built.
-    NameIndex take() { return std::move(ids_); }
-
-private:
-    NameIndex ids_;
-    std::vector<int>& begin_;
-    std::vector<int>& end_;
-    bool inOrder_ = true;
+    std::size_t size() const { return names.size(); }
+    std::string_view name(int id) const { return names[static_cast<std::size_t>(id)]; }
+    int begin(std::size_t section) const { return begins[section]; }
+    int end(std::size_t section) const { return ends[section]; }
 };
 
 // The tree of a line whose sections passed S1 and S8: every node but the head fed by exactly one section,
@@ -493,17 +471,28 @@ Catalogs::Catalogs(const Inputs& inputs) : coefficients_(inputs.coefficients) {
     }
 }
 
-const TProvoda* Catalogs::usableWire(std::string_view name) const {
-    const int id = wireNames_.find(withoutBlanks(name));
+namespace {
+
+// The number of a catalog name typed with blanks at its ends; -1 for any other name not found as typed.
+int findTrimmed(const NameIndex& names, std::string_view typed) {
+    if (typed.empty() || (!isBlank(typed.front()) && !isBlank(typed.back())))
+        return -1;
+    return names.find(withoutBlanksAtEnds(typed));
+}
+
+} // namespace
+
+const TProvoda* Catalogs::usableWireTrimmed(std::string_view name) const {
+    const int id = findTrimmed(wireNames_, name);
     return id >= 0 ? usableWires_[static_cast<std::size_t>(id)] : nullptr;
 }
 
 bool Catalogs::knowsWire(std::string_view name) const {
-    return wireNames_.find(withoutBlanks(name)) >= 0;
+    return wireNames_.find(name) >= 0 || findTrimmed(wireNames_, name) >= 0;
 }
 
-const TTrans* Catalogs::transformer(std::string_view name) const {
-    const int id = transformerNames_.find(withoutBlanks(name));
+const TTrans* Catalogs::transformerTrimmed(std::string_view name) const {
+    const int id = findTrimmed(transformerNames_, name);
     return id >= 0 ? usableTransformers_[static_cast<std::size_t>(id)] : nullptr;
 }
 
@@ -539,124 +528,75 @@ std::size_t NameHash::operator()(std::string_view name) const noexcept {
     return static_cast<std::size_t>(h);
 }
 
-namespace {
-
-// Four bytes from p on in an integer, the first byte lowest.
-std::uint64_t fourBytes(const char* p) {
-    std::uint32_t word;
-    std::memcpy(&word, p, 4);
-    if constexpr (std::endian::native == std::endian::big)
-        word = (word >> 24) | (word >> 8 & 0xFF00u) | (word << 8 & 0xFF0000u) | (word << 24);
-    return word;
-}
-
-// The first eight bytes of a name (all of a shorter one) in an integer, the first byte lowest; the bytes
-// beyond the name are 0.
-std::uint64_t packedHead(std::string_view name) {
-    const char* p = name.data();
-    const std::size_t n = std::min<std::size_t>(name.size(), 8);
-    // Two groups of four bytes that may overlap, or the first, middle and last byte: each byte goes to
-    // its place, and a byte that comes twice lands on itself.
-    if (n >= 4)
-        return fourBytes(p) | fourBytes(p + n - 4) << 8 * (n - 4);
-    if (n == 0)
-        return 0;
-    auto byte = [&](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])); };
-    return byte(0) | byte(n / 2) << 8 * (n / 2) | byte(n - 1) << 8 * (n - 1);
-}
-
-constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15ull;
-
-} // namespace
-
-void NameIndex::reserve(std::size_t names) {
+void PackedNames::reset(std::size_t names) {
     std::size_t slots = 16;
     shift_ = 60;
     while (slots < 2 * names) {
         slots *= 2;
         --shift_;
     }
-    slots_.assign(slots, 0);
-    // The table is kept at most half full: room for that many names, so a new one never moves them.
-    names_.resize(slots / 2);
-    heads_.resize(slots / 2);
-    count_ = 0;
+    slots_.assign(slots, Slot{});
+    mask_ = slots - 1;
+}
+
+void NameIndex::reserve(std::size_t names) {
+    reset(names);
+    names_.clear();
+    names_.reserve(room());
 }
 
 void NameIndex::grow() {
-    std::vector<std::string_view> names(names_.begin(), names_.begin() + static_cast<std::ptrdiff_t>(count_));
+    std::vector<std::string_view> names = std::move(names_);
     reserve(2 * names.size() + 8);
     for (std::string_view n : names)
         intern(n);
 }
 
-int NameIndex::add(std::size_t slot, std::string_view name, std::uint64_t head) {
-    names_[count_] = name;
-    heads_[count_] = head;
-    slots_[slot] = static_cast<int>(++count_);
-    return static_cast<int>(count_ - 1);
-}
-
-std::size_t NameIndex::shortSlot(std::string_view name, std::uint64_t head) const {
-    // Open addressing: the first slot along the way that is empty or holds the name. A name of up to
-    // eight bytes is its packed head and length: a multiplication carries every bit of them to the high
-    // bits the slot is taken from, and a name equals another of its head and length.
-    const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = static_cast<std::size_t>((head + name.size()) * kMultiplier >> shift_);
-    for (;; slot = (slot + 1) & mask) {
-        const int id = slots_[slot] - 1;
-        if (id < 0 || (heads_[static_cast<std::size_t>(id)] == head &&
-                       names_[static_cast<std::size_t>(id)].size() == name.size()))
-            return slot;
-    }
-}
-
-std::size_t NameIndex::longSlot(std::string_view name) const {
-    const std::size_t mask = slots_.size() - 1;
+std::size_t NameIndex::longSlot(std::string_view name, std::uint64_t head) const {
     std::size_t slot = static_cast<std::size_t>(NameHash{}(name) >> shift_);
-    for (;; slot = (slot + 1) & mask) {
-        const int id = slots_[slot] - 1;
-        if (id < 0 || names_[static_cast<std::size_t>(id)] == name)
+    for (;; slot = (slot + 1) & mask_) {
+        const Slot& s = slots_[slot];
+        if (s.empty() ||
+            (s.head == head && s.size == name.size() && names_[static_cast<std::size_t>(s.id())] == name))
             return slot;
     }
+}
+
+std::size_t NameIndex::slotOf(std::string_view name, std::uint64_t head) const {
+    return name.size() > 8 ? longSlot(name, head) : shortSlot(head, name.size());
 }
 
 int NameIndex::intern(std::string_view name) {
-    if (name.size() > 8 || 2 * (count_ + 1) > slots_.size())
-        return internSlowly(name);
-    const std::uint64_t head = packedHead(name);
-    const std::size_t slot = shortSlot(name, head);
-    return slots_[slot] == 0 ? add(slot, name, head) : slots_[slot] - 1;
-}
-
-int NameIndex::internSlowly(std::string_view name) {
-    if (2 * (count_ + 1) > slots_.size())
+    if (names_.size() >= room())
         grow();
     const std::uint64_t head = packedHead(name);
-    const std::size_t slot = name.size() > 8 ? longSlot(name) : shortSlot(name, head);
-    return slots_[slot] == 0 ? add(slot, name, head) : slots_[slot] - 1;
+    Slot& slot = slots_[slotOf(name, head)];
+    if (slot.empty()) {
+        names_.push_back(name);
+        slot = {head, static_cast<std::uint32_t>(name.size()), static_cast<std::int32_t>(names_.size())};
+    }
+    return slot.id();
 }
 
-int NameIndex::find(std::string_view name) const {
-    if (slots_.empty())
-        return -1;
-    if (name.size() > 8)
-        return findLong(name);
-    return slots_[shortSlot(name, packedHead(name))] - 1;
+void NodeIndex::grow() {
+    std::vector<Slot> old = std::move(slots_);
+    reset(2 * count_ + 8);
+    for (const Slot& s : old)
+        if (!s.empty())
+            slots_[shortSlot(s.head, s.size)] = s;
 }
 
-int NameIndex::findLong(std::string_view name) const {
-    return slots_[longSlot(name)] - 1;
+void NodeIndex::renumber(const std::vector<int>& numbers) {
+    for (Slot& s : slots_)
+        if (!s.empty())
+            s.number = numbers[static_cast<std::size_t>(s.id())] + 1;
 }
 
 int LineTree::find(std::string_view node) const {
-    int id = byName_.find(withoutTrailingBlanks(node));
-    if (id < 0 || positionOf_.empty())
-        return id;
-    return positionOf_[static_cast<std::size_t>(id)];
+    return byName_.find(withoutTrailingBlanks(node));
 }
 
-// Reads lines one after another, keeping the numbers of their sections' nodes between them.
+// Reads lines one after another, keeping its working room between them.
 class LineReader {
 public:
     LineTree read(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
@@ -667,33 +607,65 @@ public:
         tree.index = lineIndex;
         tree.name = withoutTrailingBlanks(tree.line->Name.view());
         LineReport report(tree, problems);
-        if (tree.line->SectionCount() == 0) {
+        const auto count = static_cast<std::size_t>(tree.line->SectionCount());
+        if (count == 0) {
             report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
             return tree;
         }
-        tree.sections.resize(static_cast<std::size_t>(tree.line->SectionCount()));
+        tree.sections.resize(count);
+        // A line typed along from its head names one node more than it has sections.
+        tree.nodes.reserve(count + 1);
+        tree.byName_.reserve(count + 1);
+        begins_.resize(count);
+        ends_.resize(count);
+        bool inOrder = true;
+        std::uint64_t lastEnd = 0;
+        std::size_t lastEndSize = 0;
+        int lastEndId = -1;
         std::size_t k = 0;
-        for (const TLine& section : tree.line->Sections) {
-            readSection(section, static_cast<int>(k + 1), catalogs, report, tree.sections[k]);
+        for (const TLine& line : tree.line->Sections) {
+            SectionData& s = tree.sections[k];
+            readSection(line, static_cast<int>(k + 1), catalogs, report, s);
+            // Sections are mostly typed one after another along the line: a section then begins where the one
+            // before it ends, and that name is numbered already.
+            const std::uint64_t begin = packedHead(s.begin), end = packedHead(s.end);
+            const int b = k > 0 && begin == lastEnd && s.begin.size() == lastEndSize
+                              ? lastEndId
+                              : number(tree, s.begin, begin);
+            const int e = number(tree, s.end, end);
+            begins_[k] = b;
+            ends_[k] = e;
+            // Each section after the first begins at a node named before it and ends at a node of its own.
+            inOrder = inOrder & (b <= static_cast<int>(k)) & (e == static_cast<int>(k + 1));
+            lastEnd = end;
+            lastEndSize = s.end.size();
+            lastEndId = e;
             ++k;
         }
-        NodeNames names(tree.sections, begin_, end_);
-        if (names.inOrder() && tree.sections.front().begin == tree.name)
-            buildInOrder(tree, report, names);
+        if (inOrder && tree.sections.front().begin == tree.name)
+            buildInOrder(tree, report);
         else
-            buildChecked(tree, report, names);
-        tree.byName_ = names.take();
+            buildChecked(tree, report);
         return tree;
     }
 
 private:
+    static_assert(decltype(TLine::L_Begin)::capacity <= NodeIndex::kLongestName &&
+                  decltype(TLine::L_End)::capacity <= NodeIndex::kLongestName);
+
+    // The number of a node's name, given packed: a new one, the name then added to the tree's nodes, when the
+    // sections have not used it before.
+    static int number(LineTree& tree, std::string_view name, std::uint64_t head) {
+        const int id = tree.byName_.intern(head, name.size());
+        if (static_cast<std::size_t>(id) == tree.nodes.size())
+            tree.nodes.push_back(name);
+        return id;
+    }
+
     // Sections typed along the line from its head, as they mostly are: the tree has no problem of its
     // own, the head is numbered 0 and each section's end the number after its own, which is also its
     // place in the tree.
-    static void buildInOrder(LineTree& tree, const LineReport& report, const NodeNames& names) {
-        tree.nodes.resize(names.size());
-        for (std::size_t id = 0; id < names.size(); ++id)
-            tree.nodes[id] = names.name(static_cast<int>(id));
+    void buildInOrder(LineTree& tree, const LineReport& report) {
         if (report.failed())
             return;
         const std::size_t count = tree.sections.size();
@@ -702,25 +674,28 @@ private:
         tree.parent[0] = -1;
         tree.feedingSection[0] = 0;
         for (std::size_t k = 0; k < count; ++k) {
-            tree.parent[k + 1] = names.begin(k);
+            tree.parent[k + 1] = begins_[k];
             tree.feedingSection[k + 1] = static_cast<int>(k + 1);
         }
         tree.valid = true;
     }
 
     // Any other line: every check of the tree in turn.
-    static void buildChecked(LineTree& tree, LineReport& report, const NodeNames& names) {
-        TreeBuilder builder(tree, report, names);
+    void buildChecked(LineTree& tree, LineReport& report) {
+        std::vector<std::string_view> names = std::move(tree.nodes);
+        tree.nodes.clear();
+        const NodeNames numbered{names, begins_, ends_};
+        TreeBuilder builder(tree, report, numbered);
         builder.build();
         // Every name the sections use, for the look-ups of the modes; a valid tree's nodes first.
         std::vector<int> position = builder.positions();
         tree.nodes.resize(names.size());
         for (std::size_t id = 0; id < names.size(); ++id)
-            tree.nodes[static_cast<std::size_t>(position[id])] = names.name(static_cast<int>(id));
-        tree.positionOf_ = std::move(position);
+            tree.nodes[static_cast<std::size_t>(position[id])] = names[id];
+        tree.byName_.renumber(position);
     }
 
-    std::vector<int> begin_, end_;
+    std::vector<int> begins_, ends_; // the numbers of each section's nodes
 };
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,

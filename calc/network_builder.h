@@ -4,7 +4,9 @@
 #include "calc/load_flow.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -32,46 +34,140 @@ struct NameHash {
     std::size_t operator()(std::string_view name) const noexcept;
 };
 
-// Names numbered from 0 in a flat table: a line's hundred names cost a few allocations, not a hundred.
-// The first eight bytes of each name are kept packed in an integer: node names and most catalog names are
-// no longer, and then that integer with the length stands for the whole name, so a look-up hashes and
-// compares integers only.
-class NameIndex {
+// The first eight bytes of a name (all of a shorter one) in an integer, the first byte lowest; the bytes
+// beyond the name are 0.
+inline std::uint64_t packedHead(std::string_view name) {
+    // Four bytes from p on, the first byte lowest.
+    auto four = [](const char* p) -> std::uint64_t {
+        std::uint32_t word;
+        std::memcpy(&word, p, 4);
+        if constexpr (std::endian::native == std::endian::big)
+            word = (word >> 24) | (word >> 8 & 0xFF00u) | (word << 8 & 0xFF0000u) | (word << 24);
+        return word;
+    };
+    const char* p = name.data();
+    const std::size_t n = name.size() < 8 ? name.size() : 8;
+    // Two groups of four bytes that may overlap, or the first, middle and last byte: each byte goes to
+    // its place, and a byte that comes twice lands on itself.
+    if (n >= 4)
+        return four(p) | four(p + n - 4) << 8 * (n - 4);
+    if (n == 0)
+        return 0;
+    auto byte = [&](std::size_t i) { return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i])); };
+    return byte(0) | byte(n / 2) << 8 * (n / 2) | byte(n - 1) << 8 * (n - 1);
+}
+
+// A table of names open-addressed by their first eight bytes packed in an integer, with their length: node
+// names and most catalog names are no longer, and then that integer with the length stands for the whole
+// name, so a look-up hashes and compares integers only. Kept at most half full.
+class PackedNames {
+protected:
+    struct Slot {
+        std::uint64_t head = 0; // packedHead of the name
+        std::uint32_t size = 0;
+        std::int32_t number = 0; // 1 + the name's number; 0 in an empty slot, so that empty slots are zeros
+
+        bool empty() const { return number == 0; }
+        int id() const { return number - 1; }
+    };
+
+    // Room for about `names` names, all slots empty.
+    void reset(std::size_t names);
+    std::size_t room() const { return (mask_ + 1) / 2; }
+    // The slot of a name of at most eight bytes, or the empty slot where it goes.
+    std::size_t shortSlot(std::uint64_t head, std::size_t size) const {
+        // A multiplication carries every bit of the head and length to the high bits the slot is taken from.
+        const Slot* slots = slots_.data();
+        auto slot = static_cast<std::size_t>((head + size) * 0x9E3779B97F4A7C15ull >> shift_);
+        while (!slots[slot].empty() && (slots[slot].head != head || slots[slot].size != size))
+            slot = (slot + 1) & mask_;
+        return slot;
+    }
+
+    std::vector<Slot> slots_;
+    std::size_t mask_ = std::size_t(-1); // the number of slots - 1
+    int shift_ = 64;                     // 64 - log2 of the number of slots
+};
+
+// Names of any length numbered from 0 in the order they come, in a flat table: the catalogs' names and
+// the project's line names.
+class NameIndex : PackedNames {
 public:
     // Room for about `names` names; forgets the names it has.
     void reserve(std::size_t names);
     // The number of the name, a new one when it is not there yet.
     int intern(std::string_view name);
     // The number of the name; -1 when it is not there.
-    int find(std::string_view name) const;
-    std::size_t size() const { return count_; }
+    int find(std::string_view name) const {
+        if (slots_.empty())
+            return -1;
+        if (name.size() > 8)
+            return slots_[longSlot(name, packedHead(name))].id();
+        return slots_[shortSlot(packedHead(name), name.size())].id();
+    }
+    std::size_t size() const { return names_.size(); }
     std::string_view name(int id) const { return names_[static_cast<std::size_t>(id)]; }
 
 private:
-    // The ways of a name of more than eight bytes, and of a table to grow first, kept out of the short
-    // names' way.
-    int internSlowly(std::string_view name);
-    int findLong(std::string_view name) const;
     void grow(); // to twice the room
-    int add(std::size_t slot, std::string_view name, std::uint64_t head);
     // The slot of the name, or the empty slot where it goes.
-    std::size_t shortSlot(std::string_view name, std::uint64_t head) const;
-    std::size_t longSlot(std::string_view name) const;
+    std::size_t slotOf(std::string_view name, std::uint64_t head) const;
+    std::size_t longSlot(std::string_view name, std::uint64_t head) const;
 
-    std::vector<std::string_view> names_; // room for half the slots, the first `count_` in use
-    std::vector<std::uint64_t> heads_;    // the first eight bytes of each name, packed
-    std::vector<int> slots_;              // 1 + the number of the name in each slot; 0 for an empty slot
+    std::vector<std::string_view> names_;
+};
+
+// The nodes of a line by their names, which are at most eight bytes: each name is its packed bytes and its
+// length, and the table keeps no copy of the names.
+class NodeIndex : PackedNames {
+public:
+    static constexpr std::size_t kLongestName = 8;
+
+    // Room for about `names` names; forgets the names it has.
+    void reserve(std::size_t names) {
+        reset(names);
+        count_ = 0;
+    }
+    // The number of the name given by its packed bytes and length, a new one (the count so far) when it is
+    // not there yet.
+    int intern(std::uint64_t head, std::size_t size) {
+        if (count_ >= room())
+            grow();
+        Slot& slot = slots_[shortSlot(head, size)];
+        if (slot.empty())
+            slot = {head, static_cast<std::uint32_t>(size), static_cast<std::int32_t>(++count_)};
+        return slot.id();
+    }
+    std::size_t size() const { return count_; }
+    // The number of the name; -1 when it is not there.
+    int find(std::string_view name) const {
+        if (slots_.empty() || name.size() > kLongestName)
+            return -1;
+        return slots_[shortSlot(packedHead(name), name.size())].id();
+    }
+    // Each name numbered anew: number n becomes `numbers[n]`.
+    void renumber(const std::vector<int>& numbers);
+
+private:
+    void grow(); // to twice the room
     std::size_t count_ = 0;
-    int shift_ = 64; // 64 - log2 of the number of slots
 };
 
 class Catalogs {
 public:
     explicit Catalogs(const Inputs& inputs);
     // A wire that can carry a calculation (r0 > 0, x0 >= 0, permissible current > 0); null otherwise.
-    const TProvoda* usableWire(std::string_view name) const;
+    // The catalog's names are kept without blanks at their ends, so a name typed without them, as nearly
+    // all are, is found as it is; another is looked up again without them.
+    const TProvoda* usableWire(std::string_view name) const {
+        const int id = wireNames_.find(name);
+        return id >= 0 ? usableWires_[static_cast<std::size_t>(id)] : usableWireTrimmed(name);
+    }
     bool knowsWire(std::string_view name) const;
-    const TTrans* transformer(std::string_view name) const;
+    const TTrans* transformer(std::string_view name) const {
+        const int id = transformerNames_.find(name);
+        return id >= 0 ? usableTransformers_[static_cast<std::size_t>(id)] : transformerTrimmed(name);
+    }
     // The position of a transformer of the catalog, from 0.
     std::size_t positionOf(const TTrans& transformer) const {
         return static_cast<std::size_t>(&transformer - firstTransformer_);
@@ -95,6 +191,10 @@ private:
     struct RegimeFactors {
         double k = 0, cos = 1, sin = 0;
     };
+
+    // The look-ups of a name not found as typed.
+    const TProvoda* usableWireTrimmed(std::string_view name) const;
+    const TTrans* transformerTrimmed(std::string_view name) const;
 
     const TTrans* firstTransformer_ = nullptr;
     std::size_t transformerCount_ = 0;
@@ -139,8 +239,7 @@ struct LineTree {
 
 private:
     friend class LineReader;
-    NameIndex byName_;            // every name the sections use, by its order of first use
-    std::vector<int> positionOf_; // in `nodes` of each name so numbered; empty when that is its number
+    NodeIndex byName_; // every name the sections use, to its place in `nodes`
 };
 
 LineTree buildLineTree(const TSource& source, int sourceNumber, int lineIndex, const Catalogs& catalogs,
