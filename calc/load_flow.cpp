@@ -42,7 +42,6 @@ inline Pair operator+(Pair a, Pair b) { return {{a.v[0] + b.v[0], a.v[1] + b.v[1
 inline Pair operator-(Pair a, Pair b) { return {{a.v[0] - b.v[0], a.v[1] - b.v[1]}}; }
 inline Pair operator*(Pair a, Pair b) { return {{a.v[0] * b.v[0], a.v[1] * b.v[1]}}; }
 inline Pair operator*(Pair a, double b) { return {{a.v[0] * b, a.v[1] * b}}; }
-inline Pair operator*(double a, Pair b) { return {{a * b.v[0], a * b.v[1]}}; }
 inline Pair operator/(Pair a, double b) { return {{a.v[0] / b, a.v[1] / b}}; }
 inline Pair operator/(double a, Pair b) { return {{a / b.v[0], a / b.v[1]}}; }
 inline Pair& operator+=(Pair& a, Pair b) { return a = a + b; }
