@@ -341,7 +341,7 @@ struct SourceData {
     Names names;
     const std::vector<TransformerLosses> transformerLosses; // of each catalog entry, in its order
 
-    // The normal scheme calculated, made when the first scheme is asked for: a mode takes the lines it
+    // The normal scheme calculated, made by the first thread that asks for it: a mode takes the lines it
     // leaves untouched from here, their part of the network, their rows and short circuits, and, when
     // the mode changes no load, their voltages and flows, which do not depend on the other lines.
     struct Normal {
