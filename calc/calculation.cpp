@@ -272,14 +272,6 @@ Totals totalsOf(const RowSums& sums, const SchemeResult& scheme, const RegimeRes
     return t;
 }
 
-// The load factor of a mode that can be calculated: 1 + its change of load in per cent; none when the
-// change refuses the mode.
-std::optional<double> loadFactorOf(const TModeWork& mode) {
-    if (!(std::isfinite(mode.Izm_Nagr) && mode.Izm_Nagr > -100))
-        return std::nullopt;
-    return 1 + mode.Izm_Nagr / 100;
-}
-
 // The flows of the normal scheme under one load factor, kept for the modes with that factor: a line such a
 // mode leaves untouched has the same voltages and flows there, as the lines hang on the busbars' fixed
 // voltage and do not act on each other, and so the same rows, warnings and totals.

@@ -306,6 +306,11 @@ struct SourceLines {
 
 SourceLines buildSourceLines(const TProect& project, int source, const Catalogs& catalogs);
 
+// The load factor of a mode: 1 + its change of load in per cent; none when the change refuses the mode
+// (M8). A mode's scheme and the flows shared by the modes of one factor take it from here alone, so that
+// their loads are scaled alike to the last bit.
+std::optional<double> loadFactorOf(const TModeWork& mode);
+
 // Builds the schemes of a source one after another, keeping its working room between them.
 class SchemeBuilder {
 public:

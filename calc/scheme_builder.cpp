@@ -100,7 +100,7 @@ public:
           problems_(problems) {}
 
     bool read() {
-        if (!(std::isfinite(mode_.Izm_Nagr) && mode_.Izm_Nagr > -100))
+        if (!loadFactorOf(mode_))
             add("M8", {}, "изменение нагрузки " + formatReal(mode_.Izm_Nagr) + " % не больше −100 %");
         readJumper();
         readSwitchedOff();
@@ -541,6 +541,12 @@ void copyPart(Scheme& scheme, std::size_t at, const std::vector<SchemeNode>& fro
 
 } // namespace
 
+std::optional<double> loadFactorOf(const TModeWork& mode) {
+    if (!(std::isfinite(mode.Izm_Nagr) && mode.Izm_Nagr > -100))
+        return std::nullopt;
+    return 1 + mode.Izm_Nagr / 100;
+}
+
 void NormalScheme::findParts() {
     part.assign(scheme.trees.size(), {0, 0});
     const int n = static_cast<int>(scheme.nodes.size());
@@ -609,7 +615,7 @@ bool SchemeBuilder::build(const TProect& project, const SourceLines& lines, int 
     if (!reader.read() || lines.refused)
         return refuse();
     scheme.trees = reader.trees();
-    scheme.loadFactor = 1 + m.Izm_Nagr / 100;
+    scheme.loadFactor = *loadFactorOf(m); // M8 has refused the mode otherwise
     // Only the lines the mode touches are walked anew when the normal scheme is at hand: the jumper's,
     // the switched-off node's and another source's line.
     std::vector<bool>& touched = room.touched;
