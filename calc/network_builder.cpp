@@ -184,6 +184,9 @@ void addSectionProblem(const char* code, const TLine& line, int number, const Se
     report.add(code, number, data.end, what);
 }
 
+// A section before its fields are read.
+constexpr SectionData kBlankSection{};
+
 inline void readSection(const TLine& line, int number, const Catalogs& catalogs, LineReport& report,
                         SectionData& data) {
     auto problem = [&](const char* code) { addSectionProblem(code, line, number, data, catalogs, report); };
@@ -612,7 +615,9 @@ public:
             report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
             return tree;
         }
-        tree.sections.resize(count);
+        // Each section is read into a blank of its own and appended: making the list at its full size first
+        // costs a string store's start-up for every section.
+        tree.sections.reserve(count);
         // A line typed along from its head names one node more than it has sections.
         tree.nodes.reserve(count + 1);
         tree.byName_.reserve(count + 1);
@@ -624,7 +629,7 @@ public:
         int lastEndId = -1;
         std::size_t k = 0;
         for (const TLine& line : tree.line->Sections) {
-            SectionData& s = tree.sections[k];
+            SectionData& s = tree.sections.emplace_back(kBlankSection);
             readSection(line, static_cast<int>(k + 1), catalogs, report, s);
             // Sections are mostly typed one after another along the line: a section then begins where the one
             // before it ends, and that name is numbered already.

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdint>
 #include <functional>
 
 namespace k10::calc {
@@ -499,7 +501,43 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
     return out + substationsText(scheme) + shortCircuitText(scheme);
 }
 
+namespace {
+
+// The number written with `decimals` digits after a decimal comma, as the exact conversion below writes it,
+// for the common numbers whose scaled magnitude |value| 10^decimals lies below 2^31: there the scaling errs by
+// less than 2^-22, so it rounds to the same integer as the exact value does unless it lies within 1e-6 of
+// a half. Returns null for the others (halves, large numbers, no number), which the exact conversion writes.
+char* formatSmallNumberTo(char* out, double value, int decimals) {
+    static constexpr double kScale[] = {1, 10, 100, 1000};
+    if (decimals < 0 || decimals > 3)
+        return nullptr;
+    const double scaled = std::fabs(value) * kScale[decimals];
+    if (!(scaled < 2147483648.0))
+        return nullptr;
+    const double whole = std::floor(scaled), fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5) < 1e-6)
+        return nullptr;
+    const auto digits = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
+    // "-0,00": a negative value rounded to zero is written as zero.
+    if (value < 0 && digits != 0)
+        *out++ = '-';
+    char text[16];
+    const auto length = static_cast<int>(std::to_chars(text, text + sizeof text, digits).ptr - text);
+    // Zeros in front up to one digit before the comma.
+    const int width = std::max(length, decimals + 1), zeros = width - length;
+    for (int i = 0; i < width; ++i) {
+        if (i == width - decimals)
+            *out++ = ',';
+        *out++ = i < zeros ? '0' : text[i - zeros];
+    }
+    return out;
+}
+
+} // namespace
+
 char* formatNumberTo(char* out, double value, Quantity quantity) {
+    if (char* end = formatSmallNumberTo(out, value, decimalsOf(quantity)))
+        return end;
     char* end = std::to_chars(out, out + kFormatNumberRoom, value, std::chars_format::fixed, decimalsOf(quantity)).ptr;
     char* point = std::find(out, end, '.');
     if (point != end)

@@ -13,7 +13,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <random>
+#include <string>
 
 namespace {
 
@@ -303,6 +307,33 @@ private slots:
         QTest::newRow("negative") << -2.5 << int(k10::calc::Quantity::Power) << "-2,5";
         QTest::newRow("current") << 34.171 << int(k10::calc::Quantity::CurrentA) << "34,2";
         QTest::newRow("short circuit") << 0.88517 << int(k10::calc::Quantity::ShortCircuitKa) << "0,885";
+        QTest::newRow("exact half to even") << 0.125 << int(k10::calc::Quantity::LossPercent) << "0,12";
+        QTest::newRow("below the first digit") << 0.0004 << int(k10::calc::Quantity::VoltageKv) << "0,000";
+        QTest::newRow("large") << 3e12 << int(k10::calc::Quantity::CurrentA) << "3000000000000,0";
+    }
+    // Small numbers are written by a shortcut: on random numbers of every size and sign it writes what
+    // the exact conversion writes.
+    void numbersAsTheExactConversion() {
+        std::mt19937_64 random(20261208);
+        std::uniform_real_distribution<double> exponent(-8, 11), digits(1, 10);
+        for (int i = 0; i < 200000; ++i) {
+            const auto quantity = k10::calc::Quantity(i % 3 == 0 ? k10::calc::Quantity::Power
+                                                      : i % 3 == 1 ? k10::calc::Quantity::Losses
+                                                                   : k10::calc::Quantity::VoltageKv);
+            const int decimals = k10::calc::decimalsOf(quantity);
+            double value = digits(random) * std::pow(10.0, std::floor(exponent(random)));
+            if (i % 4 == 0) // a half or a hair beside it, at the last digit written
+                value = (std::round(value * std::pow(10.0, decimals)) + 0.5 + (i % 8 - 4) * 1e-9) /
+                        std::pow(10.0, decimals);
+            value = i % 2 ? -value : value;
+            char exact[400];
+            std::string expected(exact, std::to_chars(exact, exact + sizeof exact, value, std::chars_format::fixed,
+                                                      decimals).ptr);
+            std::replace(expected.begin(), expected.end(), '.', ',');
+            if (expected.find_first_not_of("-0,") == std::string::npos && expected[0] == '-')
+                expected.erase(0, 1);
+            QCOMPARE(k10::calc::formatNumber(value, quantity), expected);
+        }
     }
     void numbersForPeople() {
         QFETCH(double, value);
