@@ -7,6 +7,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 
 namespace k10::calc {
@@ -311,20 +312,62 @@ const CsvWords& wordsOf(CsvDialect dialect) {
     return dialect == CsvDialect::Spreadsheet ? kCsvWordsRu : kCsvWords;
 }
 
-void appendCsvField(std::string& out, std::string_view text, char separator) {
+// The bytes of rows gathered in a room of their own and appended to the text when it fills and by `flush`:
+// one append for many cells rather than one for each.
+class RowBytes {
+public:
+    explicit RowBytes(std::string& out) : out_(out) {}
+    RowBytes(const RowBytes&) = delete;
+    RowBytes& operator=(const RowBytes&) = delete;
+
+    // Room for `bytes` (at most kLargest) from the returned address on; `wrote` says where they ended.
+    char* room(std::size_t bytes) {
+        if (bytes > sizeof bytes_ - used_)
+            flush();
+        return bytes_ + used_;
+    }
+    void wrote(const char* end) { used_ = static_cast<std::size_t>(end - bytes_); }
+    void put(char c) {
+        *room(1) = c;
+        ++used_;
+    }
+    void put(std::string_view text) {
+        if (text.size() > kLargest) {
+            flush();
+            out_ += text;
+            return;
+        }
+        char* at = room(text.size());
+        std::memcpy(at, text.data(), text.size());
+        used_ += text.size();
+    }
+    void flush() {
+        out_.append(bytes_, used_);
+        used_ = 0;
+    }
+
+    static constexpr std::size_t kLargest = 1024;
+
+private:
+    std::string& out_;
+    char bytes_[4 * kLargest];
+    std::size_t used_ = 0;
+};
+
+void appendCsvField(RowBytes& out, std::string_view text, char separator) {
     // A plain loop: a search for any of several characters looks for each of them at every character.
     if (std::none_of(text.begin(), text.end(),
                      [separator](char c) { return c == separator || c == '"' || c == '\r' || c == '\n'; })) {
-        out += text;
+        out.put(text);
         return;
     }
-    out += '"';
+    out.put('"');
     for (char c : text) {
         if (c == '"')
-            out += '"';
-        out += c;
+            out.put('"');
+        out.put(c);
     }
-    out += '"';
+    out.put('"');
 }
 
 // One row: its cells set by column, then written at the end of a text in one go. The numbers are written
@@ -360,13 +403,13 @@ public:
             .real(DqTransformers, t.dqTransformersKvar)
             .real(LossShare, t.lossSharePercent);
     }
-    void writeTo(std::string& out, CsvDialect dialect) const {
+    void writeTo(RowBytes& out, CsvDialect dialect) const {
+        static_assert(kFormatRealRoom <= RowBytes::kLargest && kFormatNumberRoom <= RowBytes::kLargest);
         const bool spreadsheet = dialect == CsvDialect::Spreadsheet;
         const char separator = spreadsheet ? ';' : ',';
-        char number[kFormatRealRoom > kFormatNumberRoom ? kFormatRealRoom : kFormatNumberRoom];
         for (int c = 0; c < ColumnCount; ++c) {
             if (c)
-                out += separator;
+                out.put(separator);
             const Cell& cell = cells_[c];
             switch (cell.kind) {
             case Cell::None:
@@ -374,16 +417,24 @@ public:
             case Cell::Text:
                 appendCsvField(out, cell.text, separator);
                 break;
-            case Cell::Integer:
-                out.append(number, std::to_chars(number, number + sizeof number, static_cast<int>(cell.value)).ptr);
+            case Cell::Integer: {
+                char* at = out.room(16);
+                out.wrote(std::to_chars(at, at + 16, static_cast<int>(cell.value)).ptr);
                 break;
+            }
             case Cell::Real:
-                out.append(number, spreadsheet ? formatNumberTo(number, cell.value, kColumnQuantity[c])
-                                               : formatRealTo(number, cell.value));
+                if (spreadsheet) {
+                    char* at = out.room(kFormatNumberRoom);
+                    out.wrote(formatNumberTo(at, cell.value, kColumnQuantity[c]));
+                } else {
+                    char* at = out.room(kFormatRealRoom);
+                    out.wrote(formatRealTo(at, cell.value));
+                }
                 break;
             }
         }
-        out.append("\r\n", 2);
+        out.put('\r');
+        out.put('\n');
     }
 
 private:
@@ -396,7 +447,7 @@ private:
 };
 
 void regimeCsv(const SchemeResult& s, const RegimeResult& r, std::string_view regime, const CsvWords& words,
-               CsvDialect dialect, std::string& out) {
+               CsvDialect dialect, RowBytes& out) {
     for (std::size_t i = 0; i < s.nodes.size(); ++i)
         CsvRow(s, regime, words.node)
             .text(Line, s.nodes[i].line)
@@ -440,7 +491,7 @@ void regimeCsv(const SchemeResult& s, const RegimeResult& r, std::string_view re
     CsvRow(s, regime, words.totals).totals(r.totals).writeTo(out, dialect);
 }
 
-void shortCircuitCsv(const SchemeResult& s, const CsvWords& words, CsvDialect dialect, std::string& out) {
+void shortCircuitCsv(const SchemeResult& s, const CsvWords& words, CsvDialect dialect, RowBytes& out) {
     CsvRow(s, "", words.shortCircuit).currents(s.shortCircuit.busbars).writeTo(out, dialect);
     for (std::size_t i = 0; i < s.shortCircuit.nodes.size(); ++i) {
         const NodeShortCircuit& n = s.shortCircuit.nodes[i];
@@ -563,9 +614,11 @@ void appendSchemeCsv(const SchemeResult& s, std::string& out, CsvDialect dialect
     if (!s.calculated)
         return;
     const CsvWords& words = wordsOf(dialect);
-    regimeCsv(s, s.regimes[0], words.day, words, dialect, out);
-    regimeCsv(s, s.regimes[1], words.evening, words, dialect, out);
-    shortCircuitCsv(s, words, dialect, out);
+    RowBytes rows(out);
+    regimeCsv(s, s.regimes[0], words.day, words, dialect, rows);
+    regimeCsv(s, s.regimes[1], words.evening, words, dialect, rows);
+    shortCircuitCsv(s, words, dialect, rows);
+    rows.flush();
 }
 
 std::string schemeCsv(const SchemeResult& s, CsvDialect dialect) {

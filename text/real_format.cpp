@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 namespace k10 {
@@ -18,6 +19,29 @@ struct RoundedDigits {
     std::size_t count = 0;
     int exponent = 0;
 };
+
+// The decimal digits of a value below 10^16 written at `out`; returns their end. Two halves of eight
+// digits are converted apart, in 32 bits, so that no chain of divisions runs through all the digits.
+char* writeDigits(char* out, std::uint64_t value) {
+    if (value < 100000000)
+        return std::to_chars(out, out + 8, static_cast<std::uint32_t>(value)).ptr;
+    static constexpr char kPairs[] = "0001020304050607080910111213141516171819"
+                                     "2021222324252627282930313233343536373839"
+                                     "4041424344454647484950515253545556575859"
+                                     "6061626364656667686970717273747576777879"
+                                     "8081828384858687888990919293949596979899";
+    const auto high = static_cast<std::uint32_t>(value / 100000000);
+    const auto low = static_cast<std::uint32_t>(value % 100000000);
+    out = std::to_chars(out, out + 8, high).ptr;
+    // The low half with its zeros in front: four pairs of digits.
+    const std::uint32_t quarters[2] = {low / 10000, low % 10000};
+    for (std::uint32_t quarter : quarters) {
+        std::memcpy(out, kPairs + 2 * (quarter / 100), 2);
+        std::memcpy(out + 2, kPairs + 2 * (quarter % 100), 2);
+        out += 4;
+    }
+    return out;
+}
 
 // The value's digits rounded to the precision, found with one multiplication: the magnitude scaled by a
 // power of ten to a whole number of `precision` digits and rounded to the nearest. The scaled value is off
@@ -57,8 +81,7 @@ bool roundScaledDigits(double magnitude, int precision, RoundedDigits& out) {
         digits = 1;
         ++exponent;
     }
-    auto result = std::to_chars(out.digits, out.digits + sizeof out.digits, digits);
-    out.count = static_cast<std::size_t>(result.ptr - out.digits);
+    out.count = static_cast<std::size_t>(writeDigits(out.digits, digits) - out.digits);
     out.exponent = exponent;
     while (out.count > 1 && out.digits[out.count - 1] == '0')
         --out.count;
@@ -141,8 +164,8 @@ RoundedDigits roundDigits(double magnitude, int precision) {
 
 char* formatGeneralTo(char* out, double value, int precision, int minExponentDigits) {
     auto put = [&out](std::string_view text) {
-        for (char c : text)
-            *out++ = c;
+        std::memcpy(out, text.data(), text.size());
+        out += text.size();
     };
     if (std::isnan(value)) {
         put("NAN");
