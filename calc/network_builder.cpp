@@ -615,8 +615,8 @@ public:
             report.add("P5", 0, {}, "нет ни одного участка; линия не рассчитывается");
             return tree;
         }
-        // Each section is read into a blank of its own and appended: making the list at its full size first
-        // costs a string store's start-up for every section.
+        // Each section is appended as a blank and read into: a list made at its full size first has every
+        // section zeroed on its own by a string-store instruction, which is slow to start.
         tree.sections.reserve(count);
         // A line typed along from its head names one node more than it has sections.
         tree.nodes.reserve(count + 1);

@@ -332,6 +332,8 @@ public:
         ++used_;
     }
     void put(std::string_view text) {
+        if (text.empty())
+            return;
         if (text.size() > kLargest) {
             flush();
             out_ += text;
