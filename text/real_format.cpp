@@ -44,10 +44,9 @@ char* writeDigits(char* out, std::uint64_t value) {
 }
 
 // The value's digits rounded to the precision, found with one multiplication: the magnitude scaled by a
-// power of ten to a whole number of `precision` digits and rounded to the nearest. The scaled value is off
-// the exact product by at most half a unit of its last binary place; when that could decide the rounding
-// (a fraction too near one half), or the magnitude lies beyond the exact powers of ten, the ways below
-// decide.
+// power of ten to a whole number of `precision` digits and rounded to the nearest. When the scaled value
+// ends in exactly one half, which the exact product may not, or the magnitude lies beyond the exact powers
+// of ten, the ways below decide.
 bool roundScaledDigits(double magnitude, int precision, RoundedDigits& out) {
     static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
@@ -71,10 +70,10 @@ bool roundScaledDigits(double magnitude, int precision, RoundedDigits& out) {
     }
     const auto whole = static_cast<std::uint64_t>(scaled); // below 1e15: exact
     const double fraction = scaled - static_cast<double>(whole);
-    // A unit of the last binary place of the (normal, positive) scaled value: its exponent less 52.
-    const double unit =
-        std::bit_cast<double>((std::bit_cast<std::uint64_t>(scaled) & 0x7FF0000000000000u) - (52ull << 52));
-    if (std::fabs(fraction - 0.5) <= unit)
+    // The scaled value is the exact product rounded to the nearest double, and below 2^52 every whole number
+    // and a half lie among the doubles: rounding keeps the order, so a fraction above or below one half is
+    // above or below it in the exact product too. A fraction of exactly one half leaves it open.
+    if (fraction == 0.5)
         return false;
     auto digits = whole + (fraction > 0.5 ? 1 : 0);
     if (digits == static_cast<std::uint64_t>(high)) {

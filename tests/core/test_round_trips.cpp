@@ -551,6 +551,16 @@ private slots:
         QCOMPARE(formatReal(std::nextafter(1e15, 0.0)), std::string("1E15"));
         QCOMPARE(formatReal(0.00009999999999999995), std::string("0.0001"));
         QCOMPARE(formatReal(std::numeric_limits<double>::denorm_min()), std::string("4.94065645841247E-324"));
+        // A hair beside a half of the fifteenth digit, where a shortcut rounding a scaled value must know how
+        // far off that value may be.
+        std::mt19937_64 random(15);
+        for (int i = 0; i < 20000; ++i) {
+            const double half = static_cast<double>(100000000000000ull + random() % 900000000000000ull) + 0.5;
+            double value = half * std::pow(10.0, static_cast<int>(random() % 14) - 18);
+            for (int step = static_cast<int>(random() % 7) - 3; step != 0; step += step > 0 ? -1 : 1)
+                value = std::nextafter(value, step > 0 ? 1e300 : 0.0);
+            QVERIFY2(generalFormProblem(value).isEmpty(), qPrintable(generalFormProblem(value)));
+        }
     }
 
     // Thousands of projects, most of them small: what is written reads back equal, every real rounded to
