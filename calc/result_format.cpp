@@ -557,9 +557,11 @@ std::string schemeReportText(const SchemeResult& scheme, const Settings& setting
 namespace {
 
 // The number written with `decimals` digits after a decimal comma, as the exact conversion below writes it,
-// for the common numbers whose scaled magnitude |value| 10^decimals lies below 2^31: there the scaling errs by
-// less than 2^-22, so it rounds to the same integer as the exact value does unless it lies within 1e-6 of
-// a half. Returns null for the others (halves, large numbers, no number), which the exact conversion writes.
+// for the common numbers whose scaled magnitude |value| 10^decimals lies below 2^31. The scaled value is the
+// exact product rounded to the nearest double, and there every half lies among the doubles: rounding keeps
+// the order, so a fraction above or below one half is so exactly too (as for the general form of reals).
+// Returns null for the others (a fraction of exactly one half, large numbers, no number), which the exact
+// conversion writes.
 char* formatSmallNumberTo(char* out, double value, int decimals) {
     static constexpr double kScale[] = {1, 10, 100, 1000};
     if (decimals < 0 || decimals > 3)
@@ -568,7 +570,7 @@ char* formatSmallNumberTo(char* out, double value, int decimals) {
     if (!(scaled < 2147483648.0))
         return nullptr;
     const double whole = std::floor(scaled), fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5) < 1e-6)
+    if (fraction == 0.5)
         return nullptr;
     const auto digits = static_cast<std::uint32_t>(whole) + (fraction > 0.5 ? 1u : 0u);
     // "-0,00": a negative value rounded to zero is written as zero.
