@@ -197,28 +197,33 @@ struct RowSums {
 };
 
 RowSums lineSumsOf(const RegimeResult& rows, const RowRange& range) {
-    const NodeVoltage* nodes = rows.nodes.data();
-    const SectionFlow* sections = rows.sections.data();
+    // A line's rows lie together in each list: read as arrays, from the line's first row.
+    const auto [firstNode, lastNode] = range.nodes;
+    const auto [firstSection, lastSection] = range.sections;
+    const auto [firstSubstation, lastSubstation] = range.substations;
+    const NodeVoltage* nodes = rows.nodes.contiguous(firstNode, lastNode);
+    const SectionFlow* sections = rows.sections.contiguous(firstSection, lastSection);
+    const SubstationLoad* substations = rows.substations.contiguous(firstSubstation, lastSubstation);
     RowSums line;
-    std::size_t worst = range.nodes.first;
-    for (std::size_t i = worst + 1; i < range.nodes.second; ++i)
+    std::size_t worst = 0;
+    for (std::size_t i = 1; i < lastNode - firstNode; ++i)
         if (nodes[i].lossPercent > nodes[worst].lossPercent)
             worst = i;
-    line.worstNode = worst;
-    if (range.sections.first < range.sections.second) {
-        std::size_t loaded = range.sections.first;
-        for (std::size_t j = range.sections.first; j < range.sections.second; ++j) {
+    line.worstNode = firstNode + worst;
+    if (firstSection < lastSection) {
+        std::size_t loaded = 0;
+        for (std::size_t j = 0; j < lastSection - firstSection; ++j) {
             const SectionFlow& f = sections[j];
             line.dpSections += f.dpKw;
             line.dqSections += f.dqKvar;
             if (f.loadingPercent > sections[loaded].loadingPercent)
                 loaded = j;
         }
-        line.mostLoaded = loaded;
+        line.mostLoaded = firstSection + loaded;
     }
-    for (std::size_t j = range.substations.first; j < range.substations.second; ++j) {
-        line.dpTransformers += rows.substations[j].dpKw;
-        line.dqTransformers += rows.substations[j].dqKvar;
+    for (std::size_t j = 0; j < lastSubstation - firstSubstation; ++j) {
+        line.dpTransformers += substations[j].dpKw;
+        line.dqTransformers += substations[j].dqKvar;
     }
     return line;
 }
@@ -626,6 +631,7 @@ private:
         rowOf_.resize(n);
         lineRows_.clear();
         std::size_t sections = 0, substations = 0;
+        ownSections_ = ownSubstations_ = 0;
         for (std::size_t i = 0; i < n;) {
             RowRange range{{i, i}, {sections, sections}, {substations, substations}};
             if (flowIndex_[i] == 0) {
@@ -638,9 +644,12 @@ private:
                 do {
                     const SchemeNode& node = nodes[i];
                     rowOf_[i] = {node.parent < 0 ? -1 : static_cast<int>(sections),
-                                 node.transformer ? static_cast<int>(source_->catalogs.positionOf(*node.transformer)) : -1};
+                                 node.transformer ? static_cast<int>(source_->catalogs.positionOf(*node.transformer)) : -1,
+                                 node.wire ? node.wire->Tok * 1000 : 0};
                     sections += node.parent < 0 ? 0 : 1;
                     substations += node.transformer ? 1 : 0;
+                    ownSections_ += node.parent < 0 ? 0 : 1;
+                    ownSubstations_ += node.transformer ? 1 : 0;
                 } while (++i < n && nodes[i].parent >= 0);
             }
             range.nodes.second = i;
@@ -676,7 +685,7 @@ private:
                 supplied += headSupplied_[regime][l];
             }
             warnings_[regime].clear();
-            rows(r, regime, result);
+            rows(regime, result);
             // A line taken from the normal scheme has the sums it has there, of its rows in their new places.
             for (std::size_t l = 0; l < heads; ++l) {
                 const RowRange& range = lineRows_[l];
@@ -704,23 +713,23 @@ private:
 
     // The rows of one regime: each node's voltage, the flow in the section feeding it, the load of its
     // substation.
-    void rows(const SchemeResult& r, int regime, RegimeResult& result) {
+    void rows(int regime, RegimeResult& result) {
         const std::size_t n = scheme_->nodes.size();
         const FlowResult& flow = flows_[regime];
         const double uNom = network_.nominalKv, busKv = network_.busKv;
         const double maxLoss = settings().maxLossPercent;
         const Complex* load = loads_[regime].data();
         // Rows come in the order of their lists: the sections' and the substations' in the order of the
-        // nodes they feed.
-        result.nodes.reserve(n);
-        result.sections.reserve(r.sections.size());
-        result.substations.reserve(r.substations.size());
+        // nodes they feed. Room for the rows of the nodes calculated here; the others' are shared.
+        RegimeRowBuilders& out = regimeOut_;
+        out.nodes.own.reserve(network_.parent.size() - 1);
+        out.sections.own.reserve(ownSections_);
+        out.substations.own.reserve(ownSubstations_);
         // The lists read, through local addresses that no store of the loop can change.
         const std::size_t* flowIndex = flowIndex_.data();
         const RowOf* rowOf = rowOf_.data();
         const double *uAbs = flow.uAbs.data(), *iA = flow.iA.data();
         const Complex *sBegin = flow.sBegin.data(), *branchLoss = flow.loss.data();
-        const SectionResult* sections = r.sections.data();
         const TransformerLosses* transformers = source_->transformerLosses.data();
         for (std::size_t i = 0; i < n; ++i) {
             const std::size_t k = flowIndex[i];
@@ -729,24 +738,24 @@ private:
                 while (last < n && flowIndex_[last] == 0 &&
                        scheme_->normalIndex[last] == scheme_->normalIndex[last - 1] + 1)
                     ++last;
-                copyRegimePart(regime, i, last, result);
+                copyRegimePart(regime, i, last);
                 i = last - 1;
                 continue;
             }
             const RowOf of = rowOf[i];
             const double u = uAbs[k];
             const double loss = (busKv - u) / uNom * 100;
-            result.nodes.push_back({u, loss, (u - uNom) / uNom * 100});
+            out.nodes.own.push_back({u, loss, (u - uNom) / uNom * 100});
             if (loss > maxLoss)
                 warnLoss(i, loss, regime);
             if (u < 0.9 * uNom)
                 warnVoltage(i, u, regime);
             if (of.section >= 0) {
-                const double permissible = sections[of.section].permissibleA;
+                const double permissible = of.permissibleA;
                 const double current = iA[k];
                 const double loading = permissible > 0 ? current / permissible * 100 : 0;
-                result.sections.push_back({sBegin[k].real(), sBegin[k].imag(), current, loading, branchLoss[k].real(),
-                                           branchLoss[k].imag()});
+                out.sections.own.push_back({sBegin[k].real(), sBegin[k].imag(), current, loading,
+                                            branchLoss[k].real(), branchLoss[k].imag()});
                 if (permissible > 0 && current > permissible)
                     warnCurrent(i, of.section, current, permissible, regime);
             }
@@ -756,17 +765,21 @@ private:
                 const double s2 = pKw * pKw + qKvar * qKvar;
                 const double sKva = std::sqrt(s2);
                 const Complex tLoss = t.at(s2);
-                result.substations.push_back({sKva, sKva / t.ratedKva * 100, tLoss.real(), tLoss.imag()});
+                out.substations.own.push_back({sKva, sKva / t.ratedKva * 100, tLoss.real(), tLoss.imag()});
                 // A load equal to the rating, through cos and sin, may come back a rounding error above it.
                 if (sKva > t.ratedKva * (1 + 1e-9))
                     warnSubstation(i, sKva, t.rated, regime);
             }
         }
+        out.nodes.moveTo(result.nodes);
+        out.sections.moveTo(result.sections);
+        out.substations.moveTo(result.substations);
     }
 
     // The rows of the scheme's nodes [first, last) taken from the normal scheme, whose lines they are
-    // whole, with their warnings.
-    void copyRegimePart(int regime, std::size_t first, std::size_t last, RegimeResult& result) {
+    // whole, with their warnings. Out of the loop of the rows, which stays short.
+    [[gnu::noinline]] void copyRegimePart(int regime, std::size_t first, std::size_t last) {
+        RegimeRowBuilders& out = regimeOut_;
         const RegimeResult& from = flowsFrom_->regimes[regime];
         const auto a = static_cast<std::size_t>(scheme_->normalIndex[first]), b = a + (last - first);
         const auto sections = static_cast<std::size_t>(normal_->sectionsBefore[a]),
@@ -774,13 +787,10 @@ private:
         const auto substations = static_cast<std::size_t>(normal_->substationsBefore[a]),
                    substationsEnd = static_cast<std::size_t>(normal_->substationsBefore[b]);
         const int nodeShift = static_cast<int>(first) - static_cast<int>(a);
-        const int sectionShift = static_cast<int>(result.sections.size()) - static_cast<int>(sections);
-        result.nodes.insert(result.nodes.end(), from.nodes.begin() + static_cast<long>(a),
-                            from.nodes.begin() + static_cast<long>(b));
-        result.sections.insert(result.sections.end(), from.sections.begin() + static_cast<long>(sections),
-                               from.sections.begin() + static_cast<long>(sectionsEnd));
-        result.substations.insert(result.substations.end(), from.substations.begin() + static_cast<long>(substations),
-                                  from.substations.begin() + static_cast<long>(substationsEnd));
+        const int sectionShift = static_cast<int>(out.sections.size()) - static_cast<int>(sections);
+        out.nodes.share(from.nodes, a, b);
+        out.sections.share(from.sections, sections, sectionsEnd);
+        out.substations.share(from.substations, substations, substationsEnd);
         const std::vector<Problem>& warnings = flowsFrom_->warnings[regime];
         auto w = std::lower_bound(warnings.begin(), warnings.end(), static_cast<int>(a),
                                   [](const Problem& p, int node) { return p.nodeIndex < node; });
@@ -867,26 +877,25 @@ private:
     }
 
     // The rows of the normal scheme's nodes [first, last), their sections, substations and short circuits.
-    void copyPart(std::size_t first, std::size_t last, SchemeResult& r) const {
+    // Out of the loop of the rows, which stays short.
+    [[gnu::noinline]] void copyPart(std::size_t first, std::size_t last) {
         const SchemeResult& from = normal_->result;
-        const std::size_t at = r.nodes.size();
-        const int shift = static_cast<int>(at) - static_cast<int>(first);
-        r.nodes.insert(r.nodes.end(), from.nodes.begin() + static_cast<long>(first),
-                       from.nodes.begin() + static_cast<long>(last));
-        for (std::size_t j = at; j < r.nodes.size(); ++j)
-            if (r.nodes[j].parent >= 0)
-                r.nodes[j].parent += shift;
-        auto range = [](const auto& list, const std::vector<int>& before, std::size_t a, std::size_t b) {
-            return std::pair(list.begin() + before[a], list.begin() + before[b]);
+        SchemeRowBuilders& out = schemeOut_;
+        // The nodes are copied, as their parents' places move with them; the other rows are shared.
+        const int shift = static_cast<int>(out.nodes.size()) - static_cast<int>(first);
+        const NodeResult* nodes = from.nodes.contiguous(first, last);
+        for (std::size_t i = 0; i < last - first; ++i) {
+            NodeResult& node = out.nodes.own.emplace_back(nodes[i]);
+            if (node.parent >= 0)
+                node.parent += shift;
+        }
+        auto share = [](auto& to, const auto& list, const std::vector<int>& before, std::size_t a, std::size_t b) {
+            to.share(list, static_cast<std::size_t>(before[a]), static_cast<std::size_t>(before[b]));
         };
-        auto [sections, sectionsEnd] = range(from.sections, normal_->sectionsBefore, first, last);
-        r.sections.insert(r.sections.end(), sections, sectionsEnd);
-        auto [substations, substationsEnd] = range(from.substations, normal_->substationsBefore, first, last);
-        r.substations.insert(r.substations.end(), substations, substationsEnd);
-        r.shortCircuit.nodes.insert(r.shortCircuit.nodes.end(), from.shortCircuit.nodes.begin() + static_cast<long>(first),
-                                    from.shortCircuit.nodes.begin() + static_cast<long>(last));
-        auto [low, lowEnd] = range(from.shortCircuit.lowVoltage, normal_->substationsBefore, first, last);
-        r.shortCircuit.lowVoltage.insert(r.shortCircuit.lowVoltage.end(), low, lowEnd);
+        share(out.sections, from.sections, normal_->sectionsBefore, first, last);
+        share(out.substations, from.substations, normal_->substationsBefore, first, last);
+        out.shortCircuits.share(from.shortCircuit.nodes, first, last);
+        share(out.lowVoltage, from.shortCircuit.lowVoltage, normal_->substationsBefore, first, last);
     }
 
     // The scheme's nodes, sections and substations, and the short circuits at them. The lines a mode
@@ -905,9 +914,12 @@ private:
         const std::size_t n = nodes.size();
         path_.resize(n);
         distance_.resize(n);
-        r.nodes.reserve(n);
-        r.sections.reserve(n);
-        sc.nodes.reserve(n);
+        SchemeRowBuilders& out = schemeOut_;
+        out.nodes.own.reserve(n);
+        if (!copying) { // the rows copied from the normal scheme are shared, but for the nodes
+            out.sections.own.reserve(n);
+            out.shortCircuits.own.reserve(n);
+        }
         // The lists read, through local addresses that no store of the loop can change.
         const SchemeNode* node = nodes.data();
         const int* normalIndex = scheme_->normalIndex.data();
@@ -925,8 +937,7 @@ private:
                 std::size_t last = i + 1;
                 while (last < n && normalIndex[last] == normalIndex[last - 1] + 1)
                     ++last;
-                copyPart(static_cast<std::size_t>(normalIndex[i]), static_cast<std::size_t>(normalIndex[last - 1]) + 1,
-                         r);
+                copyPart(static_cast<std::size_t>(normalIndex[i]), static_cast<std::size_t>(normalIndex[last - 1]) + 1);
                 i = last - 1;
                 continue;
             }
@@ -937,24 +948,29 @@ private:
             const bool fed = x.parent >= 0;
             const NodeRef at = refOf(i);
             distance[i] = x.lengthKm + (fed ? distance[parent] : 0);
-            r.nodes.push_back({at.line, at.node, x.parent, distance[i]});
+            out.nodes.own.push_back({at.line, at.node, x.parent, distance[i]});
             if (fed) {
                 const bool jumper = x.feed == Feed::Jumper;
                 const NodeRef from = refOf(parent);
-                r.sections.push_back({jumper ? from.line : at.line, from.node, at.node, x.section, jumper,
-                                      x.wire ? x.wire->Tok * 1000 : 0, names.wire(x.wire), x.lengthKm});
+                out.sections.own.push_back({jumper ? from.line : at.line, from.node, at.node, x.section, jumper,
+                                            x.wire ? x.wire->Tok * 1000 : 0, names.wire(x.wire), x.lengthKm});
             }
             path[i] = x.z + (fed ? path[parent] : Complex());
             const Complex zMax = sysMax + path[i], zMin = sysMin + path[i];
-            sc.nodes.push_back({zMax, zMin, currents(zMax, zMin, uMax, uMin)});
+            out.shortCircuits.own.push_back({zMax, zMin, currents(zMax, zMin, uMax, uMin)});
             if (!x.transformer)
                 continue;
             const TTrans& t = *x.transformer;
-            r.substations.push_back({at.line, at.node, names.transformer(catalogs, t), static_cast<double>(t.S)});
+            out.substations.own.push_back({at.line, at.node, names.transformer(catalogs, t), static_cast<double>(t.S)});
             const Complex zT = (v.corrected ? x.own->transformerCorrection : 1.0) * x.own->transformerZ;
-            sc.lowVoltage.push_back(currents(zMax * toLow + zT, zMin * toLow + zT, v.low.max * kLowVoltageKv,
-                                             v.low.min * kLowVoltageKv));
+            out.lowVoltage.own.push_back(currents(zMax * toLow + zT, zMin * toLow + zT,
+                                                  v.low.max * kLowVoltageKv, v.low.min * kLowVoltageKv));
         }
+        out.nodes.moveTo(r.nodes);
+        out.sections.moveTo(r.sections);
+        out.substations.moveTo(r.substations);
+        out.shortCircuits.moveTo(sc.nodes);
+        out.lowVoltage.moveTo(sc.lowVoltage);
     }
 
     SourceData* source_ = nullptr;
@@ -974,12 +990,28 @@ private:
     std::vector<std::size_t> flowIndex_; // of each scheme node in the network of the load flow
     std::vector<Complex> headSupplied_[2];
     std::vector<int> normalLine_; // of each line, its position in the normal scheme when taken from there
-    // Of each node calculated here: the row of the section feeding it (-1 for a head) and the catalog
-    // position of its transformer (-1 for none); of each line, its rows.
+    // Of each node calculated here: the row of the section feeding it (-1 for a head), the catalog
+    // position of its transformer (-1 for none) and the permissible current of its section, as the
+    // section's row gives it; of each line, its rows.
     struct RowOf {
         int section, transformer;
+        double permissibleA;
     };
     std::vector<RowOf> rowOf_;
+    // The rows of a scheme and of a regime, gathered before they are given to the result.
+    struct SchemeRowBuilders {
+        Rows<NodeResult>::Builder nodes;
+        Rows<SectionResult>::Builder sections;
+        Rows<SubstationResult>::Builder substations;
+        Rows<NodeShortCircuit>::Builder shortCircuits;
+        Rows<Currents>::Builder lowVoltage;
+    } schemeOut_;
+    struct RegimeRowBuilders {
+        Rows<NodeVoltage>::Builder nodes;
+        Rows<SectionFlow>::Builder sections;
+        Rows<SubstationLoad>::Builder substations;
+    } regimeOut_;
+    std::size_t ownSections_ = 0, ownSubstations_ = 0; // rows of the nodes calculated here
     std::vector<RowRange> lineRows_;
     std::vector<RowSums> lineSums_[2];
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
@@ -1007,16 +1039,16 @@ namespace {
 
 // Gives back the memory of a result's rows.
 void dropRows(SchemeResult& r) {
-    std::vector<NodeResult>().swap(r.nodes);
-    std::vector<SectionResult>().swap(r.sections);
-    std::vector<SubstationResult>().swap(r.substations);
+    r.nodes = {};
+    r.sections = {};
+    r.substations = {};
     for (RegimeResult& regime : r.regimes) {
-        std::vector<NodeVoltage>().swap(regime.nodes);
-        std::vector<SectionFlow>().swap(regime.sections);
-        std::vector<SubstationLoad>().swap(regime.substations);
+        regime.nodes = {};
+        regime.sections = {};
+        regime.substations = {};
     }
-    std::vector<NodeShortCircuit>().swap(r.shortCircuit.nodes);
-    std::vector<Currents>().swap(r.shortCircuit.lowVoltage);
+    r.shortCircuit.nodes = {};
+    r.shortCircuit.lowVoltage = {};
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calc/result_rows.h"
 #include "catalogs/catalog_files.h"
 #include "catalogs/load_coefficients.h"
 #include "model/project.h"
@@ -96,7 +97,8 @@ struct NodeRef {
 };
 
 // The scheme's nodes, sections and substations are listed once (SchemeResult::nodes, sections,
-// substations); each regime and the short circuits give their numbers in lists of the same order.
+// substations); each regime and the short circuits give their numbers in lists of the same order. The
+// lists of a mode share the rows of the lines it leaves as they are with its normal scheme's lists.
 
 // A node: the head of a line on the busbars, then the nodes it feeds, parents first.
 struct NodeResult {
@@ -167,9 +169,9 @@ struct LineTotals {
 
 struct RegimeResult {
     int iterations = 0;
-    std::vector<NodeVoltage> nodes;        // of SchemeResult::nodes
-    std::vector<SectionFlow> sections;     // of SchemeResult::sections
-    std::vector<SubstationLoad> substations; // of SchemeResult::substations
+    Rows<NodeVoltage> nodes;          // of SchemeResult::nodes
+    Rows<SectionFlow> sections;       // of SchemeResult::sections
+    Rows<SubstationLoad> substations; // of SchemeResult::substations
     Totals totals;
     std::vector<LineTotals> lines; // per line fed from the busbars, in the order of the nodes
 };
@@ -185,8 +187,8 @@ struct NodeShortCircuit {
 
 struct ShortCircuitResult {
     Currents busbars;
-    std::vector<NodeShortCircuit> nodes; // of SchemeResult::nodes
-    std::vector<Currents> lowVoltage;    // on the 0.4 kV side of SchemeResult::substations
+    Rows<NodeShortCircuit> nodes; // of SchemeResult::nodes
+    Rows<Currents> lowVoltage;    // on the 0.4 kV side of SchemeResult::substations
 };
 
 // A line of the source left out of a scheme for errors of its own (or for having no section).
@@ -204,9 +206,9 @@ struct SchemeResult {
     std::vector<Problem> problems;
     std::vector<ExcludedLine> excluded; // the source's lines left out, in the source's order
     std::vector<NodeRef> deEnergised;
-    std::vector<NodeResult> nodes;             // empty when not calculated, like all below
-    std::vector<SectionResult> sections;
-    std::vector<SubstationResult> substations;
+    Rows<NodeResult> nodes;             // empty when not calculated, like all below
+    Rows<SectionResult> sections;
+    Rows<SubstationResult> substations;
     RegimeResult regimes[2];  // day, evening
     ShortCircuitResult shortCircuit;
     double nominalKv = 0;

@@ -25,7 +25,7 @@ ComparedScheme compareScheme(const SchemeResult& scheme) {
         out.mostLoadedLine = totals.mostLoadedLine;
         out.mostLoadedSection = totals.mostLoadedSection;
     }
-    const std::vector<NodeShortCircuit>& nodes = scheme.shortCircuit.nodes;
+    const Rows<NodeShortCircuit>& nodes = scheme.shortCircuit.nodes;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         if (row.hasShortCircuit && !(nodes[i].currents.ik2MinKa < row.minIk2MinKa))
             continue;

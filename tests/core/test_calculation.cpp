@@ -880,10 +880,12 @@ private slots:
                     requests.push_back({source, mode});
             std::size_t next = 0;
             std::vector<std::vector<std::string>> texts; // of each scheme's problems
+            std::vector<SchemeResult> kept;              // copies, which share their rows with the results
             calculateSchemes(c.project, requests, inputs, settings, [&](const SchemeResult& r) {
                 QCOMPARE(r.source, requests[next].source);
                 QCOMPARE(r.mode, requests[next].mode);
                 ++next;
+                kept.push_back(r);
                 texts.emplace_back();
                 for (const Problem& p : r.problems)
                     texts.back().push_back(p.text);
@@ -925,6 +927,9 @@ private slots:
                 QCOMPARE(section, r.sections.size());
             }, 3);
             QCOMPARE(next, requests.size());
+            // The copies outlive the results, whose room was written again, and the sources' data.
+            for (const SchemeResult& r : kept)
+                QVERIFY(sameResults(r, c.calculate(r.source, r.mode, settings)));
             // A caller reading only the problems gets the same, whatever rows it is left.
             next = 0;
             calculateSchemes(
@@ -941,6 +946,47 @@ private slots:
         QVERIFY(calculatedModes >= 40);
         // Among them modes whose sections carry too much current, and lines that need more sweeps.
         QVERIFY(modeWarnings > 0 && manySweeps > 0);
+    }
+
+    // A list of rows built from rows of its own and runs shared with another list reads as one list,
+    // and lists that share rows never see each other's writes.
+    void rowsSharedBetweenLists() {
+        auto values = [](const Rows<int>& rows) { return std::vector<int>(rows.begin(), rows.end()); };
+        Rows<int> normal;
+        for (int v : {10, 11, 12, 13, 14, 15})
+            normal.push_back(v);
+        Rows<int>::Builder builder;
+        builder.own = {1, 2};
+        builder.share(normal, 1, 3);
+        builder.share(normal, 3, 4); // goes on where the run before ends
+        builder.share(normal, 0, 1); // the same rows, but not where it ends
+        builder.own.push_back(3);
+        builder.share(normal, 5, 6);
+        QCOMPARE(builder.size(), std::size_t(8));
+        Rows<int> mode;
+        builder.moveTo(mode);
+        const std::vector<int> expected = {1, 2, 11, 12, 13, 10, 3, 15};
+        QCOMPARE(values(mode), expected);
+        for (std::size_t i = 0; i < expected.size(); ++i)
+            QCOMPARE(mode[i], expected[i]);
+        auto it = mode.end();
+        QCOMPARE(*--it, 15);
+        QCOMPARE(*(it - 3), 13);
+        QCOMPARE(it - mode.begin(), 7);
+        QCOMPARE(*mode.contiguous(2, 5), 11);
+
+        // A copy keeps its rows when the list is emptied and written again, and the other way round;
+        // shared rows outlive the list they came from.
+        Rows<int> copy = mode;
+        mode.clear();
+        mode.push_back(7);
+        normal = Rows<int>();
+        QCOMPARE(values(copy), expected);
+        Rows<int> again = copy;
+        again.push_back(16);
+        QCOMPARE(values(copy), expected);
+        QCOMPARE(again.back(), 16);
+        QCOMPARE(values(mode), std::vector<int>{7});
     }
 
     // What the caller's hand throws stops the work and reaches the caller, on one thread or several.

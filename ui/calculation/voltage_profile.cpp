@@ -41,7 +41,7 @@ QStringList profileLines(const SchemeResult& scheme) {
 }
 
 std::vector<ProfileCurve> voltageProfile(const SchemeResult& scheme, Regime regime, const QString& line) {
-    const std::vector<NodeResult>& nodes = scheme.nodes;
+    const k10::calc::Rows<NodeResult>& nodes = scheme.nodes;
     const auto& voltages = scheme.regimes[int(regime)].nodes;
     // A node ends its line when it feeds no node of the same line.
     std::vector<bool> feeds(nodes.size(), false);
