@@ -1110,12 +1110,13 @@ void calculateSchemes(const TProect& project, const std::vector<SchemeRequest>& 
     }
 
     // Results go round a ring of slots: request i into slot i % slots, taken by the caller in order. One
-    // slot more than threads lets every thread work while the caller uses a result. With whole results,
-    // three slots a thread: while a scheme that takes long (a mode whose flows are all calculated anew)
-    // holds its slot until it is done, the other threads go on with the schemes after it, which may take
-    // a tenth of its time. A caller of the problems alone (the check of a whole project) keeps to one slot
-    // more than threads, which holds less memory at its peak.
-    const std::size_t slots = (content == Content::Whole ? 3 : 1) * static_cast<std::size_t>(threads) + 1;
+    // slot more than threads lets every thread work while the caller uses a result. With whole results of
+    // a source's modes, three slots a thread: while a scheme that takes long (a mode whose flows are all
+    // calculated anew) holds its slot until it is done, the other threads go on with the modes after it,
+    // which may take a tenth of its time. Schemes of about the same size gain nothing from more slots, and
+    // a caller of the problems alone (the check of a whole project) holds less memory at its peak without.
+    const bool modes = std::any_of(sources.begin(), sources.end(), [](const auto& s) { return s.second.modes > 1; });
+    const std::size_t slots = (content == Content::Whole && modes ? 3 : 1) * static_cast<std::size_t>(threads) + 1;
     std::vector<SchemeResult> results(slots);
     std::vector<bool> ready(slots, false);
     std::mutex mutex;
