@@ -621,7 +621,7 @@ private:
     }
 
     // The numbers of both regimes, with their warnings (R1 to R4), the day's first: each regime in one pass
-    // over the nodes, writing its rows straight from the flow's lists, or copying those of the lines taken
+    // over the nodes, writing its rows straight from the flow's lists, or sharing those of the lines taken
     // from the normal scheme; then the totals of the whole and of each line, gathered over the rows.
     void regimeResults(SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
@@ -900,7 +900,7 @@ private:
 
     // The scheme's nodes, sections and substations, and the short circuits at them. The lines a mode
     // leaves as in the normal scheme have the same rows and the same paths, and so the same currents:
-    // they are copied, a line at a time.
+    // they are shared with the normal scheme's result, a run of lines at a time (the nodes copied).
     void schemeRows(const TSource& source, SchemeResult& r) {
         const std::vector<SchemeNode>& nodes = scheme_->nodes;
         ShortCircuitResult& sc = r.shortCircuit;
@@ -998,6 +998,7 @@ private:
         double permissibleA;
     };
     std::vector<RowOf> rowOf_;
+    std::size_t ownSections_ = 0, ownSubstations_ = 0; // rows of the nodes calculated here
     // The rows of a scheme and of a regime, gathered before they are given to the result.
     struct SchemeRowBuilders {
         Rows<NodeResult>::Builder nodes;
@@ -1011,7 +1012,6 @@ private:
         Rows<SectionFlow>::Builder sections;
         Rows<SubstationLoad>::Builder substations;
     } regimeOut_;
-    std::size_t ownSections_ = 0, ownSubstations_ = 0; // rows of the nodes calculated here
     std::vector<RowRange> lineRows_;
     std::vector<RowSums> lineSums_[2];
     std::string maxLossText_; // the permissible voltage loss as warnings R2 write it
